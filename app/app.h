@@ -1,0 +1,130 @@
+// app/app.h — the application core: point set, display records, view
+// settings, the recompute pipeline and the extraction.  Nothing declared here
+// needs GL; the GL-side entry points at the end are plain functions whose
+// declarations need no GL header either.
+#pragma once
+
+#include <cstdio>
+
+// ---------------------------------------------------------------------------
+// Point set and display records
+// ---------------------------------------------------------------------------
+
+// One point: plane coordinates, height (0 in plane_table, lifted in
+// point_table) and a homogeneous w that is 1.0 for every user point and read
+// by nothing.
+struct point_rec {
+  double x, y, z, w;
+};
+
+inline constexpr int MAX_POINTS = 200;
+
+// Entry i of both tables is the same point; its index is its label, its line
+// number - 1 in the point-exchange file and its site number in the hull.
+extern point_rec plane_table[MAX_POINTS];
+extern point_rec point_table[MAX_POINTS];
+extern int point_count;
+
+// Nonzero when the point set changed since the last recomputation.  A weight
+// change alone does not set it.
+extern int need_recompute;
+
+// A circumcentre coordinate not yet computed.
+inline constexpr double CC_UNSET = -4242.4242;
+
+// Doubly linked list of record pointers; the list owns its nodes, not the
+// records.
+struct rec_node {
+  void* data;
+  rec_node* next;
+  rec_node* prev;
+};
+struct rec_list {
+  rec_node* head;
+  rec_node* tail;
+};
+
+struct dedge;
+
+// One facet of the hull of the lifted points.
+struct dtri {
+  point_rec* v[3];      // into point_table, in the engine's vertex order
+  double cc[3];         // circumcentre of the projection; CC_UNSET until computed
+  dedge* e[3];          // e[0] = v0-v1, e[1] = v1-v2, e[2] = v2-v0
+  float face_normal[3]; // unit, pointing out of the hull
+  short edge_count;     // edge_list entries naming this triangle as t0 or t1
+};
+
+// One hull edge; (a, b) and (b, a) are the same edge.
+struct dedge {
+  point_rec* a;  // endpoint named first by the creating facet
+  point_rec* b;
+  dtri* t0;      // the triangle whose extraction created the edge
+  dtri* t1;      // the other one; null until it is extracted
+};
+
+extern rec_list* tri_list;
+extern rec_list* edge_list;
+
+rec_list* new_rec_list();
+void rec_list_append(rec_list* list, void* record);
+void free_rec_list(rec_list* list);
+
+// Appends p (plane_table) and its lift (point_table).  When the tables are
+// full it refuses the point, says so on standard output and changes nothing.
+// Returns 1 when the point was added, 0 when it was refused.
+int add_point(const point_rec& p);
+
+// The lift rule: x*x + y*y in double, the float weight widened and added last.
+double lifted_height(double x, double y);
+
+// ---------------------------------------------------------------------------
+// View settings and selection (statically initialised, never reset)
+// ---------------------------------------------------------------------------
+
+extern int show_hyperboloid;        // 1
+extern int show_delaunay;           // 1
+extern int show_voronoi;            // 1
+extern unsigned char show_grid;     // 0; the "Show Grid" box keeps it in step
+extern float hyperboloid_opacity;   // 0.3 until the first motion in the panel
+extern float zoom_factor;           // 1.5
+extern float weight;                // 1.0, range -3 .. 10 in steps of 0.1
+
+extern int selected_count;          // 0 until a press first hits a point
+extern int selected_points[MAX_POINTS];
+
+// ---------------------------------------------------------------------------
+// Scene data computed once at start-up (no GL needed)
+// ---------------------------------------------------------------------------
+
+inline constexpr int MESH_N = 50;
+extern point_rec hyperboloid_mesh[MESH_N][MESH_N];
+extern point_rec hyperboloid_normals[MESH_N][MESH_N];
+void compute_hyperboloid_mesh();
+
+inline constexpr int ABOUT_LINES = 29;
+inline constexpr int ABOUT_LINE_MAX = 74;
+extern char about_text[ABOUT_LINES * (ABOUT_LINE_MAX + 1) + 1];
+void assemble_about_text();
+
+// ---------------------------------------------------------------------------
+// GL-side entry points (defined in the GL layer; declared here so that the
+// program's start-up can name them).
+// ---------------------------------------------------------------------------
+
+struct GLUquadric;
+extern GLUquadric* axis_quadric;   // axis shafts
+extern GLUquadric* arrow_quadric;  // arrow heads
+
+extern int view3d_win, about_win, top_win, panel_win, points_win;
+extern int view3d_w, view3d_h;
+extern int about_w, about_h;
+
+void init_scene();
+void redisplay_windows(const char* codes);
+void top_display();
+void top_reshape(int width, int height);
+
+void about_display();
+void about_reshape(int width, int height);
+void about_mouse(int button, int state, int x, int y);

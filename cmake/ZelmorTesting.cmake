@@ -1,0 +1,36 @@
+# Test helpers shared by every folder's tests.
+#
+#   zelmor_test(name SOURCES ... LIBS ...)      display-free GoogleTest executable
+#   zelmor_gui_test(name SOURCES ... LIBS ...)  GoogleTest executable that runs the
+#       real program start-up in-process; every test case runs in its own process
+#       under its own private Xvfb (label "gui").
+include_guard(GLOBAL)
+include(GoogleTest)
+find_package(GTest REQUIRED)
+
+set(ZELMOR_XVFB_LAUNCHER "${CMAKE_SOURCE_DIR}/tests/support/with-xvfb.sh")
+
+function(zelmor_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  set(labels unit ${T_LABELS})
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS "${labels}" TIMEOUT 300)
+endfunction()
+
+function(zelmor_gui_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE zelmor_gui_harness ${T_LIBS} GTest::gtest GTest::gmock)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${ZELMOR_XVFB_LAUNCHER}")
+  set(labels gui ${T_LABELS})
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS "${labels}" SKIP_RETURN_CODE 77 TIMEOUT 300)
+endfunction()

@@ -1,0 +1,2 @@
+// Simplex pool, insertion steps, traversals and adjacency.
+#include "hull/hull.h"
