@@ -79,6 +79,30 @@ int add_point(const point_rec& p);
 double lifted_height(double x, double y);
 
 // ---------------------------------------------------------------------------
+// Recompute pipeline, point-exchange file and extraction
+// ---------------------------------------------------------------------------
+
+// Rewrites ".ZELMOR" in the working directory from point_table.
+void write_point_file();
+
+// Reads ".ZELMOR" back, builds the hull, refills tri_list and edge_list.
+void recompute();
+
+// Set by start-up: posts a redisplay of the 2D points view (the last step of
+// recompute), so that the core never includes GLUT.  Null means nothing to do.
+extern void (*post_points_redisplay)();
+
+// Releases the records of the last recomputation with their lists and leaves
+// both lists empty.
+void reset_record_lists();
+
+// The Voronoi edge dual to the Delaunay edge e, as both the 2D view draws it
+// and the batch tool prints it: a segment between two circumcentres, or a ray
+// from one circumcentre to where it leaves the view square.  Fills seg with
+// x0, y0, x1, y1 and returns 1; returns 0 when e has no Voronoi edge to draw.
+int voronoi_edge(const dedge* e, double seg[4]);
+
+// ---------------------------------------------------------------------------
 // View settings and selection (statically initialised, never reset)
 // ---------------------------------------------------------------------------
 
