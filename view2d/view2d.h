@@ -13,3 +13,90 @@ void panel_reshape(int width, int height);
 void panel_display();
 void panel_mouse(int button, int state, int x, int y);
 void panel_motion(int x, int y);
+
+// ---------------------------------------------------------------------------
+// Widget kit: plain records drawn from scratch on every redisplay.
+//
+// Every function works in pixels of the current window, origin bottom-left,
+// y upward (the caller has set gluOrtho2D(0, w, 0, h) and an identity
+// modelview).  Mouse positions must already be flipped (flip_y).
+//
+// The arithmetic (hit tests, baselines, knob placement, the slider's mouse
+// and drag handling, text line splitting) lives in widget_logic.cpp, which
+// needs no GL; the drawing lives in widgets.cpp.
+// ---------------------------------------------------------------------------
+
+// A push button or a check box.  x0 < x1 and y0 < y1.
+struct button_rec {
+  int x0, y0, x1, y1;
+  char label[60];      // zero-terminated
+  void* font;          // a GLUT bitmap font (GLUT_BITMAP_HELVETICA_12 everywhere)
+  unsigned char state; // push button: pressed (drawn sunken); check box: ticked
+};
+
+// A horizontal slider occupying the band y0 .. y0 + 16 (y1 = y0 + 16).
+// The knob's centre runs from x0 + 25 (min) to x1 - 25 (max): the track
+// length is T = x1 - x0 - 50 pixels.
+struct slider_rec {
+  int x0, y0, x1, y1;
+  int knob_x;                       // knob centre; 0 until first placed
+  float min, max, step, value;      // single precision on purpose
+  const char* format;               // printf format of the three read-outs
+  unsigned int list;                // display list of the arrow glyphs; 0 until the first draw
+  int drag_x, drag_y;               // mouse at the drag's start and after each step
+  int dragging;                     // 1 while the knob is held
+  unsigned char up_pressed, down_pressed;  // 1 while an arrow box is held
+};
+
+// GLUT's mouse codes, restated so that the GL-free half needs no GLUT header
+// (widgets.cpp checks them against GLUT's own).
+inline constexpr int WIDGET_LEFT_BUTTON = 0;
+inline constexpr int WIDGET_DOWN = 0;
+inline constexpr int WIDGET_UP = 1;
+
+// GL-free arithmetic (widget_logic.cpp).
+
+// 1 when x0 <= x <= x1 and y0 <= y <= y1 (edges inside), else 0.
+int hit_rect(const button_rec& b, int x, int y);
+// The label's baseline: (max(|y1 - y0| - 13, 0)) div 2 + y0 + 3.
+int label_baseline(const button_rec& b);
+// The knob centre of the slider's current value, cut toward zero.
+int knob_position(const slider_rec& s);
+// Sets knob_x to knob_position(s).
+void place_knob(slider_rec& s);
+// Left press on an arrow box: one step, clamped, box held.  Left press on the
+// knob (within 8 pixels of its centre, inside x0 + 22 .. x1 - 22): drag
+// starts.  Left release anywhere: drag and held boxes end.  Else nothing.
+void slider_mouse(slider_rec& s, int button, int state, int x, int y);
+// While dragging: the knob follows x pixel by pixel within its track and the
+// value snaps to the nearest whole step from min.  Otherwise nothing.
+void slider_motion(slider_rec& s, int x, int y);
+// height - y - 1: a GLUT mouse y (from the top) as a pixel row from the bottom.
+int flip_y_in(int height, int y);
+// Calls line(ctx, k, begin, length) for each line k = 0, 1, ... of text: the
+// characters up to a '\n' or the end.  A final '\n' starts no further line;
+// two '\n' in a row give an empty line between them.
+void for_each_text_line(const char* text,
+                        void (*line)(void* ctx, int k, const char* begin, int length),
+                        void* ctx);
+
+// Drawing (widgets.cpp, needs a current GL context).
+void draw_bevel(int x0, int y0, int x1, int y1);
+void draw_bevel_sunken(int x0, int y0, int x1, int y1);
+void draw_button_frame(int x0, int y0, int x1, int y1);
+void draw_button_frame_pressed(int x0, int y0, int x1, int y1);
+void draw_button(const button_rec& b);
+void draw_check_box(const button_rec& b);
+void draw_check_frame(int x0, int y0, int x1, int y1);
+void draw_check_mark(int x0, int y0, int x1, int y1);
+void draw_slider(slider_rec& s);
+void draw_text_lines(const char* text, int x, int y, int step, void* font);
+// Reads the current viewport: its height - y - 1.
+int flip_y(int y);
+
+// The panel's controls (panel.cpp), visible for tests and for the views that
+// read the settings they drive.
+extern slider_rec weight_slider, opacity_slider;
+extern button_rec zoom_in_button, zoom_out_button, new_button, quit_button;
+extern button_rec hyperboloid_check, delaunay_check, voronoi_check, grid_check;
+extern int panel_w, panel_h;
