@@ -102,6 +102,105 @@ void reset_record_lists();
 // x0, y0, x1, y1 and returns 1; returns 0 when e has no Voronoi edge to draw.
 int voronoi_edge(const dedge* e, double seg[4]);
 
+// The records of a recomputation are plain malloc'd dtri and dedge records;
+// reset_record_lists() and the pruning step free() them, so any record put
+// into tri_list or edge_list must come from malloc.
+
+// --- Point-exchange file: lines "%.15f %.15f %.15f\n" --------------------
+
+// Writes one line per valid point_table entry to f (the body of
+// write_point_file, also used by the batch tool on a memory stream).
+void write_points(FILE* f);
+
+// Formats v exactly as printf's "%.15f" does; out needs room for 330
+// characters.  Returns the length written (no terminator counted).
+int format_fixed15(double v, char* out);
+
+// The value the site reader gets back for a coordinate v written with
+// "%.15f" (what strtod gives for that text), and the whole hundredths the
+// engine then works in: floor(100 * value + 0.5).
+double exchange_value(double v);
+double exchange_hundredths(double v);
+
+// Plane coordinates beyond this many units are refused by the reader: inside
+// it every hundredths computation of the pipeline is exact in 64 and 128 bits.
+inline constexpr double COORD_LIMIT = 10000.0;
+
+// Steps 1, 2 and 4 to 12 of recompute on a stream already open for reading
+// (closed here): records reset, sites read, hull built, records extracted,
+// hull and sites released.  recompute() runs it on ".ZELMOR"; the batch tool
+// on a memory stream.  Does not post the redisplay.
+void recompute_from(FILE* in);
+
+// --- Site reader and site blocks (app/secondary_win.cpp) -----------------
+
+inline constexpr int MAXBLOCKS = 1000;     // bound on num_blocks
+inline constexpr int BLOCKSIZE = 100000;   // sites per block
+inline constexpr int LINE_BUF_SIZE = 100;  // physical lines longer than 99 characters are split
+
+extern double* site_blocks[MAXBLOCKS];
+extern int num_blocks;
+extern int site_dim;                  // 3: coordinates per site and per data line
+extern int site_counter;              // sites requested so far in this recomputation
+extern char line_buf[LINE_BUF_SIZE];  // the current input line, kept between read_site calls
+extern FILE* point_file;              // the stream a recomputation reads
+
+// read_site(-1) primes the reader (reads and checks the first data line);
+// read_site(j), j >= 0, returns site j (x and y in whole hundredths, the third
+// coordinate X*X + Y*Y of those) or null at the end of the input.
+double* read_site(int j);
+// Storage for site j: the slot after prev, or a new block when j is a
+// multiple of BLOCKSIZE.
+double* new_site(double* prev, int j);
+// Frees site_blocks[0 .. num_blocks-1] and sets num_blocks to 0.
+void release_site_blocks();
+
+extern double* (*site_reader)(int j);
+extern int (*site_order)(int j);
+int order_identity(int j);
+// The engine's callbacks: the next site in file order, and a site's number
+// (-2 for null, -3 for a pointer outside the blocks).
+double* get_next_site();
+int block_site_num(double* s);
+
+// --- Extraction (app/extract.cpp) ----------------------------------------
+
+struct simplex;
+typedef void (*facet_out_f)(double** verts, int count, FILE* stream, int marker);
+
+// The output driver: out(null, 0, stream, -1); visitor(null, out);
+// walk(root, visitor); out(null, 0, stream, 1).
+void output_hull(simplex* root, void* (*walk)(simplex*, void* (*)(simplex*, void*)),
+                 void* (*visitor)(simplex*, void*), facet_out_f out, FILE* stream);
+// The facet visitor: remembers out when given; hands each facet's vertices
+// to the remembered output callback.  Always returns null.
+void* emit_facet(simplex* s, void* out);
+// The output callback: one dtri (and its edges) per facet of three vertices.
+void make_triangle(double** verts, int count, FILE* stream, int marker);
+// The edge between point_table[i] and point_table[j], created with t as t0
+// or completed with t as t1.
+dedge* find_or_add_edge(int i, int j, dtri* t);
+void compute_normals();
+void orient_normals();
+void prune_upper_edges();
+void finish_triangles();
+void compute_circumcentre(dtri* t);
+
+// A Delaunay triangle: a lower facet of the lifted hull, whose face_normal
+// points down.  Upper facets point up; a facet standing vertically over
+// collinear boundary points has z exactly 0 and is neither.
+inline bool is_delaunay_triangle(const dtri* t) { return t != nullptr && t->face_normal[2] < 0.0f; }
+
+// Forgets the extraction's edge index (reset_record_lists calls it when it
+// releases the records the index names).
+void forget_edge_index();
+
+// The whole hundredths (X, Y) in which the engine saw the point p when p was
+// written to the point-exchange file (exchange_hundredths of p->x and p->y).
+// Returns 0, leaving X and Y alone, when a coordinate is beyond COORD_LIMIT
+// or not finite.
+int point_hundredths(const point_rec* p, long long* X, long long* Y);
+
 // ---------------------------------------------------------------------------
 // View settings and selection (statically initialised, never reset)
 // ---------------------------------------------------------------------------
@@ -146,6 +245,9 @@ extern int about_w, about_h;
 
 void init_scene();
 void redisplay_windows(const char* codes);
+// Posts a redisplay of the 2D points view and makes the window that was
+// current before current again; start-up installs it as post_points_redisplay.
+void redisplay_points_view();
 void top_display();
 void top_reshape(int width, int height);
 

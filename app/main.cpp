@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
   glutInit(&argc, argv);
   glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
   init_scene();
+  post_points_redisplay = redisplay_points_view;  // recompute's last step, from the GL-free core
 
   glutInitWindowPosition(553, 0);
   glutInitWindowSize(view3d_w, view3d_h);

@@ -45,6 +45,14 @@ void redisplay_windows(const char* codes) {
   if (current != 0) glutSetWindow(current);
 }
 
+void redisplay_points_view() {
+  if (points_win == 0) return;  // before start-up created the view
+  const int current = glutGetWindow();
+  glutSetWindow(points_win);
+  glutPostRedisplay();
+  if (current != 0) glutSetWindow(current);
+}
+
 void top_display() {
   glClear(GL_COLOR_BUFFER_BIT);
   glutSwapBuffers();

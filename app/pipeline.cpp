@@ -1,0 +1,234 @@
+// The recompute pipeline: the point-exchange file's writer, the engine's
+// site callbacks, the output driver and recompute's order of steps.
+//
+//   write_point_file / write_points / format_fixed15   the file's lines
+//   exchange_value / exchange_hundredths               what the reader makes of them
+//   get_next_site / block_site_num / order_identity     the engine's callbacks
+//   output_hull                                         the output driver
+//   reset_record_lists / recompute_from / recompute     the pipeline
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/app.h"
+#include "diag/diag.h"
+#include "hull/hull.h"
+
+void (*post_points_redisplay)() = nullptr;
+double* (*site_reader)(int j) = nullptr;
+int (*site_order)(int j) = nullptr;
+
+// ---------------------------------------------------------------------------
+// The file's numbers
+// ---------------------------------------------------------------------------
+
+namespace {
+
+constexpr std::uint64_t kTen15 = 1000000000000000ULL;
+constexpr std::uint64_t kFive15 = 30517578125ULL;  // 5^15
+constexpr std::uint64_t kTwo53 = std::uint64_t{1} << 53;
+
+// Below this magnitude v * 10^15 rounded fits in 64 bits (9000e15 < 2^63.2),
+// so "%.15f" can be produced from one exact 128-bit product.
+constexpr double kFastLimit = 9000.0;
+
+// v * 10^15 rounded to the nearest integer, ties to even, computed exactly
+// from v's binary value (as printf does in the default rounding mode).
+// Requires |v| < kFastLimit; the sign is dropped.
+std::uint64_t scaled_by_1e15(double v) {
+  int e = 0;
+  const double m = std::frexp(std::fabs(v), &e);  // |v| = m * 2^e, m in [0.5, 1)
+  const auto mant = static_cast<std::uint64_t>(std::ldexp(m, 53));
+  // |v| * 10^15 = mant * 5^15 * 2^(e - 53 + 15); the exponent is negative
+  // because |v| < 2^14.
+  const unsigned __int128 p = static_cast<unsigned __int128>(mant) * kFive15;
+  const int shift = 53 - 15 - e;
+  if (shift > 100) return 0;  // p < 2^88: less than half of the last place
+  const auto q = static_cast<std::uint64_t>(p >> shift);
+  const unsigned __int128 rem = p - (static_cast<unsigned __int128>(q) << shift);
+  const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
+  if (rem > half || (rem == half && (q & 1) != 0)) return q + 1;
+  return q;
+}
+
+}  // namespace
+
+int format_fixed15(double v, char* out) {
+  if (!(std::fabs(v) < kFastLimit)) return std::snprintf(out, 330, "%.15f", v);
+  const std::uint64_t q = scaled_by_1e15(v);
+  char* o = out;
+  if (std::signbit(v)) *o++ = '-';  // printf keeps the sign of -0.0 and of tiny negatives
+  std::uint64_t whole = q / kTen15;
+  std::uint64_t frac = q % kTen15;
+  char digits[8];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + whole % 10);
+    whole /= 10;
+  } while (whole != 0);
+  while (n > 0) *o++ = digits[--n];
+  *o++ = '.';
+  for (int i = 14; i >= 0; --i) {
+    o[i] = static_cast<char>('0' + frac % 10);
+    frac /= 10;
+  }
+  o += 15;
+  *o = '\0';
+  return static_cast<int>(o - out);
+}
+
+double exchange_value(double v) {
+  if (std::fabs(v) < kFastLimit) {
+    const std::uint64_t q = scaled_by_1e15(v);
+    if (q <= kTwo53) {
+      // The text is q / 10^15 exactly; both are exact doubles, so one
+      // division gives the correctly rounded value strtod returns.
+      const double r = static_cast<double>(q) / 1e15;
+      return std::signbit(v) ? -r : r;
+    }
+  }
+  char text[330];
+  format_fixed15(v, text);
+  return std::strtod(text, nullptr);
+}
+
+double exchange_hundredths(double v) { return std::floor(100.0 * exchange_value(v) + 0.5); }
+
+void write_points(FILE* f) {
+  // Lines are gathered in a buffer and written in few calls; a line is at
+  // most 3 * 329 + 3 characters even for the largest doubles.
+  char buf[8192];
+  std::size_t used = 0;
+  for (int i = 0; i < point_count; ++i) {
+    if (used > sizeof buf - 1000) {
+      std::fwrite(buf, 1, used, f);
+      used = 0;
+    }
+    const point_rec& p = point_table[i];
+    used += static_cast<std::size_t>(format_fixed15(p.x, buf + used));
+    buf[used++] = ' ';
+    used += static_cast<std::size_t>(format_fixed15(p.y, buf + used));
+    buf[used++] = ' ';
+    used += static_cast<std::size_t>(format_fixed15(p.z, buf + used));
+    buf[used++] = '\n';
+  }
+  if (used > 0) std::fwrite(buf, 1, used, f);
+}
+
+void write_point_file() {
+  // "c": commit on flush where the platform knows it (glibc takes the letter
+  // as a harmless flag).
+  FILE* f = std::fopen(".ZELMOR", "w+c");
+  if (f == nullptr) {
+    std::printf("File open failed :(\n");
+    std::fflush(stdout);
+    return;
+  }
+  write_points(f);
+  std::fclose(f);
+}
+
+// ---------------------------------------------------------------------------
+// The engine's callbacks
+// ---------------------------------------------------------------------------
+
+int order_identity(int j) { return j; }
+
+double* get_next_site() {
+  const int j = site_counter;
+  ++site_counter;
+  return site_reader(site_order(j));
+}
+
+int block_site_num(double* s) {
+  if (s == nullptr) return -2;
+  // Compared as addresses: a pointer from elsewhere is not an error here.
+  const auto addr = reinterpret_cast<std::uintptr_t>(s);
+  for (int i = 0; i < num_blocks; ++i) {
+    const auto start = reinterpret_cast<std::uintptr_t>(site_blocks[i]);
+    if (addr < start) continue;
+    const std::uintptr_t k = (addr - start) / sizeof(double);
+    if (k < static_cast<std::uintptr_t>(BLOCKSIZE) * static_cast<std::uintptr_t>(site_dim)) {
+      return static_cast<int>(k) / site_dim + i * BLOCKSIZE;
+    }
+  }
+  return -3;
+}
+
+// ---------------------------------------------------------------------------
+// Output driver and pipeline
+// ---------------------------------------------------------------------------
+
+void output_hull(simplex* root, void* (*walk)(simplex*, void* (*)(simplex*, void*)),
+                 void* (*visitor)(simplex*, void*), facet_out_f out, FILE* stream) {
+  out(nullptr, 0, stream, -1);
+  visitor(nullptr, reinterpret_cast<void*>(out));
+  walk(root, visitor);
+  out(nullptr, 0, stream, 1);
+}
+
+void reset_record_lists() {
+  if (tri_list != nullptr) {
+    for (rec_node* n = tri_list->head; n != nullptr; n = n->next) std::free(n->data);
+  }
+  if (edge_list != nullptr) {
+    for (rec_node* n = edge_list->head; n != nullptr; n = n->next) std::free(n->data);
+  }
+  forget_edge_index();
+  free_rec_list(tri_list);
+  free_rec_list(edge_list);
+  tri_list = new_rec_list();
+  edge_list = new_rec_list();
+}
+
+void recompute_from(FILE* in) {
+  // 1. The previous records go with their lists: a drag recomputes on every
+  //    motion event, so nothing may pile up.
+  reset_record_lists();
+  // 2.
+  need_recompute = 0;
+  num_blocks = 0;
+  // 3. (opened by the caller)
+  point_file = in;
+  // 4.
+  diag_stream = stderr;
+  out_stream = stdout;
+  // 5.
+  site_counter = 0;
+  site_reader = read_site;
+  site_order = order_identity;
+  // 6.
+  read_site(-1);
+  // 7.
+  simplex* root = hull_build(get_next_site, block_site_num, 3, 0);
+  // 8.
+  std::fclose(point_file);
+  point_file = nullptr;
+  // 9.
+  output_hull(root, walk_facets, emit_facet, make_triangle, out_stream);
+  // 10.
+  compute_normals();
+  orient_normals();
+  prune_upper_edges();
+  finish_triangles();
+  // 11.
+  hull_free();
+  // 12.
+  release_site_blocks();
+}
+
+void recompute() {
+  // "c" as in write_point_file.
+  FILE* f = std::fopen(".ZELMOR", "rc");
+  if (f == nullptr) {
+    std::printf("Open Failed\n");
+    std::fflush(stdout);
+    std::exit(-1);
+  }
+  recompute_from(f);
+  // 13. The 2D view redraws with the new records; the GL side returns to the
+  //     window that was current (the 3D window, which goes on drawing).
+  if (post_points_redisplay != nullptr) post_points_redisplay();
+}
