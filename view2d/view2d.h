@@ -8,6 +8,31 @@ void points_display();
 void points_mouse(int button, int state, int x, int y);
 void points_motion(int x, int y);
 
+// State of the 2D points subwindow (points_view.cpp).
+extern int points_win_w, points_win_h;  // size at the last reshape; 540 x 540 before it
+extern int drag_index;  // point grabbed by the last left or middle press; -1 if it hit none
+extern int edit_mode;   // 11 after a right press, 3 after a left press on a point (only
+                        // this lets motion move it), 2 after a middle press on a point
+extern int last_mouse_x, last_mouse_y;  // last press or drag step, y from the bottom
+
+// Posts a redisplay of the 2D points subwindow and leaves the current window
+// as it was.
+void refresh_points_view();
+
+// GL-free arithmetic of the 2D points subwindow (points_logic.cpp).
+struct point_rec;
+// The plane coordinate of a pixel along a side of size pixels, the square
+// [-3, 3] spanning the side: (pixel - size div 2) * 6 / size, the difference
+// and the halving in integers.  A pixel is a mouse position, y already
+// counted from the bottom as height - y (no -1).
+double plane_coord(int pixel, int size);
+// 1 when the projected point (wx, wy), cut toward zero, lies within 8 pixels
+// of (x, y) on both axes: a 17 x 17 pixel pick square.
+int pick_hit(double wx, double wy, int x, int y);
+// Moves table[i] by (dx, dy, dz) when every new coordinate stays inside
+// [-3, 3] (bounds inside); otherwise the whole step is dropped.
+void move_point(point_rec* table, int i, double dx, double dy, double dz);
+
 // GLUT callbacks of the control panel.
 void panel_reshape(int width, int height);
 void panel_display();

@@ -1,0 +1,137 @@
+// Frames of the two views with 200 points, and one drag step in the 2D view
+// through every redraw it causes (the hull recomputation included).
+//
+// These cases need an X display: run them as
+//   tests/support/with-xvfb.sh build/zelmor_bench --benchmark_filter='frame_|drag_'
+// The program's own start-up creates the real windows (its main() is linked
+// in as app_main, and glutMainLoop is wrapped to return at once).
+#include <GL/freeglut.h>
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/app.h"
+#include "view2d/view2d.h"
+#include "view3d/view3d.h"
+
+int app_main(int argc, char** argv);
+
+// The real loop never returns; the benchmark pumps events itself.
+extern "C" void __wrap_glutMainLoop() {}
+
+namespace {
+
+int g_started = 0;  // 0 not tried, 1 running, -1 no display
+
+// Handles pending events and redisplays until nothing is left to do.
+void pump() {
+  for (int i = 0; i < 3; ++i) glutMainLoopEvent();
+}
+
+bool start_program(benchmark::State& state) {
+  if (g_started == 0) {
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0') {
+      g_started = -1;
+    } else {
+      // The program writes its exchange file in the working directory.
+      char dir[] = "/tmp/zelmor-bench-XXXXXX";
+      if (mkdtemp(dir) == nullptr || chdir(dir) != 0) {
+        g_started = -1;
+      } else {
+        static char arg0[] = "zelmor";
+        static char* argv[] = {arg0, nullptr};
+        app_main(1, argv);
+        for (int i = 0; i < 50; ++i) {
+          pump();
+          usleep(2000);
+        }
+        g_started = 1;
+      }
+    }
+  }
+  if (g_started < 0) {
+    state.SkipWithError(
+        "needs an X display: run as tests/support/with-xvfb.sh build/zelmor_bench");
+    return false;
+  }
+  return true;
+}
+
+// 200 points spread over the square (a fixed pseudo-random sequence on the
+// 541-pixel grid, as clicks would place them), recomputed once.
+void load_200_points() {
+  point_count = 0;
+  unsigned int seed = 12345;
+  const auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return int((seed >> 8) % 521) + 10;  // pixels 10 .. 530
+  };
+  for (int i = 0; i < MAX_POINTS; ++i) {
+    const int x = next(), y = next();
+    add_point(point_rec{(x - 270) * 6.0 / 541, (y - 270) * 6.0 / 541, 0.0, 1.0});
+  }
+  write_point_file();
+  need_recompute = 1;
+  glutSetWindow(view3d_win);
+  glutPostRedisplay();
+  pump();
+  glutSetWindow(view3d_win);
+  glFinish();
+}
+
+void frame_3d(benchmark::State& state) {
+  if (!start_program(state)) return;
+  load_200_points();
+  for (auto _ : state) {
+    glutSetWindow(view3d_win);
+    view3d_display();
+    glFinish();
+  }
+}
+BENCHMARK(frame_3d)->Name("frame_3d/200")->Unit(benchmark::kMillisecond);
+
+void frame_2d(benchmark::State& state) {
+  if (!start_program(state)) return;
+  load_200_points();
+  for (auto _ : state) {
+    glutSetWindow(points_win);
+    points_display();
+    glFinish();
+  }
+}
+BENCHMARK(frame_2d)->Name("frame_2d/200")->Unit(benchmark::kMillisecond);
+
+void drag_step(benchmark::State& state) {
+  if (!start_program(state)) return;
+  load_200_points();
+  // Grab point 0 with the left button where it is drawn, then move it one
+  // pixel right and back again, one motion event per iteration.
+  const int x = int(points_win_w / 2.0 + plane_table[0].x * points_win_w / 6.0);
+  const int y_up = int(points_win_h / 2.0 + plane_table[0].y * points_win_h / 6.0);
+  glutSetWindow(points_win);
+  points_mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, x, points_win_h - y_up);
+  pump();
+  if (drag_index != 0) {
+    state.SkipWithError("the press did not grab point 0");
+    return;
+  }
+  int step = 0;
+  for (auto _ : state) {
+    glutSetWindow(points_win);
+    points_motion(x + (step++ & 1), points_win_h - y_up);
+    pump();  // the 3D display recomputes the hull; both views redraw
+    glutSetWindow(view3d_win);
+    glFinish();
+    glutSetWindow(points_win);
+    glFinish();
+  }
+  glutSetWindow(points_win);
+  points_mouse(GLUT_LEFT_BUTTON, GLUT_UP, x, points_win_h - y_up);
+  pump();
+}
+BENCHMARK(drag_step)->Name("drag_step/200")->Unit(benchmark::kMillisecond);
+
+}  // namespace

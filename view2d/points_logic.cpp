@@ -1,0 +1,31 @@
+// GL-free arithmetic of the 2D points subwindow: pixel to plane, the pick
+// square and the bounded drag step.
+#include <cmath>
+
+#include "app/app.h"
+#include "view2d/view2d.h"
+
+double plane_coord(int pixel, int size) {
+  // The offset from the centre pixel is an integer (size div 2 truncates), so
+  // an odd-sized window maps its centre pixel exactly to 0.
+  return (pixel - size / 2) * 6.0 / size;
+}
+
+int pick_hit(double wx, double wy, int x, int y) {
+  const int px = static_cast<int>(std::trunc(wx));
+  const int py = static_cast<int>(std::trunc(wy));
+  return std::abs(px - x) <= 8 && std::abs(py - y) <= 8;
+}
+
+void move_point(point_rec* table, int i, double dx, double dy, double dz) {
+  const auto inside = [](double v) { return v >= -3.0 && v <= 3.0; };
+  const double x = table[i].x + dx;
+  if (!inside(x)) return;
+  const double y = table[i].y + dy;
+  if (!inside(y)) return;
+  const double z = table[i].z + dz;
+  if (!inside(z)) return;
+  table[i].x = x;
+  table[i].y = y;
+  table[i].z = z;
+}

@@ -1,0 +1,265 @@
+// The scene drawers shared by the "3D Projection" window and the 2D points
+// view.  Everything is immediate mode, redrawn from the tables and the record
+// lists on every frame: nothing here caches geometry or allocates.
+#include <GL/freeglut.h>
+#include <GL/glu.h>
+
+#include <cstdio>
+
+#include "app/app.h"
+#include "view3d/view3d.h"
+
+const float point_colour[4] = {0.14f, 0.14f, 0.56f, 1.0f};
+const float selected_point_colour[4] = {1.0f, 0.0f, 1.0f, 1.0f};
+const float label_colour[4] = {0.0f, 0.5f, 1.0f, 1.0f};
+const float axis_colour[4] = {0.2f, 0.2f, 0.2f, 0.4f};
+const float axis_letter_colour[4] = {1.0f, 0.0f, 0.0f, 1.0f};
+const float grid_colour[4] = {0.1f, 0.1f, 0.1f, 0.3f};
+
+namespace {
+
+bool is_selected(int i) {
+  for (int k = 0; k < selected_count; ++k)
+    if (selected_points[k] == i) return true;
+  return false;
+}
+
+const float* marker_colour(int i) { return is_selected(i) ? selected_point_colour : point_colour; }
+
+// Marker size that cancels the 3D view's zoom scale, so that markers keep
+// their size on screen.
+float marker_size() { return static_cast<float>(0.15 / zoom_factor); }
+
+void vertex(const point_rec* p) { glVertex3d(p->x, p->y, p->z); }
+
+}  // namespace
+
+void draw_hyperboloid() {
+  glEnable(GL_LIGHTING);
+  for (int i = 0; i < MESH_N - 1; ++i) {
+    for (int j = 0; j < MESH_N - 1; ++j) {
+      glColor4f(1.0f, 1.0f, 0.0f, hyperboloid_opacity);
+      glBegin(GL_POLYGON);
+      // Counter-clockwise seen from below, the side the normals point to.
+      const int corner[4][2] = {{i, j}, {i, j + 1}, {i + 1, j + 1}, {i + 1, j}};
+      for (const auto& c : corner) {
+        const point_rec& n = hyperboloid_normals[c[0]][c[1]];
+        const point_rec& v = hyperboloid_mesh[c[0]][c[1]];
+        glNormal3f(static_cast<float>(n.x), static_cast<float>(n.y), static_cast<float>(n.z));
+        glVertex3f(static_cast<float>(v.x), static_cast<float>(v.y), static_cast<float>(v.z));
+      }
+      glEnd();
+    }
+  }
+  glDisable(GL_LIGHTING);
+}
+
+void draw_hull_faces() {
+  glEnable(GL_LIGHTING);
+  for (const rec_node* n = tri_list->head; n != nullptr; n = n->next) {
+    const dtri* t = static_cast<const dtri*>(n->data);
+    if (t->face_normal[2] > 0.0f) {
+      glColor4f(0.0f, 1.0f, 0.0f, 1.0f);  // upper hull
+    } else {
+      glColor4f(0.0f, 1.0f, 1.0f, 1.0f);  // lower hull: the Delaunay triangles
+    }
+    glBegin(GL_TRIANGLES);
+    glNormal3fv(t->face_normal);
+    vertex(t->v[0]);
+    vertex(t->v[1]);
+    vertex(t->v[2]);
+    glEnd();
+    // The outline stays lit, so it is shaded like its face.
+    glColor4f(0.0f, 0.0f, 1.0f, 1.0f);
+    glLineWidth(3.0f);
+    glBegin(GL_LINE_STRIP);
+    glNormal3fv(t->face_normal);
+    vertex(t->v[0]);
+    vertex(t->v[1]);
+    vertex(t->v[2]);
+    vertex(t->v[0]);
+    glEnd();
+  }
+  glDisable(GL_LIGHTING);
+}
+
+void draw_delaunay_edges() {
+  for (const rec_node* n = edge_list->head; n != nullptr; n = n->next) {
+    const dedge* e = static_cast<const dedge*>(n->data);
+    glColor4f(0.0f, 0.3f, 1.0f, 1.0f);
+    glLineWidth(2.0f);
+    glBegin(GL_LINES);
+    glVertex3d(e->a->x, e->a->y, 0.0);
+    glVertex3d(e->b->x, e->b->y, 0.0);
+    glEnd();
+  }
+}
+
+void draw_voronoi_edges() {
+  for (const rec_node* n = edge_list->head; n != nullptr; n = n->next) {
+    double seg[4];
+    if (!voronoi_edge(static_cast<const dedge*>(n->data), seg)) continue;
+    glColor4f(1.0f, 0.0f, 0.0f, 1.0f);
+    glLineWidth(2.0f);
+    glBegin(GL_LINES);
+    glVertex3d(seg[0], seg[1], 0.0);
+    glVertex3d(seg[2], seg[3], 0.0);
+    glEnd();
+  }
+}
+
+void draw_lifted_points() {
+  const float r = marker_size();
+  for (int i = 0; i < point_count; ++i) {
+    glColor4fv(marker_colour(i));
+    glPushMatrix();
+    glTranslated(point_table[i].x, point_table[i].y, point_table[i].z);
+    glutSolidSphere(r, 10, 10);
+    glPopMatrix();
+  }
+}
+
+void draw_plane_points(const point_rec* table) {
+  const float s = marker_size();
+  const GLboolean lit = glIsEnabled(GL_LIGHTING);
+  const int win = glutGetWindow();
+  if (win == points_win) {
+    glDisable(GL_LIGHTING);
+    glPointSize(8.0f);
+    glBegin(GL_POINTS);
+    for (int i = 0; i < point_count; ++i) {
+      glColor4fv(marker_colour(i));
+      glVertex3d(table[i].x, table[i].y, table[i].z);
+    }
+    glEnd();
+  } else if (win == view3d_win) {
+    for (int i = 0; i < point_count; ++i) {
+      glColor4fv(marker_colour(i));
+      glPushMatrix();
+      glTranslated(table[i].x, table[i].y, table[i].z);
+      glutSolidCube(s);
+      glPopMatrix();
+    }
+  }
+  if (lit) glEnable(GL_LIGHTING);
+}
+
+void draw_point_labels(const point_rec* table) {
+  const GLboolean lit = glIsEnabled(GL_LIGHTING);
+  glDisable(GL_LIGHTING);
+  glColor4fv(label_colour);
+  char text[12];  // "%d" of an index below 200
+  for (int i = 0; i < point_count; ++i) {
+    glRasterPos3d(table[i].x + 0.07, table[i].y + 0.07, table[i].z + 0.07);
+    std::snprintf(text, sizeof text, "%d", i);
+    for (const char* c = text; *c != '\0'; ++c) glutBitmapCharacter(GLUT_BITMAP_8_BY_13, *c);
+  }
+  if (lit) glEnable(GL_LIGHTING);
+}
+
+namespace {
+
+constexpr double AXIS_END = 2.85;  // shafts run from -2.85 to 2.85
+constexpr double SHAFT_RADIUS = 0.022, SHAFT_LENGTH = 5.7;
+constexpr double HEAD_RADIUS = 0.05, HEAD_LENGTH = 0.17;
+
+// One transform step of an axis piece; the pieces are described as tables so
+// that each reads as the sequence of steps applied before drawing it.
+struct axis_step {
+  char kind;  // 't' translate, 'r' rotate (angle, then the axis), 0 end
+  double a, b, c, d;
+};
+
+void apply(const axis_step* steps) {
+  for (const axis_step* s = steps; s->kind != 0; ++s) {
+    if (s->kind == 't') {
+      glTranslated(s->a, s->b, s->c);
+    } else {
+      glRotated(s->a, s->b, s->c, s->d);
+    }
+  }
+}
+
+void shaft(const axis_step* steps) {
+  glPushMatrix();
+  apply(steps);
+  gluCylinder(axis_quadric, SHAFT_RADIUS, SHAFT_RADIUS, SHAFT_LENGTH, 10, 10);
+  glPopMatrix();
+}
+
+void head(const axis_step* steps) {
+  glPushMatrix();
+  apply(steps);
+  gluCylinder(arrow_quadric, HEAD_RADIUS, 0.0, HEAD_LENGTH, 10, 10);
+  glPopMatrix();
+}
+
+void letter(const axis_step* steps, int c) {
+  glPushMatrix();
+  apply(steps);
+  glScaled(0.002, 0.002, 0.002);
+  glutStrokeCharacter(GLUT_STROKE_ROMAN, c);
+  glPopMatrix();
+}
+
+}  // namespace
+
+void draw_axes(int with_z) {
+  const double e = AXIS_END;
+  glColor4fv(axis_colour);
+  // Shafts: a quadric cylinder runs along +z from its base.
+  if (with_z) {
+    const axis_step z_shaft[] = {{'t', 0, 0, -e, 0}, {0, 0, 0, 0, 0}};
+    shaft(z_shaft);
+  }
+  const axis_step y_shaft[] = {{'t', 0, e, 0, 0}, {'r', 90, 1, 0, 0}, {0, 0, 0, 0, 0}};
+  const axis_step x_shaft[] = {{'t', -e, 0, 0, 0}, {'r', 90, 0, 1, 0}, {0, 0, 0, 0, 0}};
+  shaft(y_shaft);
+  shaft(x_shaft);
+
+  // Arrow heads, each pointing outward from its end.
+  const axis_step minus_y[] = {{'t', 0, -e, 0, 0}, {'r', 90, 1, 0, 0}, {0, 0, 0, 0, 0}};
+  const axis_step plus_y[] = {
+      {'t', 0, e, 0, 0}, {'r', 180, 0, 0, 1}, {'r', 90, 1, 0, 0}, {0, 0, 0, 0, 0}};
+  const axis_step plus_x[] = {{'t', e, 0, 0, 0}, {'r', 90, 0, 1, 0}, {0, 0, 0, 0, 0}};
+  const axis_step minus_x[] = {
+      {'t', -e, 0, 0, 0}, {'r', 180, 0, 0, 1}, {'r', 90, 0, 1, 0}, {0, 0, 0, 0, 0}};
+  head(minus_y);
+  head(plus_y);
+  head(plus_x);
+  head(minus_x);
+  if (with_z) {
+    const axis_step plus_z[] = {{'t', 0, 0, e, 0}, {0, 0, 0, 0, 0}};
+    const axis_step minus_z[] = {{'t', 0, 0, -e, 0}, {'r', 180, 0, 1, 0}, {0, 0, 0, 0, 0}};
+    head(plus_z);
+    head(minus_z);
+  }
+
+  glColor4fv(axis_letter_colour);
+  glLineWidth(1.5f);
+  const axis_step at_x[] = {{'t', 2.733, 0.1, 0, 0}, {0, 0, 0, 0, 0}};
+  const axis_step at_y[] = {{'t', 0.1, 2.733, 0, 0}, {0, 0, 0, 0, 0}};
+  letter(at_x, 'X');
+  letter(at_y, 'Y');
+  if (with_z) {
+    const axis_step at_z[] = {
+        {'t', 0.23, 0, 2.733, 0}, {'r', 270, 1, 0, 0}, {'r', 180, 0, 1, 0}, {0, 0, 0, 0, 0}};
+    letter(at_z, 'Z');
+  }
+}
+
+void draw_grid() {
+  glLineWidth(0.5f);
+  glColor4fv(grid_colour);
+  glBegin(GL_LINES);
+  // A float counter, as the grid has always been drawn: -9 .. 9 are exact.
+  for (float k = -9.0f; k < 10.0f; k += 1.0f) {
+    glVertex3f(k / 3.0f, -3.0f, 0.0f);
+    glVertex3f(k / 3.0f, 3.0f, 0.0f);
+  }
+  for (float k = -9.0f; k < 10.0f; k += 1.0f) {
+    glVertex3f(-3.0f, k / 3.0f, 0.0f);
+    glVertex3f(3.0f, k / 3.0f, 0.0f);
+  }
+  glEnd();
+}
