@@ -123,6 +123,10 @@ void drag_step(benchmark::State& state) {
     glutSetWindow(points_win);
     points_motion(x + (step++ & 1), points_win_h - y_up);
     pump();  // the 3D display recomputes the hull; both views redraw
+    if (need_recompute != 0) {
+      state.SkipWithError("the drag step did not lead to a recomputation");
+      break;
+    }
     glutSetWindow(view3d_win);
     glFinish();
     glutSetWindow(points_win);

@@ -261,6 +261,26 @@ TEST_F(View3d, LowerFacesCyanUpperFacesGreen) {
   tri_list->head = tri_list->tail = nullptr;
 }
 
+TEST_F(View3d, SquareWithCentreShowsBothKindsOfFaces) {
+  // Built by the real pipeline: four triangles below around the centre
+  // point, the square's top (its corners lift to one height) above.
+  show_hyperboloid = 0;
+  const double pts[5][2] = {{-1.5, -1.5}, {1.5, -1.5}, {1.5, 1.5}, {-1.5, 1.5}, {0, 0}};
+  for (const auto& p : pts) add_point(point_rec{p[0], p[1], 0.0, 1.0});
+  write_point_file();
+  need_recompute = 1;
+  redraw();
+  EXPECT_EQ(0, need_recompute);
+  int cyan = 0, green = 0;
+  for (int y = 0; y < 540; ++y)
+    for (int x = 0; x < 540; ++x) {
+      cyan += is_cyan(frame_pixel(view3d_win, x, y));
+      green += is_green(frame_pixel(view3d_win, x, y));
+    }
+  EXPECT_GT(cyan, 300);
+  EXPECT_GT(green, 300);
+}
+
 TEST_F(View3d, SurfaceFollowsTheWeight) {
   // One point far from the centre column keeps the surface on.
   add_point(point_rec{2.5, -2.5, 0.0, 1.0});

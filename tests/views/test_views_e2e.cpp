@@ -135,18 +135,19 @@ TEST(ZelmorProgram, ClicksAddDragMovesAndTheSceneTurns) {
   ASSERT_TRUE(xdrive::wait_until([&] { return sphere_near(wx, wy) > 10; }, 3000));
 
   // A left drag of 10 pixels to the right turns the scene by 20 degrees about
-  // the screen's vertical axis.  Wait after each event: the display applies
-  // the step of the last motion before it.
-  x.move(view3d.x + 100, view3d.y + 480);
-  x.press(1);
-  xdrive::sleep_ms(100);
-  x.move(view3d.x + 110, view3d.y + 480);
-  xdrive::sleep_ms(150);
-  x.release(1);
+  // the screen's vertical axis.  The display applies the step of the last
+  // motion before it and the release clears the step: release only once the
+  // turned frame is on the screen.
   double tx, ty;
   window_of(pts[0], 20, &tx, &ty);
   ASSERT_GT(std::abs(tx - wx), 15);  // far enough apart to tell
+  x.move(view3d.x + 100, view3d.y + 480);
+  x.press(1);
+  x.move(view3d.x + 110, view3d.y + 480);
   EXPECT_TRUE(xdrive::wait_until([&] { return sphere_near(tx, ty) > 10; }, 3000));
+  x.release(1);
+  xdrive::sleep_ms(100);
+  EXPECT_GT(sphere_near(tx, ty), 10);
   EXPECT_EQ(0, sphere_near(wx, wy));
   // Turning the view edits nothing.
   std::string after;
