@@ -118,17 +118,36 @@ basis_s* scratch_record() {
   return b;
 }
 
-// Loads v with the difference vector p - z (both halves), lifted in lifted
-// mode; the point at infinity copies infinity_basis whole.
-void basis_load(basis_s* v, site p, site z) {
+// Loads vec_b of v with the difference vector p - z, lifted in lifted mode;
+// the point at infinity copies infinity_basis whole.  Returns true when vec_a
+// still needs the same vector (see basis_load).
+bool basis_load_b(basis_s* v, site p, site z) {
   if (lifted_mode && p == infinity_point) {
     memcpy(v, infinity_basis, basis_bytes);
-    return;
+    return false;
   }
   double* vb = v->vec_b();
-  double* va = v->vec_a();
-  for (int i = 0; i < pdim; i++) vb[i] = va[i] = p[i] - z[i];
-  if (lifted_mode) vb[rdim - 1] = va[rdim - 1] = dot(vb, vb, pdim);
+  for (int i = 0; i < pdim; i++) vb[i] = p[i] - z[i];
+  if (lifted_mode) vb[rdim - 1] = dot(vb, vb, pdim);
+  return true;
+}
+
+// Loads both halves of v with the difference vector p - z.
+void basis_load(basis_s* v, site p, site z) {
+  if (basis_load_b(v, p, z)) memcpy(v->vec_a(), v->vec_b(), rdim * sizeof(double));
+}
+
+// sees's threshold test, dd^2 / n2 / m2 > err_bound_sq, without its two
+// divisions when the answer is clear: true only where the division form is
+// true too.  With n2 and m2 in [2^-400, 2^400] nothing underflows, and the
+// factor 1 + 2^-40 on the bound covers the four roundings by which the two
+// forms can differ (each at most 2^-53 relative).  Anything else goes to the
+// division form, so every decision is the division form's.
+inline bool clearly_off_plane(double dd, double n2, double m2) {
+  constexpr double lo = 0x1p-400, hi = 0x1p400;
+  if (!(n2 >= lo && n2 <= hi && m2 >= lo && m2 <= hi)) return false;
+  const double bound = static_cast<double>(err_bound_sq) * (1 + 0x1p-40);
+  return dd * dd > bound * (n2 * m2);
 }
 
 // The power of two for exact iteration j of reduce_inner; also the zero test.
@@ -399,15 +418,23 @@ int sees(site p, simplex* s) {
     normal_update(s);
     for (int i = 0; i < cdim; i++) basis_release(&s->neighbors[i].basis);
   }
-  basis_load(b, p, s->neighbors[0].vert);
+  // vec_a is needed only by a refinement; it is filled just before the first.
+  bool a_pending = basis_load_b(b, p, s->neighbors[0].vert);
   const double* nv = s->normal->vec_b();
   for (int tries = 0; tries < 3; tries++) {
     double dd = dot(b->vec_b(), nv, rdim);
     if (dd == 0) return 0;
-    double dds = dd * dd / s->normal->norm2_b / norm2(b->vec_b(), rdim);
+    double n2 = s->normal->norm2_b;
+    double m2 = norm2(b->vec_b(), rdim);
+    if (clearly_off_plane(dd, n2, m2)) return dd < 0;
+    double dds = dd * dd / n2 / m2;
     if (dds > err_bound_sq) return dd < 0;
     // Too close to the plane to trust: reduce against the facet's bases
     // (exactly if need be) and look again.
+    if (a_pending) {
+      memcpy(b->vec_a(), b->vec_b(), rdim * sizeof(double));
+      a_pending = false;
+    }
     basis_update(s);
     reduce_inner(b, s, cdim);
   }

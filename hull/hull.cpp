@@ -154,11 +154,18 @@ simplex* visible_find(simplex* root) {
   while (count) {
     if (count > search_stack_capacity) stack_grow(&search_stack, &search_stack_capacity, "search");
     simplex* s = search_stack[--count];
+    // The search is bound by memory latency on large hulls: start loading
+    // the next candidate's normal while this one is tested.
+    if (count) __builtin_prefetch(search_stack[count - 1]->normal);
     if (s->visit_stamp == site_stamp) continue;
     s->visit_stamp = site_stamp;
     if (!sees(cur_site, s)) continue;
     if (!s->peak.vert) return s;
-    for (int i = 0; i < cdim; i++) search_stack[count++] = s->neighbors[i].simp;
+    for (int i = 0; i < cdim; i++) {
+      simplex* n = s->neighbors[i].simp;
+      __builtin_prefetch(n);
+      search_stack[count++] = n;
+    }
   }
   return nullptr;
 }
