@@ -1,15 +1,178 @@
-// The control panel.
+// The control panel: two sliders, four push buttons and four check boxes in
+// the visible strip (y >= 540) of a 541 x 615 subwindow of "2D Points".
+//
+// The panel is the only writer of the view settings.  `weight` and
+// `show_grid` are plain variables of the GL-free core, yet they are the
+// weight slider's value and the grid box's state: every event here that can
+// change either control writes it through at once, so the two never differ.
 #include <GL/freeglut.h>
+#include <GL/glu.h>
+
+#include <cstdlib>
 
 #include "app/app.h"
 #include "view2d/view2d.h"
 
-void panel_reshape(int width, int height) { glViewport(0, 0, width, height); }
+// clang-format off
+slider_rec weight_slider  = {40, 580, 220, 596, 0, -3.0f, 10.0f, 0.1f, 1.0f, "%5.2f", 0, 0, 0, 0, 0, 0};
+slider_rec opacity_slider = {40, 550, 220, 566, 0,  0.0f,  1.0f, 0.1f, 0.4f, "%5.2f", 0, 0, 0, 0, 0, 0};
+
+button_rec zoom_in_button    = {502, 582, 522, 597, " +",                   GLUT_BITMAP_HELVETICA_12, 0};
+button_rec zoom_out_button   = {477, 582, 497, 597, " -",                   GLUT_BITMAP_HELVETICA_12, 0};
+button_rec hyperboloid_check = {230, 588, 280, 610, "Show Hyperboloid",     GLUT_BITMAP_HELVETICA_12, 1};
+button_rec delaunay_check    = {230, 565, 280, 587, "Show Delaunay Edges",  GLUT_BITMAP_HELVETICA_12, 1};
+button_rec voronoi_check     = {230, 542, 280, 564, "Show Voronoi Regions", GLUT_BITMAP_HELVETICA_12, 1};
+button_rec grid_check        = {390, 588, 459, 610, "Show Grid",            GLUT_BITMAP_HELVETICA_12, 0};
+button_rec new_button        = {396, 548, 459, 570, "    New",              GLUT_BITMAP_HELVETICA_12, 0};
+button_rec quit_button       = {467, 548, 530, 570, "    Quit!",            GLUT_BITMAP_HELVETICA_12, 0};
+// clang-format on
+
+// Replaced by the real size (541 x 615) at the first reshape.
+int panel_w = 540, panel_h = 75;
+
+namespace {
+
+// The lift rule for z only, with the current weight.  Only the heights
+// change: the point-exchange file and need_recompute are left alone, since
+// a common shift of every height changes no hull face's projection.
+void relift_points() {
+  for (int i = 0; i < point_count; ++i)
+    point_table[i].z = lifted_height(plane_table[i].x, plane_table[i].y);
+}
+
+void caption(const char* text, int x, int y) {
+  glColor4f(0.5f, 0.07f, 0.5f, 1.0f);
+  draw_text_lines(text, x, y, 8, GLUT_BITMAP_HELVETICA_12);
+}
+
+void blue() { glColor4f(0.0f, 0.0f, 1.0f, 1.0f); }
+
+// Empties the point set.  The table contents stay (only the count drops) and
+// so does the selection; the records of the last recomputation are released.
+void clear_points() {
+  point_count = 0;
+  need_recompute = 1;
+  write_point_file();  // rewritten with no lines
+  reset_record_lists();
+}
+
+}  // namespace
+
+void panel_reshape(int width, int height) {
+  panel_w = width;
+  panel_h = height;
+  glViewport(0, 0, width, height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluOrtho2D(0, width, 0, height);
+  glMatrixMode(GL_MODELVIEW);
+}
 
 void panel_display() {
   glClear(GL_COLOR_BUFFER_BIT);
+  glClearColor(0.85f, 0.85f, 0.85f, 1.0f);
+  draw_bevel(1, 540, panel_w - 3, panel_h - 3);  // frames the visible strip
+
+  caption("Weight:", 5, 585);
+  blue();
+  draw_slider(weight_slider);
+
+  caption("Opacity:", 5, 555);
+  blue();
+  draw_slider(opacity_slider);
+
+  blue();
+  draw_button(zoom_in_button);
+  blue();
+  draw_button(zoom_out_button);
+  blue();
+  draw_check_box(hyperboloid_check);
+  blue();
+  draw_check_box(delaunay_check);
+  blue();
+  draw_check_box(voronoi_check);
+  blue();
+  draw_check_box(grid_check);
+  blue();
+  draw_button(new_button);
+
+  glColor4f(1.0f, 0.0f, 0.0f, 1.0f);
+  draw_button(quit_button);
+
   glutSwapBuffers();
 }
 
-void panel_mouse(int, int, int, int) {}
-void panel_motion(int, int) {}
+void panel_mouse(int button, int state, int x, int y) {
+  y = flip_y(y);  // GLUT counts y from the top; the widgets count from the bottom
+
+  slider_mouse(weight_slider, button, state, x, y);
+  weight = weight_slider.value;
+  slider_mouse(opacity_slider, button, state, x, y);
+
+  if (button == GLUT_LEFT_BUTTON && state == GLUT_DOWN) {
+    // An arrow click takes effect at once: the points move with the surface
+    // and the surface's alpha follows its read-out, rather than lagging until
+    // the next motion event.
+    if (weight_slider.up_pressed || weight_slider.down_pressed) relift_points();
+    if (opacity_slider.up_pressed || opacity_slider.down_pressed)
+      hyperboloid_opacity = opacity_slider.value;
+
+    // Push buttons only arm here and act at the release; boxes toggle now.
+    // The first hit wins.
+    if (hit_rect(new_button, x, y)) {
+      new_button.state = 1;
+    } else if (hit_rect(quit_button, x, y)) {
+      quit_button.state = 1;
+    } else if (hit_rect(zoom_in_button, x, y)) {
+      zoom_in_button.state = 1;
+    } else if (hit_rect(zoom_out_button, x, y)) {
+      zoom_out_button.state = 1;
+    } else if (hit_rect(grid_check, x, y)) {
+      grid_check.state ^= 1;
+      show_grid = grid_check.state;
+    } else if (hit_rect(hyperboloid_check, x, y)) {
+      hyperboloid_check.state ^= 1;
+      show_hyperboloid = hyperboloid_check.state;
+    } else if (hit_rect(delaunay_check, x, y)) {
+      delaunay_check.state ^= 1;
+      show_delaunay = delaunay_check.state;
+    } else if (hit_rect(voronoi_check, x, y)) {
+      voronoi_check.state ^= 1;
+      show_voronoi = voronoi_check.state;
+    }
+  } else if (button == GLUT_LEFT_BUTTON && state == GLUT_UP) {
+    // An armed button acts at the release wherever the pointer now is.
+    if (new_button.state) {
+      new_button.state = 0;
+      clear_points();
+    } else {
+      if (quit_button.state) {
+        quit_button.state = 0;
+        std::exit(0);
+      }
+      if (zoom_in_button.state) {
+        zoom_in_button.state = 0;
+        zoom_factor *= 1.5f;
+      } else if (zoom_out_button.state) {
+        zoom_out_button.state = 0;
+        zoom_factor /= 1.5f;
+      }
+    }
+  }
+
+  redisplay_windows("23SN");
+}
+
+// y arrives as GLUT gives it: the drag uses only x.
+void panel_motion(int x, int y) {
+  slider_motion(weight_slider, x, y);
+  weight = weight_slider.value;
+  slider_motion(opacity_slider, x, y);
+
+  // Every motion in the panel, dragging or not, brings the heights and the
+  // surface's alpha to the sliders' values.
+  relift_points();
+  hyperboloid_opacity = opacity_slider.value;
+
+  redisplay_windows("23S");
+}
