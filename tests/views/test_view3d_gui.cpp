@@ -281,6 +281,45 @@ TEST_F(View3d, SquareWithCentreShowsBothKindsOfFaces) {
   EXPECT_GT(green, 300);
 }
 
+TEST_F(View3d, PlanePointsDrawOnlyInTheTwoViewsAndKeepTheLighting) {
+  add_point(point_rec{0.0, 0.0, 0.0, 1.0});
+  add_point(point_rec{0.5, 0.5, 0.0, 1.0});
+  // In the "2D Points" top window (default projection: the points fall
+  // inside it) nothing is drawn, and lighting stays as it was.
+  glutSetWindow(top_win);
+  for (const bool lit : {true, false}) {
+    SCOPED_TRACE(lit);
+    glClearColor(1, 1, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (lit) {
+      glEnable(GL_LIGHTING);
+    } else {
+      glDisable(GL_LIGHTING);
+    }
+    draw_plane_points(plane_table);
+    EXPECT_EQ(lit, glIsEnabled(GL_LIGHTING) == GL_TRUE);
+    glDisable(GL_LIGHTING);
+    glutSwapBuffers();
+    EXPECT_EQ(0, count_pixels(top_win, kPoint, 0, 0, frame_width(top_win) - 1,
+                              frame_height(top_win) - 1, 40));
+  }
+  glClearColor(0.85f, 0.85f, 0.85f, 1.0f);
+  // In the 2D view it draws dots with lighting off, and restores it after.
+  glutSetWindow(points_win);
+  glEnable(GL_LIGHTING);
+  glPushMatrix();
+  glLoadIdentity();
+  glTranslatef(270.5f, 270.5f, 1.0f);
+  glScalef(541 / 6.0f, 541 / 6.0f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  draw_plane_points(plane_table);
+  glPopMatrix();
+  EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+  glDisable(GL_LIGHTING);
+  glutSwapBuffers();
+  EXPECT_GT(count_near(points_win, kPoint, 270, 270, 4), 40);
+}
+
 TEST_F(View3d, SurfaceFollowsTheWeight) {
   // One point far from the centre column keeps the surface on.
   add_point(point_rec{2.5, -2.5, 0.0, 1.0});
