@@ -213,7 +213,16 @@ results collect() {
   for (const auto& [ij, e] : edges) {
     r.edges.push_back(ij);
     double seg[4];
-    if (voronoi_edge(e, seg)) r.voronoi.push_back({seg[0], seg[1], seg[2], seg[3]});
+    if (!voronoi_edge(e, seg)) continue;
+    // A segment between two circumcentres has no direction of its own: its
+    // ends are printed in ascending order, whichever triangle the hull walk
+    // met first.  A ray runs from its circumcentre.
+    const bool segment = is_delaunay_triangle(e->t0) && is_delaunay_triangle(e->t1);
+    if (segment && (seg[2] < seg[0] || (seg[2] == seg[0] && seg[3] < seg[1]))) {
+      std::swap(seg[0], seg[2]);
+      std::swap(seg[1], seg[3]);
+    }
+    r.voronoi.push_back({seg[0], seg[1], seg[2], seg[3]});
   }
   return r;
 }

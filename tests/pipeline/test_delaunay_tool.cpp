@@ -1,0 +1,304 @@
+// zelmor-delaunay end to end, run as its own process in a fresh directory.
+#include <gtest/gtest.h>
+#include <dirent.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/pipeline/pipeline_test_util.h"
+#include "tests/support/delaunay_oracle.h"
+
+namespace {
+
+struct run_result {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string slurp(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+void spit(const std::string& path, const std::string& content) {
+  std::ofstream f(path, std::ios::binary);
+  f << content;
+}
+
+// Runs the tool with the given arguments (already quoted) and standard input.
+run_result run_tool(const std::string& args, const std::string& input = "") {
+  spit("tool.in", input);
+  const std::string cmd = std::string("'") + ZELMOR_DELAUNAY_EXE + "' " + args + " < tool.in > tool.out 2> tool.err";
+  const int raw = std::system(cmd.c_str());
+  run_result r;
+  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  r.out = slurp("tool.out");
+  r.err = slurp("tool.err");
+  std::remove("tool.in");
+  std::remove("tool.out");
+  std::remove("tool.err");
+  return r;
+}
+
+std::set<std::string> files_here() {
+  std::set<std::string> names;
+  DIR* d = opendir(".");
+  while (dirent* e = readdir(d)) {
+    const std::string n = e->d_name;
+    if (n != "." && n != "..") names.insert(n);
+  }
+  closedir(d);
+  return names;
+}
+
+class DelaunayTool : public pipeline_test::in_temp_dir {};
+
+TEST_F(DelaunayTool, PrintsTrianglesEdgesAndVoronoiEdges) {
+  const run_result r = run_tool("", "-1 -1\n1 -1\n1 1\n-1 1\n0 0\n");
+  EXPECT_EQ(0, r.status);
+  EXPECT_EQ("", r.err);
+  EXPECT_EQ(
+      "points 5\n"
+      "triangle 0 1 4\n"
+      "triangle 0 3 4\n"
+      "triangle 1 2 4\n"
+      "triangle 2 3 4\n"
+      "edge 0 1\n"
+      "edge 0 3\n"
+      "edge 0 4\n"
+      "edge 1 2\n"
+      "edge 1 4\n"
+      "edge 2 3\n"
+      "edge 2 4\n"
+      "edge 3 4\n"
+      "voronoi 0 -1 0 -3\n"
+      "voronoi -1 0 -3 0\n"
+      "voronoi -1 0 0 -1\n"
+      "voronoi 1 0 3 0\n"
+      "voronoi 0 -1 1 0\n"
+      "voronoi 0 1 0 3\n"
+      "voronoi 0 1 1 0\n"
+      "voronoi -1 0 0 1\n",
+      r.out);
+  EXPECT_EQ((std::set<std::string>{}), files_here()) << "no point-exchange file or any other";
+}
+
+TEST_F(DelaunayTool, ReadsFilesWithHeightsCommentsAndBlankLinesAndSkipsNothingElse) {
+  spit("pts.txt", "% corners\n\n-1 -1 3.0\n1 -1 3\n   \n1 1 3\n-1 1 3\n% centre\n0 0 1\n");
+  const run_result r = run_tool("pts.txt");
+  EXPECT_EQ(0, r.status);
+  EXPECT_EQ(run_tool("", "-1 -1\n1 -1\n1 1\n-1 1\n0 0\n").out, r.out);
+}
+
+// Parses the tool's output into index lists.
+struct parsed {
+  int points = -1;
+  std::vector<std::array<int, 3>> triangles;
+  std::vector<std::pair<int, int>> edges;
+  std::vector<std::array<double, 4>> voronoi;
+};
+parsed parse(const std::string& out) {
+  parsed p;
+  std::istringstream in(out);
+  std::string word;
+  while (in >> word) {
+    if (word == "points") {
+      in >> p.points;
+    } else if (word == "triangle") {
+      std::array<int, 3> t;
+      in >> t[0] >> t[1] >> t[2];
+      p.triangles.push_back(t);
+    } else if (word == "edge") {
+      std::pair<int, int> e;
+      in >> e.first >> e.second;
+      p.edges.push_back(e);
+    } else if (word == "voronoi") {
+      std::array<double, 4> v;
+      in >> v[0] >> v[1] >> v[2] >> v[3];
+      p.voronoi.push_back(v);
+    } else {
+      ADD_FAILURE() << "unexpected word " << word;
+      break;
+    }
+  }
+  return p;
+}
+
+TEST_F(DelaunayTool, AgreesWithTheOracleOnRandomAndDegenerateSets) {
+  std::mt19937_64 rng(3);
+  std::uniform_real_distribution<double> u(-3.1, 3.1);
+  std::uniform_int_distribution<int> grid(-20, 20);
+  for (int round = 0; round < 6; ++round) {
+    SCOPED_TRACE(round);
+    std::vector<pipeline_test::pt> pts;
+    const int n = round < 3 ? 200 : 60;
+    for (int i = 0; i < n; ++i) {
+      // Later rounds: coarse grids (cocircular cells, collinear rows, duplicates).
+      pts.push_back(round < 3 ? pipeline_test::pt{u(rng), u(rng)} : pipeline_test::pt{grid(rng) * 0.1, grid(rng) * 0.1});
+    }
+    std::string input;
+    char line[100];
+    for (const auto& p : pts) {
+      std::snprintf(line, sizeof line, "%.17g %.17g\n", p[0], p[1]);
+      input += line;
+    }
+    const run_result r = run_tool("--weight -2.5", input);
+    ASSERT_EQ(0, r.status) << r.err;
+    const parsed got = parse(r.out);
+    EXPECT_EQ(n, got.points);
+    std::vector<delaunay_oracle::ipoint> ip;
+    for (const auto& p : pts) ip.push_back({pipeline_test::libc_hundredths(p[0]), pipeline_test::libc_hundredths(p[1])});
+    const delaunay_oracle::oracle o(ip);
+    EXPECT_EQ("", o.check(got.triangles, got.edges));
+    for (const auto& t : got.triangles) EXPECT_TRUE(t[0] < t[1] && t[1] < t[2]);
+    // One Voronoi line per strong edge that the view draws, in edge order.
+    std::vector<std::array<double, 4>> want;
+    for (const auto& [i, j] : got.edges) {
+      EXPECT_LT(i, j);
+      double seg[4];
+      if (o.strong_edge(i, j) && o.drawn(i, j, seg)) want.push_back({seg[0], seg[1], seg[2], seg[3]});
+    }
+    ASSERT_EQ(want.size(), got.voronoi.size());
+    for (std::size_t k = 0; k < want.size(); ++k) {
+      const auto& w = want[k];
+      const auto& g = got.voronoi[k];
+      const bool same = pipeline_test::close(w[0], g[0]) && pipeline_test::close(w[1], g[1]) &&
+                        pipeline_test::close(w[2], g[2]) && pipeline_test::close(w[3], g[3]);
+      const bool swapped = pipeline_test::close(w[0], g[2]) && pipeline_test::close(w[1], g[3]) &&
+                           pipeline_test::close(w[2], g[0]) && pipeline_test::close(w[3], g[1]);
+      EXPECT_TRUE(same || swapped) << k;
+    }
+  }
+}
+
+TEST_F(DelaunayTool, DuplicatesCountOnceAsTheFirstAndSmallOrFlatSetsGiveOnlyTheCount) {
+  const run_result dup = run_tool("", "0 0\n2 0\n0 0\n0 2\n2 2.001\n1 1\n");
+  EXPECT_EQ(0, dup.status);
+  const parsed p = parse(dup.out);
+  EXPECT_EQ(6, p.points);
+  for (const auto& t : p.triangles) {
+    for (int v : t) EXPECT_NE(2, v) << "point 2 repeats point 0";
+  }
+  EXPECT_EQ(4u, p.triangles.size());
+  EXPECT_EQ("points 3\n", run_tool("", "0 0\n1 0\n0 1\n").out);
+  EXPECT_EQ("points 5\n", run_tool("", "0 0\n1 0\n2 0\n3 0\n-1 0\n").out);       // one line
+  EXPECT_EQ("points 4\n", run_tool("", "1 0\n0 1\n-1 0\n0 -1\n").out);          // one circle
+  EXPECT_EQ("points 0\n", run_tool("", "% nothing\n").out);
+}
+
+TEST_F(DelaunayTool, FourPointsAreEnough) {
+  const parsed p = parse(run_tool("", "0 0\n2 0\n0 2\n0.5 0.5\n").out);
+  EXPECT_EQ(3u, p.triangles.size());
+  EXPECT_EQ(6u, p.edges.size());
+}
+
+int count_of(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+TEST_F(DelaunayTool, SvgDrawsTheTopView) {
+  const run_result r = run_tool("--svg view.svg", "-1 -1\n1 -1\n1 1\n-1 1\n0 0\n3.5 0\n");
+  ASSERT_EQ(0, r.status) << r.err;
+  const parsed p = parse(r.out);
+  const std::string svg = slurp("view.svg");
+  EXPECT_EQ(0u, svg.find("<?xml"));
+  EXPECT_NE(std::string::npos, svg.find("<svg"));
+  EXPECT_NE(std::string::npos, svg.find("</svg>"));
+  EXPECT_NE(std::string::npos, svg.find("clip-path=\"url(#view)\""));
+  const std::size_t blue = svg.find("stroke=\"rgb(0%,30%,100%)\"");
+  const std::size_t red = svg.find("stroke=\"rgb(100%,0%,0%)\"");
+  ASSERT_NE(std::string::npos, blue);
+  ASSERT_NE(std::string::npos, red);
+  EXPECT_EQ(static_cast<int>(p.edges.size()), count_of(svg.substr(blue, red - blue), "<line"));
+  EXPECT_EQ(static_cast<int>(p.voronoi.size()), count_of(svg.substr(red), "<line"));
+  EXPECT_EQ(6, count_of(svg, "<circle"));
+  for (int i = 0; i < 6; ++i) EXPECT_NE(std::string::npos, svg.find(">" + std::to_string(i) + "</text>"));
+  // Point 0 at (-1, -1) sits at (200, 400) in the 600-pixel picture, y down.
+  EXPECT_NE(std::string::npos, svg.find("<circle cx=\"200.000\" cy=\"400.000\""));
+}
+
+struct ErrorCase {
+  const char* what;
+  std::string args;
+  std::string input;
+  std::string says;  // part of the one line on standard error
+};
+
+std::string many_points(int n) {
+  std::string s;
+  for (int i = 0; i < n; ++i) s += std::to_string(i % 17 * 0.1) + " " + std::to_string(i / 17 * 0.1) + "\n";
+  return s;
+}
+
+const ErrorCase kErrors[] = {
+    {"a line with one number", "", "0 0\n1\n", "standard input line 2"},
+    {"a line with four numbers", "", "0 0\n1 1\n1 2 3 4\n", "line 3"},
+    {"a word", "", "0 zero\n", "line 1"},
+    {"a number with junk", "", "0 1.5x\n", "line 1"},
+    {"not finite", "", "nan 0\n", "line 1"},
+    {"beyond the coordinate limit", "", "0 0\n20000 0\n", "line 2"},
+    {"more than 200 points", "", many_points(201), "more than 200 points"},
+    {"an unreadable file", "no-such-file.txt", "", "cannot open no-such-file.txt"},
+    {"a directory", ".", "", "cannot read ."},
+    {"an unknown option", "--frobnicate", "0 0\n", "unknown option '--frobnicate'"},
+    {"a weight that is no number", "--weight heavy", "0 0\n", "--weight"},
+    {"a weight out of range", "--weight 1e6", "0 0\n", "--weight"},
+    {"a missing weight", "--weight", "0 0\n", "--weight needs a value"},
+    {"a missing picture name", "--svg", "0 0\n", "--svg needs a file name"},
+    {"two inputs", "a b", "", "more than one"},
+    {"an unwritable picture", "--svg no-such-dir/view.svg", "0 0\n1 0\n0 1\n1 1\n", "cannot write no-such-dir/view.svg"},
+};
+
+TEST_F(DelaunayTool, BadInputIsOneLineOnStandardErrorStatusTwoAndNothingWritten) {
+  for (const ErrorCase& c : kErrors) {
+    SCOPED_TRACE(c.what);
+    const run_result r = run_tool("--svg pic.svg " + c.args, c.input);
+    EXPECT_EQ(2, r.status);
+    EXPECT_EQ("", r.out);
+    EXPECT_EQ(1, count_of(r.err, "\n")) << r.err;
+    EXPECT_EQ(0u, r.err.find("zelmor-delaunay: ")) << r.err;
+    EXPECT_NE(std::string::npos, r.err.find(c.says)) << r.err;
+    EXPECT_EQ((std::set<std::string>{}), files_here());
+  }
+}
+
+TEST_F(DelaunayTool, HelpPrintsTheUsage) {
+  const run_result r = run_tool("--help");
+  EXPECT_EQ(0, r.status);
+  EXPECT_EQ(0u, r.out.find("usage: zelmor-delaunay [--weight W] [--svg FILE] [POINTS]\n"));
+  EXPECT_EQ("", r.err);
+}
+
+TEST_F(DelaunayTool, ASavedPointFileGivesWhatTheProgramComputes) {
+  std::mt19937_64 rng(9);
+  std::uniform_real_distribution<double> u(-3.0, 3.0);
+  std::vector<pipeline_test::pt> pts;
+  for (int i = 0; i < 150; ++i) pts.push_back({u(rng), u(rng)});
+  pipeline_test::edit_and_recompute(pts);  // writes .ZELMOR and recomputes in this process
+  const run_result r = run_tool(".ZELMOR");
+  ASSERT_EQ(0, r.status) << r.err;
+  const parsed p = parse(r.out);
+  std::set<std::array<int, 3>> mine;
+  for (auto t : pipeline_test::delaunay_index_triangles()) {
+    std::sort(t.begin(), t.end());
+    mine.insert(t);
+  }
+  const std::set<std::array<int, 3>> theirs(p.triangles.begin(), p.triangles.end());
+  EXPECT_EQ(mine, theirs);
+  EXPECT_EQ(pipeline_test::edges().size(), p.edges.size());
+}
+
+}  // namespace
