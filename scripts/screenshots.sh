@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Makes the README's pictures from a real run of ZELMOR under a private Xvfb:
+# a short lesson is clicked in with xdotool and both windows are captured.
+# Needs: xvfb xdotool imagemagick (apt-get install -y xvfb xdotool imagemagick).
+# Usage: bash scripts/screenshots.sh [OUT_DIR]   (default docs/)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+out="$(realpath -m "${1:-$root/docs}")"
+mkdir -p "$out"
+[ -x "$root/build/zelmor" ] || bash "$root/scripts/build.sh"
+
+work=$(mktemp -d /tmp/zelmor-shots.XXXXXX)
+fifo="$work/display"
+mkfifo "$fifo"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" 2>/dev/null &
+xvfb=$!
+read -r -t 20 dnum <"$fifo"
+export DISPLAY=":$dnum"
+cd "$work"
+"$root/build/zelmor" >/dev/null 2>&1 &
+app=$!
+trap 'kill $app $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+
+for _ in $(seq 1 100); do
+  xdotool search --name '^2D Points$' >/dev/null 2>&1 && break
+  sleep 0.05
+done
+sleep 0.5
+
+# The 2D view's subwindow sits at (1, 1) of the screen; plane (px, py) is at
+# pixel (270.5 + 90.17 px, 270.5 - 90.17 py) from its top-left corner.
+click_plane() {
+  local x y
+  x=$(awk -v p="$1" 'BEGIN { printf "%d", 1 + 270.5 + p * 541 / 6 }')
+  y=$(awk -v p="$2" 'BEGIN { printf "%d", 1 + 270.5 - p * 541 / 6 }')
+  xdotool mousemove "$x" "$y" click --delay 0 3
+  sleep 0.15
+}
+# A lesson's worth of points: a ring of five, two inside, a few outside.
+for p in "-2.0 -1.5" "2.1 -1.2" "1.6 1.9" "-1.4 2.2" "-2.4 0.4" \
+         "0.1 0.2" "-0.6 -0.4" "0.9 -0.5" "0.4 1.1" "-1.0 0.9" "2.5 0.6" "-0.2 -2.3"; do
+  click_plane $p
+done
+# Select one point with the middle button so the highlight shows.
+xdotool mousemove "$(awk 'BEGIN{printf "%d", 1+270.5+0.1*541/6}')" "$(awk 'BEGIN{printf "%d", 1+270.5-0.2*541/6}')" click --delay 0 2
+sleep 0.3
+# Turn the 3D view a little with a left drag.
+xdotool mousemove 800 300 mousedown 1 sleep 0.1 mousemove 790 310 sleep 0.1 mousemove 780 318 sleep 0.1 mouseup 1
+sleep 0.6
+
+import -window root -crop 541x616+0+0 "$out/zelmor-2d-points.png"
+import -window root -crop 540x540+553+0 "$out/zelmor-3d-projection.png"
+import -window root -crop 1093x616+0+0 "$out/zelmor-both-windows.png"
+echo "wrote $out/zelmor-2d-points.png $out/zelmor-3d-projection.png $out/zelmor-both-windows.png"
