@@ -89,6 +89,11 @@ inline double dot(const double* x, const double* y, int n) {
 
 inline double norm2(const double* x, int n) { return dot(x, x, n); }
 
+// At most MAXDIM doubles: a plain loop beats a call to memcpy here.
+inline void copy_vec(double* to, const double* from, int n) {
+  for (int i = 0; i < n; i++) to[i] = from[i];
+}
+
 // Counts one more event, stopping at INT_MAX instead of overflowing.
 inline int count_up(int* counter) {
   if (*counter < INT_MAX) ++*counter;
@@ -134,7 +139,7 @@ bool basis_load_b(basis_s* v, site p, site z) {
 
 // Loads both halves of v with the difference vector p - z.
 void basis_load(basis_s* v, site p, site z) {
-  if (basis_load_b(v, p, z)) memcpy(v->vec_a(), v->vec_b(), rdim * sizeof(double));
+  if (basis_load_b(v, p, z)) copy_vec(v->vec_a(), v->vec_b(), rdim);
 }
 
 // sees's threshold test, dd^2 / n2 / m2 > err_bound_sq, without its two
@@ -280,11 +285,11 @@ int reduce_inner(basis_s* v, simplex* s, int k) {
   const int n = rdim;
   v->norm2_b = v->norm2_a = norm2(vb, n);
   if (k <= 1) {
-    memcpy(vb, va, n * sizeof(double));
+    copy_vec(vb, va, n);
     return 1;
   }
   for (int j = 0; j < 250; j++) {
-    memcpy(vb, va, n * sizeof(double));
+    copy_vec(vb, va, n);
     for (int i = k - 1; i > 0; i--) {
       basis_s* b = s->neighbors[i].basis;
       double c = -dot(b->vec_b(), vb, n) / b->norm2_b;
@@ -432,7 +437,7 @@ int sees(site p, simplex* s) {
     // Too close to the plane to trust: reduce against the facet's bases
     // (exactly if need be) and look again.
     if (a_pending) {
-      memcpy(b->vec_a(), b->vec_b(), rdim * sizeof(double));
+      copy_vec(b->vec_a(), b->vec_b(), rdim);
       a_pending = false;
     }
     basis_update(s);
