@@ -140,7 +140,10 @@ void hull_grow(simplex* root) {
 site site_fetch() {
   site p = get_site();
   if (!p) return nullptr;
-  site_stamp = site_num(p) + 2;
+  int num = site_num(p);
+  // Stamps of 2 and more belong to insertions; a number too large to add 2
+  // to shares the largest stamp rather than overflow.
+  site_stamp = num < INT_MAX - 2 ? num + 2 : INT_MAX;
   return p;
 }
 
