@@ -102,9 +102,11 @@ void reset_record_lists();
 // x0, y0, x1, y1 and returns 1; returns 0 when e has no Voronoi edge to draw.
 int voronoi_edge(const dedge* e, double seg[4]);
 
-// The records of a recomputation are plain malloc'd dtri and dedge records;
-// reset_record_lists() and the pruning step free() them, so any record put
-// into tri_list or edge_list must come from malloc.
+// The records of a recomputation come from the extraction's own pool (a
+// fixed table sized for the largest hull of MAX_POINTS points, malloc beyond
+// it); reset_record_lists() and the pruning step release them with
+// release_record(), which free()s anything not from the pool.  A record that
+// other code puts into tri_list or edge_list must therefore come from malloc.
 
 // --- Point-exchange file: lines "%.15f %.15f %.15f\n" --------------------
 
@@ -191,9 +193,11 @@ void compute_circumcentre(dtri* t);
 // collinear boundary points has z exactly 0 and is neither.
 inline bool is_delaunay_triangle(const dtri* t) { return t != nullptr && t->face_normal[2] < 0.0f; }
 
-// Forgets the extraction's edge index (reset_record_lists calls it when it
-// releases the records the index names).
-void forget_edge_index();
+// Releases one dtri or dedge record: back to the pool, or free().
+void release_record(void* record);
+// Called by reset_record_lists once every record is released: the pool
+// starts over and the edge index forgets the released edges.
+void records_released();
 
 // The whole hundredths (X, Y) in which the engine saw the point p when p was
 // written to the point-exchange file (exchange_hundredths of p->x and p->y).

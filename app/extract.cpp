@@ -31,6 +31,41 @@ FILE* remembered_stream = nullptr;  // noted, never written to
 }
 
 // ---------------------------------------------------------------------------
+// Record pool: one recomputation makes at most 2n - 4 triangles and 3n - 6
+// edges for n points, so fixed tables hold them all and a drag step makes
+// no allocation per record.  Beyond the tables (records made by hand without
+// a reset in between) malloc takes over.
+// ---------------------------------------------------------------------------
+
+constexpr int kPooledTriangles = 2 * MAX_POINTS;
+constexpr int kPooledEdges = 3 * MAX_POINTS;
+dtri tri_pool[kPooledTriangles];
+dedge edge_pool[kPooledEdges];
+int tri_pool_used = 0;
+int edge_pool_used = 0;
+
+template <typename T>
+bool in_pool(const void* p, const T* pool, int size) {
+  const auto a = reinterpret_cast<std::uintptr_t>(p);
+  const auto base = reinterpret_cast<std::uintptr_t>(pool);
+  return a >= base && a < base + static_cast<std::uintptr_t>(size) * sizeof(T);
+}
+
+dtri* new_triangle() {
+  if (tri_pool_used < kPooledTriangles) return &tri_pool[tri_pool_used++];
+  auto* t = static_cast<dtri*>(std::malloc(sizeof(dtri)));
+  if (t == nullptr) out_of_memory("a triangle");
+  return t;
+}
+
+dedge* new_edge() {
+  if (edge_pool_used < kPooledEdges) return &edge_pool[edge_pool_used++];
+  auto* e = static_cast<dedge*>(std::malloc(sizeof(dedge)));
+  if (e == nullptr) out_of_memory("an edge");
+  return e;
+}
+
+// ---------------------------------------------------------------------------
 // Rounded coordinates of point_table entries, memoised per entry on the
 // coordinate values themselves, so a moved point is simply converted again.
 // ---------------------------------------------------------------------------
@@ -195,7 +230,16 @@ void unset_cc(dtri* t) { t->cc[0] = t->cc[1] = t->cc[2] = CC_UNSET; }
 
 }  // namespace
 
-void forget_edge_index() { index_valid = false; }
+void release_record(void* record) {
+  if (in_pool(record, tri_pool, kPooledTriangles) || in_pool(record, edge_pool, kPooledEdges)) return;
+  std::free(record);
+}
+
+void records_released() {
+  tri_pool_used = 0;
+  edge_pool_used = 0;
+  index_valid = false;
+}
 
 int point_hundredths(const point_rec* p, long long* X, long long* Y) {
   const int i = point_index(p);
@@ -243,8 +287,7 @@ void make_triangle(double** verts, int count, FILE* stream, int marker) {
   }
   if (idx[0] == idx[1] || idx[1] == idx[2] || idx[2] == idx[0]) return;
 
-  auto* t = static_cast<dtri*>(std::malloc(sizeof(dtri)));
-  if (t == nullptr) out_of_memory("a triangle");
+  dtri* t = new_triangle();
   for (int k = 0; k < 3; ++k) {
     t->v[k] = &point_table[idx[k]];
     t->cc[k] = CC_UNSET;
@@ -267,8 +310,7 @@ dedge* find_or_add_edge(int i, int j, dtri* t) {
     e->t1 = t;
     return e;
   }
-  e = static_cast<dedge*>(std::malloc(sizeof(dedge)));
-  if (e == nullptr) out_of_memory("an edge");
+  e = new_edge();
   e->a = p;
   e->b = q;
   e->t0 = t;
@@ -392,7 +434,7 @@ void prune_upper_edges() {
           if (r == e) r = nullptr;
         }
       }
-      std::free(e);
+      release_record(e);
       std::free(n);
     }
     n = next;

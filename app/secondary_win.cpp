@@ -11,7 +11,6 @@
 // face of the hull, so X*X + Y*Y gives exactly the faces of the rounded
 // points' lift.
 #include <cassert>
-#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -91,9 +90,13 @@ bool token_number(const char* p, const char* end, bool want_value, double* v) {
   return true;
 }
 
+// isspace of the "C" locale, which the program never leaves; inline, since
+// the reader looks at every character of every line.
+inline bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
 bool is_blank(const char* s) {
   for (; *s != '\0'; ++s) {
-    if (!std::isspace(static_cast<unsigned char>(*s))) return false;
+    if (!is_space(*s)) return false;
   }
   return true;
 }
@@ -159,10 +162,10 @@ double* read_site(int j) {
   int k = 0;
   const char* p = line_buf;
   for (;;) {
-    while (*p != '\0' && std::isspace(static_cast<unsigned char>(*p))) ++p;
+    while (*p != '\0' && is_space(*p)) ++p;
     if (*p == '\0') break;
     const char* end = p;
-    while (*end != '\0' && !std::isspace(static_cast<unsigned char>(*end))) ++end;
+    while (*end != '\0' && !is_space(*end)) ++end;
     if (j != -1) {
       double v = 0.0;
       // The third number is only checked: the site's third coordinate is

@@ -89,6 +89,9 @@ std::string slurp(const char* path) {
 }
 
 TEST_F(PointFile, WritePointFileWritesOnePrintfLinePerPointInTableOrder) {
+  // A longer file first: the rewrite must leave nothing of it behind.
+  pipeline_test::set_points({{-2.5, -2.5}, {2.5, 2.5}, {1, 1}, {2, 2}, {-1, -1}, {0, 0}, {0.5, 0.5}});
+  write_point_file();
   pipeline_test::set_points({{0.5, -1.25}, {-2.99445, 2.99445}, {1.0 / 3.0, 0.0}, {3.00555, -3.00555}});
   weight = -3.0f;  // heights as the weight slider leaves them, without an edit
   for (int i = 0; i < point_count; ++i) point_table[i].z = lifted_height(point_table[i].x, point_table[i].y);
