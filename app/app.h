@@ -187,6 +187,11 @@ void orient_normals();
 void prune_upper_edges();
 void finish_triangles();
 void compute_circumcentre(dtri* t);
+// The point against which orient_normals turns every normal outwards: the
+// mean of all facet corners of the last extraction, lifted (rounded points,
+// plane units, the current weight added), which lies strictly inside a
+// three-dimensional hull.
+extern double hull_centre[3];
 
 // A Delaunay triangle: a lower facet of the lifted hull, whose face_normal
 // points down.  Upper facets point up; a facet standing vertically over

@@ -230,6 +230,8 @@ void unset_cc(dtri* t) { t->cc[0] = t->cc[1] = t->cc[2] = CC_UNSET; }
 
 }  // namespace
 
+double hull_centre[3] = {0.0, 0.0, 0.0};
+
 void release_record(void* record) {
   if (in_pool(record, tri_pool, kPooledTriangles) || in_pool(record, edge_pool, kPooledEdges)) return;
   std::free(record);
@@ -370,6 +372,12 @@ void orient_normals() {
       sz += p.z;
       ++k;
     }
+  }
+  if (k > 0) {
+    const double kd = static_cast<double>(k);
+    hull_centre[0] = static_cast<double>(sx) / (100.0 * kd);
+    hull_centre[1] = static_cast<double>(sy) / (100.0 * kd);
+    hull_centre[2] = static_cast<double>(sz) / (10000.0 * kd) + static_cast<double>(weight);
   }
   for (rec_node* n = tri_list->head; n != nullptr; n = n->next) {
     auto* t = static_cast<dtri*>(n->data);

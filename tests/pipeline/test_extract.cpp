@@ -330,6 +330,10 @@ TEST_F(Extraction, NormalsPointOutOfTheHull) {
                        (p.z - a.z) * t->face_normal[2];
       EXPECT_LE(s, 1e-5);
     }
+    // The reference point lies strictly inside.
+    const double c = (hull_centre[0] - a.x) * t->face_normal[0] + (hull_centre[1] - a.y) * t->face_normal[1] +
+                     (hull_centre[2] - a.z) * t->face_normal[2];
+    EXPECT_LT(c, -1e-3);
   }
   expect_record_invariants();
 }
