@@ -18,7 +18,8 @@
 #include <string>
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// From the sanitizer runtime (its header is not shipped with every compiler).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 #include "app/app.h"
