@@ -44,8 +44,8 @@ done
 # Select one point with the middle button so the highlight shows.
 xdotool mousemove "$(awk 'BEGIN{printf "%d", 1+270.5+0.1*541/6}')" "$(awk 'BEGIN{printf "%d", 1+270.5-0.2*541/6}')" click --delay 0 2
 sleep 0.3
-# Turn the 3D view a little with a left drag.
-xdotool mousemove 800 300 mousedown 1 sleep 0.1 mousemove 790 310 sleep 0.1 mousemove 780 318 sleep 0.1 mouseup 1
+# Turn the 3D view a little with a left drag (2 degrees per pixel).
+xdotool mousemove 800 300 mousedown 1 sleep 0.1 mousemove 797 300 sleep 0.2 mouseup 1
 sleep 0.6
 
 import -window root -crop 541x616+0+0 "$out/zelmor-2d-points.png"
