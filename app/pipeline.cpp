@@ -120,40 +120,40 @@ void write_points(FILE* f) {
   if (used > 0) std::fwrite(buf, 1, used, f);
 }
 
+namespace {
+
+// Rewrites the file from empty ("w+c": create or truncate; "c" asks for
+// commit on flush where the platform knows it).  A file that cannot be
+// opened leaves the old one in place and is reported.
+void rewrite_from_empty() {
+  FILE* f = std::fopen(".ZELMOR", "w+c");
+  if (f == nullptr) {
+    std::printf("File open failed :(\n");
+    std::fflush(stdout);
+    return;
+  }
+  write_points(f);
+  std::fclose(f);
+}
+
+}  // namespace
+
 void write_point_file() {
   // The file is overwritten in place and then cut to its new length rather
   // than truncated to nothing first: on ext4 a file truncated to zero and
   // written again is flushed to disk when closed, which costs milliseconds
-  // on every drag step.  The content is the same either way.  Where the
-  // file cannot be cut, it is rewritten from empty ("w+c": create or
-  // truncate; "c" asks for commit on flush where the platform knows it).
+  // on every drag step.  The content is the same either way.
   const int fd = open(".ZELMOR", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
   FILE* f = fd >= 0 ? fdopen(fd, "r+") : nullptr;
   if (f == nullptr) {
     if (fd >= 0) close(fd);
-    f = std::fopen(".ZELMOR", "w+c");
-    if (f == nullptr) {
-      std::printf("File open failed :(\n");
-      std::fflush(stdout);
-      return;
-    }
-    write_points(f);
-    std::fclose(f);
+    rewrite_from_empty();
     return;
   }
   write_points(f);
   const bool cut = std::fflush(f) == 0 && ftruncate(fd, ftello(f)) == 0;
   std::fclose(f);
-  if (!cut) {
-    f = std::fopen(".ZELMOR", "w+c");
-    if (f == nullptr) {
-      std::printf("File open failed :(\n");
-      std::fflush(stdout);
-      return;
-    }
-    write_points(f);
-    std::fclose(f);
-  }
+  if (!cut) rewrite_from_empty();
 }
 
 // ---------------------------------------------------------------------------
