@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <vector>
 #include <cstdlib>
 #include <numbers>
 
@@ -318,6 +320,92 @@ TEST_F(View3d, PlanePointsDrawOnlyInTheTwoViewsAndKeepTheLighting) {
   glDisable(GL_LIGHTING);
   glutSwapBuffers();
   EXPECT_GT(count_near(points_win, kPoint, 270, 270, 4), 40);
+}
+
+// The labels drawn point by point in index order, as a reference.
+void labels_in_index_order(const point_rec* table) {
+  glColor4f(0.0f, 0.5f, 1.0f, 1.0f);
+  char text[12];
+  for (int i = 0; i < point_count; ++i) {
+    glRasterPos3d(table[i].x + 0.07, table[i].y + 0.07, table[i].z + 0.07);
+    std::snprintf(text, sizeof text, "%d", i);
+    for (const char* c = text; *c != '\0'; ++c) glutBitmapCharacter(GLUT_BITMAP_8_BY_13, *c);
+  }
+}
+
+// The whole last frame of win.
+std::vector<rgb> frame_of(int win) {
+  std::vector<rgb> pixels;
+  for (int y = 0; y < frame_height(win); ++y)
+    for (int x = 0; x < frame_width(win); ++x) pixels.push_back(frame_pixel(win, x, y));
+  return pixels;
+}
+
+TEST_F(View3d, LabelsLookTheSameAsInIndexOrder) {
+  // 200 points, a quarter of them crowded so that labels overlap each other
+  // and the markers.
+  unsigned int seed = 7;
+  const auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return ((seed >> 8) % 10000) / 10000.0;
+  };
+  for (int i = 0; i < MAX_POINTS; ++i) {
+    const double spread = i % 4 == 0 ? 0.3 : 5.8;
+    add_point(point_rec{(next() - 0.5) * spread, (next() - 0.5) * spread, 0.0, 1.0});
+  }
+  // The 3D window under a tilted view (the labels at many depths, spheres
+  // in between), and the 2D view under its own transform.
+  struct view {
+    int win;
+    void (*transform)();
+    void (*markers)();
+  };
+  const view views[] = {
+      {view3d_win,
+       [] {
+         glTranslatef(270, 270, 0);
+         glScalef(60, 60, 60);
+         glRotatef(-60, 1, 0, 0);
+         glTranslatef(0, 0, -5);
+       },
+       [] { draw_lifted_points(); }},
+      {points_win,
+       [] {
+         glTranslatef(270.5f, 270.5f, 1);
+         glScalef(541 / 6.0f, 541 / 6.0f, 1);
+       },
+       [] { draw_plane_points(plane_table); }},
+  };
+  for (const view& v : views) {
+    SCOPED_TRACE(v.win == view3d_win ? "3D" : "2D");
+    const point_rec* table = v.win == view3d_win ? point_table : plane_table;
+    std::vector<rgb> frames[2];
+    for (int reference = 0; reference < 2; ++reference) {
+      glutSetWindow(v.win);
+      glClearColor(1, 1, 1, 1);
+      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+      glPushMatrix();
+      glLoadIdentity();
+      v.transform();
+      v.markers();
+      if (reference) {
+        labels_in_index_order(table);
+      } else {
+        draw_point_labels(table);
+      }
+      glPopMatrix();
+      glutSwapBuffers();
+      frames[reference] = frame_of(v.win);
+    }
+    ASSERT_EQ(frames[0].size(), frames[1].size());
+    int label_pixels = 0, differ = 0;
+    for (size_t k = 0; k < frames[0].size(); ++k) {
+      label_pixels += frames[1][k] == from_gl(0.0f, 0.5f, 1.0f);
+      differ += !(frames[0][k] == frames[1][k]);
+    }
+    EXPECT_GT(label_pixels, 2000);
+    EXPECT_EQ(0, differ);
+  }
 }
 
 TEST_F(View3d, SurfaceFollowsTheWeight) {
