@@ -34,3 +34,18 @@ function(zelmor_gui_test name)
     DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS "${labels}" SKIP_RETURN_CODE 77 TIMEOUT 300)
 endfunction()
+
+function(zelmor_e2e_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE zelmor_xdrive ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE ZELMOR_BINARY="$<TARGET_FILE:zelmor>")
+  add_dependencies(${name} zelmor)
+  add_test(NAME ${name} COMMAND ${ZELMOR_XVFB_LAUNCHER} $<TARGET_FILE:${name}>)
+  set_tests_properties(${name} PROPERTIES LABELS "gui;e2e;${T_LABELS}" SKIP_RETURN_CODE 77
+                       TIMEOUT ${T_TIMEOUT})
+endfunction()

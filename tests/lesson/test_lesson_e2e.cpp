@@ -19,26 +19,6 @@
 
 namespace {
 
-struct lifted {
-  double x, y, z;
-};
-
-std::vector<lifted> parse(const std::string& text) {
-  std::vector<lifted> pts;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    lifted p{};
-    if (std::sscanf(line.c_str(), "%lf %lf %lf", &p.x, &p.y, &p.z) == 3) pts.push_back(p);
-  }
-  return pts;
-}
-
-size_t lines(const std::string& s) {
-  size_t n = 0;
-  for (char c : s) n += c == '\n';
-  return n;
-}
-
 bool delaunay_blue(const xd_rgb& c) { return xd_near(c, {0, 77, 255}, 3); }
 bool voronoi_red(const xd_rgb& c) { return xd_near(c, {255, 0, 0}, 3); }
 bool magenta(const xd_rgb& c) { return c.r > 200 && c.g < 60 && c.b > 200; }
@@ -92,7 +72,7 @@ class Lesson : public ::testing::Test {
     return s;
   }
   bool wait_lines(size_t n) {
-    return x.wait_file(".ZELMOR", [n](const std::string& s) { return lines(s) == n; });
+    return x.wait_file(".ZELMOR", [n](const std::string& s) { return xd_line_count(s) == n; });
   }
 
   xd_image view2d_image() { return x.grab(view); }
@@ -111,7 +91,7 @@ class Lesson : public ::testing::Test {
   // (as the program rounds them) is drawn in Delaunay blue at its midpoint.
   void expect_oracle_edges_drawn(const std::string& text) {
     std::vector<delaunay_oracle::ipoint> ip;
-    for (const lifted& p : parse(text)) ip.push_back({hundredths(p.x), hundredths(p.y)});
+    for (const xd_lifted& p : xd_parse_points(text)) ip.push_back({hundredths(p.x), hundredths(p.y)});
     const delaunay_oracle::oracle o(ip);
     const xd_image img = view2d_image();
     int checked = 0;
@@ -139,7 +119,7 @@ TEST_F(Lesson, AWholeLessonWithRealPointerEvents) {
   for (const auto& p : pts) add(p[0], p[1]);
   ASSERT_TRUE(wait_lines(12)) << x.program_stdout();
   std::string text = file();
-  std::vector<lifted> got = parse(text);
+  std::vector<xd_lifted> got = xd_parse_points(text);
   ASSERT_EQ(12u, got.size());
   for (int i = 0; i < 12; ++i) {
     SCOPED_TRACE(i);
@@ -168,12 +148,12 @@ TEST_F(Lesson, AWholeLessonWithRealPointerEvents) {
   for (int k = 1; k <= 6; ++k) x.move(tx + 30 * k, ty);  // past x = 3 on screen
   x.release(1);
   ASSERT_TRUE(x.wait_file(".ZELMOR", [](const std::string& s) {
-    const auto p = parse(s);
+    const auto p = xd_parse_points(s);
     return p.size() == 12 && p[9].x > 2.6;
   }));
   xdrive::sleep_ms(200);
   text = file();
-  got = parse(text);
+  got = xd_parse_points(text);
   // Each 30-pixel step moves it by 0.33; the step that would take it past
   // x = 3 is dropped whole, and so are the ones after it.
   EXPECT_LE(got[9].x, 3.0);
@@ -281,7 +261,7 @@ TEST_F(Lesson, AWholeLessonWithRealPointerEvents) {
   for (const auto& p : again) add(p[0], p[1]);
   ASSERT_TRUE(wait_lines(6));
   text = file();
-  got = parse(text);
+  got = xd_parse_points(text);
   for (int i = 0; i < 6; ++i) {
     SCOPED_TRACE(i);
     EXPECT_NEAR(got[i].x * got[i].x + got[i].y * got[i].y - 3.0, got[i].z, 1e-13);

@@ -12,20 +12,6 @@
 
 namespace {
 
-struct lifted {
-  double x, y, z;
-};
-
-std::vector<lifted> parse(const std::string& text) {
-  std::vector<lifted> pts;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    lifted p{};
-    if (std::sscanf(line.c_str(), "%lf %lf %lf", &p.x, &p.y, &p.z) == 3) pts.push_back(p);
-  }
-  return pts;
-}
-
 bool red(const xd_rgb& c) { return xd_near(c, {255, 0, 0}, 3); }
 
 TEST(ZelmorPanel, RealClicksDriveTheGridTheWeightNewAndQuit) {
@@ -65,17 +51,17 @@ TEST(ZelmorPanel, RealClicksDriveTheGridTheWeightNewAndQuit) {
   // Six points by right clicks in the 2D view.
   const int clicks[6][2] = {{135, 405}, {405, 405}, {405, 135}, {135, 135}, {270, 271}, {330, 200}};
   for (const auto& c : clicks) x.click(view.x + c[0], view.y + c[1], 3);
-  ASSERT_TRUE(x.wait_file(".ZELMOR", [](const std::string& s) { return parse(s).size() == 6; }));
+  ASSERT_TRUE(x.wait_file(".ZELMOR", [](const std::string& s) { return xd_parse_points(s).size() == 6; }));
 
   // Ten clicks on the weight's up arrow: 1.0 -> 2.0.  The file is not
   // rewritten by a weight change; the next point written shows every height
   // lifted with the new weight, the six earlier ones included.
   for (int i = 0; i < 10; ++i) x.click(sx(205), sy(592), 1);
   x.click(view.x + 200, view.y + 330, 3);
-  ASSERT_TRUE(x.wait_file(".ZELMOR", [](const std::string& s) { return parse(s).size() == 7; }));
+  ASSERT_TRUE(x.wait_file(".ZELMOR", [](const std::string& s) { return xd_parse_points(s).size() == 7; }));
   std::string text;
   ASSERT_TRUE(x.read_file(".ZELMOR", &text));
-  for (const lifted& p : parse(text)) EXPECT_NEAR(p.x * p.x + p.y * p.y + 2.0, p.z, 1e-5);
+  for (const xd_lifted& p : xd_parse_points(text)) EXPECT_NEAR(p.x * p.x + p.y * p.y + 2.0, p.z, 1e-5);
 
   // New, released off the button, empties the file.
   x.move(sx(427), sy(559));

@@ -325,3 +325,23 @@ bool xdrive::wait_until(const std::function<bool()>& pred, int timeout_ms) {
 }
 
 void xdrive::sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+std::vector<xd_lifted> xd_parse_points(const std::string& text) {
+  std::vector<xd_lifted> pts;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    xd_lifted p;
+    if (std::sscanf(line.c_str(), "%lf %lf %lf", &p.x, &p.y, &p.z) == 3) pts.push_back(p);
+    start = end + 1;
+  }
+  return pts;
+}
+
+size_t xd_line_count(const std::string& text) {
+  size_t n = 0;
+  for (char c : text) n += c == '\n';
+  return n;
+}

@@ -47,6 +47,16 @@ struct xd_image {
   bool save_ppm(const std::string& path) const;
 };
 
+// One line of the point-exchange file: a lifted point.
+struct xd_lifted {
+  double x = 0, y = 0, z = 0;
+};
+// The points of a point-exchange file's text, in file order (lines that do
+// not hold three numbers are left out).
+std::vector<xd_lifted> xd_parse_points(const std::string& text);
+// The number of newline-ended lines of a text.
+size_t xd_line_count(const std::string& text);
+
 class xdrive {
  public:
   xdrive() = default;

@@ -16,26 +16,6 @@ namespace {
 
 const xd_rgb kWhite{255, 255, 255};
 
-struct lifted {
-  double x, y, z;
-};
-
-std::vector<lifted> parse(const std::string& text) {
-  std::vector<lifted> pts;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    lifted p{};
-    if (std::sscanf(line.c_str(), "%lf %lf %lf", &p.x, &p.y, &p.z) == 3) pts.push_back(p);
-  }
-  return pts;
-}
-
-size_t line_count(const std::string& text) {
-  size_t n = 0;
-  for (char c : text) n += c == '\n';
-  return n;
-}
-
 // The plane coordinate under window pixel (x, y from the top) of the
 // 541 x 541 points view: the square [-3, 3] spans the view, y points up.
 double plane_x(int x) { return (x - 270) * 6.0 / 541; }
@@ -45,7 +25,7 @@ double plane_y(int y_top) { return ((541 - y_top) - 270) * 6.0 / 541; }
 // the scene was turned by turn_deg about the screen's vertical axis: window
 // pixel (x, y from the top).  From the view's numbers: the centre (270, 270)
 // shows (0, 0, 5), 40.5 pixels per unit, the tilt Rx(-70) then Ry(30).
-void window_of(const lifted& p, double turn_deg, double* wx, double* wy_top) {
+void window_of(const xd_lifted& p, double turn_deg, double* wx, double* wy_top) {
   const double deg = std::numbers::pi / 180;
   const double x = p.x, y = p.y, z = p.z - 5.0;
   const double y1 = std::cos(-70 * deg) * y - std::sin(-70 * deg) * z;
@@ -85,11 +65,11 @@ TEST(ZelmorProgram, ClicksAddDragMovesAndTheSceneTurns) {
   // Right clicks: a square around a centre, and one more point.
   const int clicks[6][2] = {{135, 405}, {405, 405}, {405, 135}, {135, 135}, {270, 271}, {330, 200}};
   for (const auto& c : clicks) x.click(view.x + c[0], view.y + c[1], 3);
-  ASSERT_TRUE(x.wait_file(".ZELMOR", [](const std::string& s) { return line_count(s) == 6; }))
+  ASSERT_TRUE(x.wait_file(".ZELMOR", [](const std::string& s) { return xd_line_count(s) == 6; }))
       << x.program_stdout();
   std::string text;
   ASSERT_TRUE(x.read_file(".ZELMOR", &text));
-  std::vector<lifted> pts = parse(text);
+  std::vector<xd_lifted> pts = xd_parse_points(text);
   ASSERT_EQ(6u, pts.size());
   for (int i = 0; i < 6; ++i) {
     SCOPED_TRACE(i);
@@ -107,12 +87,12 @@ TEST(ZelmorProgram, ClicksAddDragMovesAndTheSceneTurns) {
   x.release(1);
   const double dragged_x = plane_x(175), dragged_y = plane_y(395);
   ASSERT_TRUE(x.wait_file(".ZELMOR", [&](const std::string& s) {
-    const std::vector<lifted> p = parse(s);
+    const std::vector<xd_lifted> p = xd_parse_points(s);
     return p.size() == 6 && std::abs(p[0].x - dragged_x) < 1e-14 &&
            std::abs(p[0].y - dragged_y) < 1e-14;
   }));
   ASSERT_TRUE(x.read_file(".ZELMOR", &text));
-  pts = parse(text);
+  pts = xd_parse_points(text);
   EXPECT_NEAR(dragged_x * dragged_x + dragged_y * dragged_y + 1.0, pts[0].z, 1e-14);
   for (int i = 1; i < 6; ++i) EXPECT_NEAR(plane_x(clicks[i][0]), pts[i].x, 1e-14);
 
