@@ -134,6 +134,14 @@ inline constexpr double COORD_LIMIT = 10000.0;
 // on a memory stream.  Does not post the redisplay.
 void recompute_from(FILE* in);
 
+// recompute_from's steps after the reset, for timing them one by one:
+// steps 2 to 8 (the sites read from in, which is closed, and the hull built;
+// returns its root), 9 and 10 (the records), 11 and 12 (the release).
+struct simplex;
+simplex* recompute_build(FILE* in);
+void recompute_extract(simplex* root);
+void recompute_release();
+
 // --- Site reader and site blocks (app/secondary_win.cpp) -----------------
 
 inline constexpr int MAXBLOCKS = 1000;     // bound on num_blocks

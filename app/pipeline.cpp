@@ -209,10 +209,7 @@ void reset_record_lists() {
   edge_list = new_rec_list();
 }
 
-void recompute_from(FILE* in) {
-  // 1. The previous records go with their lists: a drag recomputes on every
-  //    motion event, so nothing may pile up.
-  reset_record_lists();
+simplex* recompute_build(FILE* in) {
   // 2.
   need_recompute = 0;
   num_blocks = 0;
@@ -232,6 +229,10 @@ void recompute_from(FILE* in) {
   // 8.
   std::fclose(point_file);
   point_file = nullptr;
+  return root;
+}
+
+void recompute_extract(simplex* root) {
   // 9.
   output_hull(root, walk_facets, emit_facet, make_triangle, out_stream);
   // 10.
@@ -239,10 +240,21 @@ void recompute_from(FILE* in) {
   orient_normals();
   prune_upper_edges();
   finish_triangles();
+}
+
+void recompute_release() {
   // 11.
   hull_free();
   // 12.
   release_site_blocks();
+}
+
+void recompute_from(FILE* in) {
+  // 1. The previous records go with their lists: a drag recomputes on every
+  //    motion event, so nothing may pile up.
+  reset_record_lists();
+  recompute_extract(recompute_build(in));
+  recompute_release();
 }
 
 void recompute() {
