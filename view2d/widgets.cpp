@@ -4,6 +4,7 @@
 #include <GL/freeglut.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "view2d/view2d.h"
 
@@ -50,6 +51,18 @@ void button_outline(float x0, float y0, float x1, float y1) {
   glEnd();
 }
 
+// The two halves of every frame: the left and top edges in one grey, the
+// bottom and right edges in the other.  Raised frames are light at the top
+// left, sunken ones dark.
+void two_tone(int x0, int y0, int x1, int y1, bool raised, float width) {
+  if (raised) white(); else grey();
+  glLineWidth(width);
+  left_top(x0, y0, x1, y1);
+  if (raised) grey(); else white();
+  glLineWidth(width);
+  bottom_right(x0, y0, x1, y1);
+}
+
 void bitmap_string(void* font, const char* begin, int length) {
   for (int i = 0; i < length; ++i) glutBitmapCharacter(font, static_cast<unsigned char>(begin[i]));
 }
@@ -57,7 +70,7 @@ void bitmap_string(void* font, const char* begin, int length) {
 // Raster position first, so the text takes the colour current at the call.
 void label_at(void* font, int x, int y, const char* text) {
   glRasterPos2i(x, y);
-  for (const char* c = text; *c != '\0'; ++c) glutBitmapCharacter(font, static_cast<unsigned char>(*c));
+  bitmap_string(font, text, static_cast<int>(std::strlen(text)));
 }
 
 void readout_at(const slider_rec& s, float v, int x, int y) {
@@ -84,12 +97,7 @@ void draw_one_line(void* ctx, int k, const char* begin, int length) {
 void draw_bevel(int x0, int y0, int x1, int y1) {
   GLfloat saved[4];
   glGetFloatv(GL_CURRENT_COLOR, saved);
-  white();
-  glLineWidth(1.0f);
-  left_top(x0, y0, x1, y1);
-  grey();
-  glLineWidth(1.0f);
-  bottom_right(x0, y0, x1, y1);
+  two_tone(x0, y0, x1, y1, true, 1.0f);
   glColor4fv(saved);
 }
 
@@ -97,33 +105,18 @@ void draw_bevel(int x0, int y0, int x1, int y1) {
 void draw_bevel_sunken(int x0, int y0, int x1, int y1) {
   GLfloat saved[4];
   glGetFloatv(GL_CURRENT_COLOR, saved);
-  grey();
-  glLineWidth(0.5f);
-  left_top(x0, y0, x1, y1);
-  white();
-  glLineWidth(0.5f);
-  bottom_right(x0, y0, x1, y1);
+  two_tone(x0, y0, x1, y1, false, 0.5f);
   glColor4fv(saved);
 }
 
 void draw_button_frame(int x0, int y0, int x1, int y1) {
   button_outline(x0, y0, x1, y1);
-  white();
-  glLineWidth(1.5f);
-  left_top(x0, y0, x1, y1);
-  grey();
-  glLineWidth(1.5f);
-  bottom_right(x0, y0, x1, y1);
+  two_tone(x0, y0, x1, y1, true, 1.5f);
 }
 
 void draw_button_frame_pressed(int x0, int y0, int x1, int y1) {
   button_outline(x0, y0, x1, y1);
-  grey();
-  glLineWidth(1.5f);
-  left_top(x0, y0, x1, y1);
-  white();
-  glLineWidth(1.5f);
-  bottom_right(x0, y0, x1, y1);
+  two_tone(x0, y0, x1, y1, false, 1.5f);
 }
 
 void draw_button(const button_rec& b) {
@@ -146,12 +139,7 @@ void draw_check_box(const button_rec& b) {
 void draw_check_frame(int x0, int y0, int x1, int y1) {
   GLfloat saved[4];
   glGetFloatv(GL_CURRENT_COLOR, saved);
-  white();
-  glLineWidth(1.0f);
-  left_top(x0 + 1, y0 + 1, x1 - 1, y1 - 1);
-  grey();
-  glLineWidth(1.0f);
-  bottom_right(x0 + 1, y0 + 1, x1 - 1, y1 - 1);
+  two_tone(x0 + 1, y0 + 1, x1 - 1, y1 - 1, true, 1.0f);
   black();
   glLineWidth(0.5f);
   glBegin(GL_LINE_LOOP);

@@ -13,16 +13,16 @@ class StartUp : public ::testing::Test {
 };
 
 TEST_F(StartUp, WindowsStandWhereAndAsLargeAsDesigned) {
-  const x_window_info view3d = x_top_window("3D Projection");
-  ASSERT_TRUE(view3d.found);
+  const xd_window view3d = x_top_window("3D Projection");
+  ASSERT_NE(0u, view3d.id);
   EXPECT_TRUE(view3d.mapped);
   EXPECT_EQ(553, view3d.x);
   EXPECT_EQ(0, view3d.y);
   EXPECT_EQ(540, view3d.width);
   EXPECT_EQ(540, view3d.height);
 
-  const x_window_info top = x_top_window("2D Points");
-  ASSERT_TRUE(top.found);
+  const xd_window top = x_top_window("2D Points");
+  ASSERT_NE(0u, top.id);
   EXPECT_TRUE(top.mapped);
   EXPECT_EQ(0, top.x);
   EXPECT_EQ(0, top.y);
@@ -30,8 +30,8 @@ TEST_F(StartUp, WindowsStandWhereAndAsLargeAsDesigned) {
   EXPECT_EQ(616, top.height);
   ASSERT_EQ(2u, top.children.size());
   // The panel is created first, the points view second (on top).
-  const x_window_info& panel = top.children[0];
-  const x_window_info& points = top.children[1];
+  const xd_window& panel = top.children[0];
+  const xd_window& points = top.children[1];
   EXPECT_EQ(1, panel.x);
   EXPECT_EQ(541, panel.y);
   EXPECT_EQ(541, panel.width);
@@ -41,8 +41,8 @@ TEST_F(StartUp, WindowsStandWhereAndAsLargeAsDesigned) {
   EXPECT_EQ(541, points.width);
   EXPECT_EQ(541, points.height);
 
-  const x_window_info about = x_top_window("About ZELMOR");
-  ASSERT_TRUE(about.found);
+  const xd_window about = x_top_window("About ZELMOR");
+  ASSERT_NE(0u, about.id);
   EXPECT_FALSE(about.mapped);
   EXPECT_EQ(685, about.width);
   EXPECT_EQ(660, about.height);

@@ -1,8 +1,6 @@
 #include "tests/support/gui_harness.h"
 
 #include <GL/freeglut.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 
 #include <chrono>
 #include <cmath>
@@ -141,50 +139,7 @@ int count_pixels(int win, rgb c, int x0, int y0, int x1, int y1, int tol) {
   return n;
 }
 
-namespace {
-
-x_window_info describe(Display* dpy, Window w) {
-  x_window_info info;
-  info.found = true;
-  XWindowAttributes attr;
-  XGetWindowAttributes(dpy, w, &attr);
-  info.mapped = attr.map_state != IsUnmapped;
-  info.width = attr.width;
-  info.height = attr.height;
-  Window child;
-  XTranslateCoordinates(dpy, w, DefaultRootWindow(dpy), 0, 0, &info.x, &info.y, &child);
-  Window root_ret, parent_ret;
-  Window* kids = nullptr;
-  unsigned int n = 0;
-  if (XQueryTree(dpy, w, &root_ret, &parent_ret, &kids, &n)) {
-    for (unsigned int i = 0; i < n; ++i) info.children.push_back(describe(dpy, kids[i]));
-    if (kids) XFree(kids);
-  }
-  return info;
-}
-
-}  // namespace
-
-x_window_info x_top_window(const std::string& title) {
-  x_window_info none;
-  Display* dpy = XOpenDisplay(nullptr);
-  if (dpy == nullptr) return none;
-  Window root = DefaultRootWindow(dpy), root_ret, parent_ret;
-  Window* kids = nullptr;
-  unsigned int n = 0;
-  XQueryTree(dpy, root, &root_ret, &parent_ret, &kids, &n);
-  for (unsigned int i = 0; i < n; ++i) {
-    char* name = nullptr;
-    if (XFetchName(dpy, kids[i], &name) && name != nullptr) {
-      const bool match = title == name;
-      XFree(name);
-      if (match) {
-        none = describe(dpy, kids[i]);
-        break;
-      }
-    }
-  }
-  if (kids) XFree(kids);
-  XCloseDisplay(dpy);
-  return none;
+xd_window x_top_window(const std::string& title) {
+  xdrive x;
+  return x.top_window(title);
 }

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/xdrive.h"
+
 struct rgb {
   int r, g, b;
 };
@@ -51,11 +53,6 @@ rgb from_gl(float r, float g, float b);
 // colour is within tol of c.
 int count_pixels(int win, rgb c, int x0, int y0, int x1, int y1, int tol = 3);
 
-// The X server's view of a top-level window, found by its exact title.
-struct x_window_info {
-  bool found = false;
-  bool mapped = false;
-  int x = 0, y = 0, width = 0, height = 0;       // position relative to the root
-  std::vector<x_window_info> children;           // subwindows, in stacking order
-};
-x_window_info x_top_window(const std::string& title);
+// The X server's view of a top-level window, found by its exact title,
+// mapped or not (an empty record, id 0, when there is none).
+xd_window x_top_window(const std::string& title);

@@ -213,31 +213,29 @@ xd_window xdrive::describe(unsigned long id) {
   return info;
 }
 
-xd_window xdrive::find_window(const std::string& title, int timeout_ms) {
+xd_window xdrive::top_window(const std::string& title) {
   xd_window found;
   if (!connect()) return found;
   Display* d = dpy_of(display_);
-  wait_until(
-      [&] {
-        Window root = DefaultRootWindow(d), root_ret, parent_ret;
-        Window* kids = nullptr;
-        unsigned int n = 0;
-        if (!XQueryTree(d, root, &root_ret, &parent_ret, &kids, &n)) return false;
-        for (unsigned int i = 0; i < n && found.id == 0; ++i) {
-          char* name = nullptr;
-          if (XFetchName(d, kids[i], &name) && name != nullptr) {
-            if (title == name) {
-              const xd_window w = describe(kids[i]);
-              if (w.mapped) found = w;
-            }
-            XFree(name);
-          }
-        }
-        if (kids) XFree(kids);
-        return found.id != 0;
-      },
-      timeout_ms);
+  Window root = DefaultRootWindow(d), root_ret, parent_ret;
+  Window* kids = nullptr;
+  unsigned int n = 0;
+  if (!XQueryTree(d, root, &root_ret, &parent_ret, &kids, &n)) return found;
+  for (unsigned int i = 0; i < n && found.id == 0; ++i) {
+    char* name = nullptr;
+    if (XFetchName(d, kids[i], &name) && name != nullptr) {
+      if (title == name) found = describe(kids[i]);
+      XFree(name);
+    }
+  }
+  if (kids) XFree(kids);
   return found;
+}
+
+xd_window xdrive::find_window(const std::string& title, int timeout_ms) {
+  xd_window found;
+  wait_until([&] { return (found = top_window(title)).mapped; }, timeout_ms);
+  return found.mapped ? found : xd_window{};
 }
 
 void xdrive::resize(unsigned long id, int width, int height) {

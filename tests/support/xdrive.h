@@ -94,6 +94,9 @@ class xdrive {
   // The top-level window titled exactly title, polled until it is mapped;
   // an empty record after timeout_ms.
   xd_window find_window(const std::string& title, int timeout_ms = 5000);
+  // The top-level window titled exactly title as it is now, mapped or not;
+  // an empty record when there is none.
+  xd_window top_window(const std::string& title);
   // Fresh geometry of a window found before.
   xd_window describe(unsigned long id);
   // Asks the X server to resize a window (as a user or window manager would).

@@ -401,26 +401,21 @@ TEST_F(PointsView, LabelsCarryTheIndex) {
 TEST_F(PointsView, GridAndAxesOnlyWithShowGrid) {
   // A row and a column half-way between grid lines.
   const int row = plane_pixel(1.0 / 6), col = plane_pixel(-1.0 / 6);
-  const auto vertical_lines = [&] {
+  // Grid lines crossed along the row (vertical lines) or the column
+  // (horizontal lines), counted as runs of grid-coloured pixels.
+  const auto lines_crossed = [&](bool along_row) {
     int runs = 0;
     bool in = false;
-    for (int x = 0; x < 541; ++x) {
-      const bool g = near(frame_pixel(points_win, x, row), kGrid, 4);
+    for (int k = 0; k < 541; ++k) {
+      const rgb c = along_row ? frame_pixel(points_win, k, row) : frame_pixel(points_win, col, k);
+      const bool g = near(c, kGrid, 4);
       if (g && !in) ++runs;
       in = g;
     }
     return runs;
   };
-  const auto horizontal_lines = [&] {
-    int runs = 0;
-    bool in = false;
-    for (int y = 0; y < 541; ++y) {
-      const bool g = near(frame_pixel(points_win, col, y), kGrid, 4);
-      if (g && !in) ++runs;
-      in = g;
-    }
-    return runs;
-  };
+  const auto vertical_lines = [&] { return lines_crossed(true); };
+  const auto horizontal_lines = [&] { return lines_crossed(false); };
   const auto axis_pixels = [&] {
     // Along the x axis at x = 0.5 and the y axis at y = -0.5 (off the grid).
     int n = 0;
