@@ -3,6 +3,9 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "app/app.h"
 
 int view3d_win = 0, about_win = 0, top_win = 0, panel_win = 0, points_win = 0;

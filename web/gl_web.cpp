@@ -1,0 +1,1047 @@
+// The web edition's OpenGL 1.x, for the immediate-mode subset the program
+// uses.  Emscripten's own legacy-GL emulation issues one WebGL draw call per
+// glBegin/glEnd, ignores colour material, aborts on back-face materials and
+// GL_POLYGON and draws every line one pixel wide; this layer instead does
+// what a software fixed pipeline does:
+//
+//  * every vertex is transformed (modelview, projection, viewport) and lit
+//    on the CPU at glVertex time, so the GPU only fills triangles with
+//    interpolated colours in canvas pixels;
+//  * lines of any width become quads widened along the minor axis, points
+//    become squares, bitmaps become runs of pixel-sized quads at the raster
+//    position's depth;
+//  * all of it collects in one vertex buffer that is drawn in a single call
+//    whenever the drawing state (blending, depth test, window) changes, the
+//    buffer is cleared, or a window swaps its buffers.
+#include "web/gl_web.h"
+
+#include <GL/gl.h>
+#include <emscripten.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace zelmor_web {
+
+context* current = nullptr;
+long draw_calls = 0;
+
+namespace {
+
+int canvas_w = 1, canvas_h = 1;
+
+// --- Matrices: column-major single precision, as the desktop driver keeps them.
+
+void identity(float* m) {
+  for (int i = 0; i < 16; ++i) m[i] = (i % 5 == 0) ? 1.0f : 0.0f;
+}
+
+// m = m * b
+void mult(float* m, const float* b) {
+  float r[16];
+  for (int c = 0; c < 4; ++c)
+    for (int row = 0; row < 4; ++row) {
+      float s = 0;
+      for (int k = 0; k < 4; ++k) s += m[k * 4 + row] * b[c * 4 + k];
+      r[c * 4 + row] = s;
+    }
+  std::memcpy(m, r, sizeof r);
+}
+
+void apply(const float* m, const float* v, float* out) {
+  for (int row = 0; row < 4; ++row)
+    out[row] = m[row] * v[0] + m[4 + row] * v[1] + m[8 + row] * v[2] + m[12 + row] * v[3];
+}
+
+float* top_matrix() {
+  context& c = *current;
+  if (c.matrix_mode == GL_PROJECTION) return c.projection[c.projection_depth];
+  return c.modelview[c.modelview_depth];
+}
+
+// --- The batch: canvas x, y, NDC z, r, g, b, a per vertex, triangles only.
+
+struct batch_key {
+  bool blend, depth_test;
+  int blend_src, blend_dst, depth_func;
+  int scissor[4];
+  bool operator==(const batch_key& o) const {
+    return blend == o.blend && depth_test == o.depth_test && blend_src == o.blend_src &&
+           blend_dst == o.blend_dst && depth_func == o.depth_func &&
+           std::equal(scissor, scissor + 4, o.scissor);
+  }
+};
+
+std::vector<float> batch;
+batch_key batch_state{};
+
+// The part of the canvas the current window may draw on: its visible
+// rectangle cut to its viewport.
+void current_scissor(int* s) {
+  const context& c = *current;
+  int x0 = std::max(c.clip[0], c.origin_x + c.viewport[0]);
+  int y0 = std::max(c.clip[1], c.origin_y + c.viewport[1]);
+  int x1 = std::min(c.clip[0] + c.clip[2], c.origin_x + c.viewport[0] + c.viewport[2]);
+  int y1 = std::min(c.clip[1] + c.clip[3], c.origin_y + c.viewport[1] + c.viewport[3]);
+  s[0] = x0;
+  s[1] = y0;
+  s[2] = std::max(0, x1 - x0);
+  s[3] = std::max(0, y1 - y0);
+}
+
+batch_key state_now() {
+  const context& c = *current;
+  batch_key k{};
+  k.blend = c.blend;
+  k.depth_test = c.depth_test;
+  k.blend_src = c.blend_src;
+  k.blend_dst = c.blend_dst;
+  k.depth_func = c.depth_func;
+  current_scissor(k.scissor);
+  return k;
+}
+
+struct vtx {
+  float x, y, z;  // canvas pixels, window depth 0 .. 1
+  float c[4];
+};
+
+void begin_output() {
+  const batch_key k = state_now();
+  if (!batch.empty() && !(k == batch_state)) flush();
+  batch_state = k;
+}
+
+void put(float x, float y, float z, const float* c) {
+  batch.insert(batch.end(), {x, y, 2.0f * z - 1.0f, c[0], c[1], c[2], c[3]});
+}
+
+void triangle(const vtx& a, const vtx& b, const vtx& c) {
+  put(a.x, a.y, a.z, a.c);
+  put(b.x, b.y, b.z, b.c);
+  put(c.x, c.y, c.z, c.c);
+}
+
+// An axis-aligned quad of one colour and depth.
+void rect(float x0, float y0, float x1, float y1, float z, const float* c) {
+  put(x0, y0, z, c);
+  put(x1, y0, z, c);
+  put(x1, y1, z, c);
+  put(x0, y0, z, c);
+  put(x1, y1, z, c);
+  put(x0, y1, z, c);
+}
+
+// Where pixel-centre ties between two rasterisers could go either way, these
+// nudges settle them as the desktop's software rasteriser does.
+constexpr float LINE_NUDGE = 1.0f / 64.0f;
+
+// A non-antialiased wide line as the fixed pipeline draws it: a parallelogram
+// that spans the line's run along its major axis and `width` pixels along
+// the minor one.  Fragments start at the first endpoint and stop short of
+// the second.
+void line(const vtx& a, const vtx& b, float width) {
+  const float w = std::max(1.0f, width);
+  const float h = 0.5f * w;
+  const float dx = b.x - a.x, dy = b.y - a.y;
+  if (dx == 0 && dy == 0) return;
+  vtx p[4] = {a, a, b, b};
+  if (std::fabs(dx) >= std::fabs(dy)) {
+    const float s = dx > 0 ? -LINE_NUDGE : LINE_NUDGE;
+    for (auto& v : p) v.x += s;
+    p[0].y -= h; p[1].y += h; p[2].y += h; p[3].y -= h;
+    for (auto& v : p) v.y -= LINE_NUDGE;
+  } else {
+    const float s = dy > 0 ? -LINE_NUDGE : LINE_NUDGE;
+    for (auto& v : p) v.y += s;
+    p[0].x -= h; p[1].x += h; p[2].x += h; p[3].x -= h;
+    for (auto& v : p) v.x -= LINE_NUDGE;
+  }
+  triangle(p[0], p[1], p[2]);
+  triangle(p[0], p[2], p[3]);
+}
+
+void point(const vtx& v, float size) {
+  const float h = 0.5f * std::max(1.0f, std::round(size));
+  const float x = v.x - LINE_NUDGE, y = v.y - LINE_NUDGE;
+  rect(x - h, y - h, x + h, y + h, v.z, v.c);
+}
+
+// --- Lighting: one-sided, infinite viewer, the front material.
+
+void normalise3(float* v) {
+  const float l = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+  if (l > 0) {
+    v[0] /= l;
+    v[1] /= l;
+    v[2] /= l;
+  }
+}
+
+// The normal in eye coordinates: the inverse transpose of the modelview's
+// upper 3 x 3 (its cofactor matrix, up to a scale that normalisation removes
+// when GL_NORMALIZE is on and that the program never relies on otherwise).
+void eye_normal(const float* m, const float* n, float* out) {
+  const float a = m[0], b = m[4], c = m[8];
+  const float d = m[1], e = m[5], f = m[9];
+  const float g = m[2], h = m[6], i = m[10];
+  const float co[9] = {e * i - f * h, -(d * i - f * g), d * h - e * g,
+                       -(b * i - c * h), a * i - c * g, -(a * h - b * g),
+                       b * f - c * e, -(a * f - c * d), a * e - b * d};
+  const float det = a * co[0] + b * co[1] + c * co[2];
+  const float inv = det != 0 ? 1.0f / det : 1.0f;
+  // (M^-1)^T = cofactor / det, co holding the cofactors row by row
+  out[0] = (co[0] * n[0] + co[1] * n[1] + co[2] * n[2]) * inv;
+  out[1] = (co[3] * n[0] + co[4] * n[1] + co[5] * n[2]) * inv;
+  out[2] = (co[6] * n[0] + co[7] * n[1] + co[8] * n[2]) * inv;
+}
+
+void lit_colour(const context& c, float* out) {
+  const material_state& m = c.front;
+  float n[3];
+  eye_normal(c.modelview[c.modelview_depth], c.normal, n);
+  if (c.normalize) normalise3(n);
+  float r[3];
+  for (int k = 0; k < 3; ++k) r[k] = m.emission[k] + c.model_ambient[k] * m.ambient[k];
+  for (const light_state& l : c.lights) {
+    if (!l.on) continue;
+    float L[3] = {l.position[0], l.position[1], l.position[2]};
+    normalise3(L);
+    const float ndl = std::max(0.0f, n[0] * L[0] + n[1] * L[1] + n[2] * L[2]);
+    float spec = 0;
+    if (ndl > 0) {
+      float H[3] = {L[0], L[1], L[2] + 1.0f};
+      normalise3(H);
+      const float ndh = n[0] * H[0] + n[1] * H[1] + n[2] * H[2];
+      if (ndh > 0) spec = std::pow(ndh, m.shininess);
+    }
+    for (int k = 0; k < 3; ++k)
+      r[k] += l.ambient[k] * m.ambient[k] + ndl * l.diffuse[k] * m.diffuse[k] +
+              spec * l.specular[k] * m.specular[k];
+  }
+  for (int k = 0; k < 3; ++k) out[k] = std::clamp(r[k], 0.0f, 1.0f);
+  out[3] = std::clamp(m.diffuse[3], 0.0f, 1.0f);
+}
+
+void track_colour(context& c) {
+  if (!c.colour_material) return;
+  const int face = c.colour_material_face;
+  const int mode = c.colour_material_mode;
+  for (material_state* m : {&c.front, &c.back}) {
+    if ((m == &c.front && face == GL_BACK) || (m == &c.back && face == GL_FRONT)) continue;
+    float* dst[2] = {nullptr, nullptr};
+    if (mode == GL_DIFFUSE || mode == GL_AMBIENT_AND_DIFFUSE) dst[0] = m->diffuse;
+    if (mode == GL_AMBIENT || mode == GL_AMBIENT_AND_DIFFUSE) dst[1] = m->ambient;
+    if (mode == GL_SPECULAR) dst[0] = m->specular;
+    if (mode == GL_EMISSION) dst[0] = m->emission;
+    for (float* d : dst)
+      if (d != nullptr) std::memcpy(d, c.colour, 4 * sizeof(float));
+  }
+}
+
+// Object coordinates to window coordinates on the canvas; false when the
+// point lies outside the clip volume.
+bool to_window(const context& c, const float* obj, float* win) {
+  float eye[4], clip[4];
+  apply(c.modelview[c.modelview_depth], obj, eye);
+  apply(c.projection[c.projection_depth], eye, clip);
+  const float w = clip[3];
+  const bool inside = w > 0 && std::fabs(clip[0]) <= w && std::fabs(clip[1]) <= w &&
+                      std::fabs(clip[2]) <= w;
+  const float iw = w != 0 ? 1.0f / w : 1.0f;
+  win[0] = (clip[0] * iw + 1.0f) * 0.5f * c.viewport[2] + c.viewport[0] + c.origin_x;
+  win[1] = (clip[1] * iw + 1.0f) * 0.5f * c.viewport[3] + c.viewport[1] + c.origin_y;
+  win[2] = (clip[2] * iw + 1.0f) * 0.5f;
+  return inside;
+}
+
+// --- Primitive assembly.
+
+int prim_mode = -1;
+std::vector<vtx> prim;
+
+void emit_primitive() {
+  const context& c = *current;
+  const size_t n = prim.size();
+  if (n == 0) return;
+  begin_output();
+  switch (prim_mode) {
+    case GL_POINTS:
+      for (const vtx& v : prim) point(v, c.point_size);
+      break;
+    case GL_LINES:
+      for (size_t i = 0; i + 1 < n; i += 2) line(prim[i], prim[i + 1], c.line_width);
+      break;
+    case GL_LINE_STRIP:
+    case GL_LINE_LOOP:
+      for (size_t i = 0; i + 1 < n; ++i) line(prim[i], prim[i + 1], c.line_width);
+      if (prim_mode == GL_LINE_LOOP && n > 2) line(prim[n - 1], prim[0], c.line_width);
+      break;
+    case GL_TRIANGLES:
+      for (size_t i = 0; i + 2 < n; i += 3) triangle(prim[i], prim[i + 1], prim[i + 2]);
+      break;
+    case GL_TRIANGLE_STRIP:
+      for (size_t i = 0; i + 2 < n; ++i) {
+        if (i % 2 == 0) triangle(prim[i], prim[i + 1], prim[i + 2]);
+        else triangle(prim[i + 1], prim[i], prim[i + 2]);
+      }
+      break;
+    case GL_TRIANGLE_FAN:
+    case GL_POLYGON:
+      for (size_t i = 1; i + 1 < n; ++i) triangle(prim[0], prim[i], prim[i + 1]);
+      break;
+    case GL_QUADS:
+      for (size_t i = 0; i + 3 < n; i += 4) {
+        triangle(prim[i], prim[i + 1], prim[i + 2]);
+        triangle(prim[i], prim[i + 2], prim[i + 3]);
+      }
+      break;
+    case GL_QUAD_STRIP:
+      for (size_t i = 0; i + 3 < n; i += 2) {
+        triangle(prim[i], prim[i + 1], prim[i + 3]);
+        triangle(prim[i], prim[i + 3], prim[i + 2]);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void vertex4(float x, float y, float z, float w) {
+  context& c = *current;
+  const float obj[4] = {x, y, z, w};
+  vtx v;
+  float win[3];
+  to_window(c, obj, win);
+  v.x = win[0];
+  v.y = win[1];
+  v.z = win[2];
+  if (c.lighting) lit_colour(c, v.c);
+  else std::memcpy(v.c, c.colour, sizeof v.c);
+  prim.push_back(v);
+}
+
+// --- Display lists.
+
+enum op_code {
+  OP_BEGIN, OP_END, OP_VERTEX, OP_COLOUR, OP_NORMAL, OP_LINE_WIDTH, OP_POINT_SIZE,
+  OP_ENABLE, OP_DISABLE, OP_TRANSLATE, OP_ROTATE, OP_SCALE, OP_PUSH, OP_POP,
+  OP_IDENTITY, OP_MATRIX_ROW, OP_MULT, OP_CALL, OP_MATERIAL, OP_MATERIAL_VALUE
+};
+
+// True when the call is only recorded; false when it should run now.
+bool record(int op, float a = 0, float b = 0, float cc = 0, float d = 0) {
+  context& c = *current;
+  if (c.compiling == 0) return false;
+  c.lists[c.compiling - 1].push_back(list_cmd{op, {a, b, cc, d}});
+  return !c.execute_while_compiling;
+}
+
+void set_enabled(GLenum cap, bool on);
+void run_list(unsigned id, int depth);
+
+}  // namespace
+
+context::context() {
+  for (auto& m : modelview) identity(m);
+  for (auto& m : projection) identity(m);
+  lights[0].diffuse[0] = lights[0].diffuse[1] = lights[0].diffuse[2] = 1;
+  lights[0].specular[0] = lights[0].specular[1] = lights[0].specular[2] = 1;
+}
+
+}  // namespace zelmor_web
+
+// --- WebGL side.
+
+// clang-format off
+EM_JS(int, zw_gl_init, (int width, int height), {
+  var canvas = Module.canvas || document.getElementById('canvas');
+  canvas.width = width;
+  canvas.height = height;
+  var gl = canvas.getContext('webgl', {antialias: false, alpha: false, depth: true,
+                                       stencil: false, preserveDrawingBuffer: true,
+                                       premultipliedAlpha: false});
+  if (!gl) return 0;
+  var vs = 'attribute vec3 p; attribute vec4 c; uniform vec2 s; varying vec4 v;' +
+           'void main() { gl_Position = vec4(p.x * 2.0 / s.x - 1.0, p.y * 2.0 / s.y - 1.0, p.z, 1.0); v = c; }';
+  var fs = 'precision mediump float; varying vec4 v; void main() { gl_FragColor = v; }';
+  function shader(type, src) {
+    var sh = gl.createShader(type); gl.shaderSource(sh, src); gl.compileShader(sh); return sh;
+  }
+  var prog = gl.createProgram();
+  gl.attachShader(prog, shader(gl.VERTEX_SHADER, vs));
+  gl.attachShader(prog, shader(gl.FRAGMENT_SHADER, fs));
+  gl.bindAttribLocation(prog, 0, 'p');
+  gl.bindAttribLocation(prog, 1, 'c');
+  gl.linkProgram(prog);
+  gl.useProgram(prog);
+  gl.uniform2f(gl.getUniformLocation(prog, 's'), width, height);
+  var buf = gl.createBuffer();
+  gl.bindBuffer(gl.ARRAY_BUFFER, buf);
+  gl.enableVertexAttribArray(0);
+  gl.enableVertexAttribArray(1);
+  gl.vertexAttribPointer(0, 3, gl.FLOAT, false, 28, 0);
+  gl.vertexAttribPointer(1, 4, gl.FLOAT, false, 28, 12);
+  gl.viewport(0, 0, width, height);
+  gl.enable(gl.SCISSOR_TEST);
+  gl.pixelStorei(gl.PACK_ALIGNMENT, 1);
+  // Canvas pixels outside every window show the page's own background.
+  gl.clearColor(0.957, 0.957, 0.957, 1.0);
+  gl.clear(gl.COLOR_BUFFER_BIT | gl.DEPTH_BUFFER_BIT);
+  Module.zwGL = gl;
+  return 1;
+});
+
+EM_JS(void, zw_gl_draw, (const float* data, int count, int blend, int src, int dst, int depth,
+                         int func, int sx, int sy, int sw, int sh), {
+  var gl = Module.zwGL;
+  if (blend) { gl.enable(gl.BLEND); gl.blendFunc(src, dst); } else gl.disable(gl.BLEND);
+  if (depth) { gl.enable(gl.DEPTH_TEST); gl.depthFunc(func); } else gl.disable(gl.DEPTH_TEST);
+  gl.scissor(sx, sy, sw, sh);
+  gl.bufferData(gl.ARRAY_BUFFER, HEAPF32.subarray(data >> 2, (data >> 2) + count * 7), gl.STREAM_DRAW);
+  gl.drawArrays(gl.TRIANGLES, 0, count);
+});
+
+EM_JS(void, zw_gl_clear, (int mask, float r, float g, float b, float a, int sx, int sy, int sw, int sh), {
+  var gl = Module.zwGL;
+  gl.scissor(sx, sy, sw, sh);
+  gl.clearColor(r, g, b, a);
+  gl.clearDepth(1.0);
+  gl.depthMask(true);
+  gl.clear(mask);
+});
+
+EM_JS(void, zw_gl_read, (int x, int y, int w, int h, unsigned char* out), {
+  var gl = Module.zwGL;
+  gl.readPixels(x, y, w, h, gl.RGBA, gl.UNSIGNED_BYTE, HEAPU8.subarray(out, out + w * h * 4));
+});
+// clang-format on
+
+namespace zelmor_web {
+
+void set_canvas_size(int width, int height) {
+  canvas_w = width;
+  canvas_h = height;
+}
+
+bool gl_start() { return zw_gl_init(canvas_w, canvas_h) != 0; }
+
+void flush() {
+  if (batch.empty()) return;
+  const batch_key& k = batch_state;
+  zw_gl_draw(batch.data(), static_cast<int>(batch.size() / 7), k.blend, k.blend_src, k.blend_dst,
+             k.depth_test, k.depth_func, k.scissor[0], k.scissor[1], k.scissor[2], k.scissor[3]);
+  ++draw_calls;
+  batch.clear();
+}
+
+// Reads canvas pixels (bottom-left origin) after drawing what is pending.
+void read_canvas(int x, int y, int w, int h, unsigned char* out) {
+  flush();
+  zw_gl_read(x, y, w, h, out);
+}
+
+namespace {
+
+void set_enabled(GLenum cap, bool on) {
+  context& c = *current;
+  switch (cap) {
+    case GL_LIGHTING: c.lighting = on; break;
+    case GL_BLEND: c.blend = on; break;
+    case GL_DEPTH_TEST: c.depth_test = on; break;
+    case GL_NORMALIZE: c.normalize = on; break;
+    case GL_CULL_FACE: c.cull = on; break;
+    case GL_COLOR_MATERIAL:
+      c.colour_material = on;
+      track_colour(c);
+      break;
+    default:
+      if (cap >= GL_LIGHT0 && cap < GL_LIGHT0 + 8) c.lights[cap - GL_LIGHT0].on = on;
+      break;  // hints and smoothing switches change nothing drawn here
+  }
+}
+
+void set_material(GLenum face, GLenum pname, const float* v) {
+  context& c = *current;
+  for (material_state* m : {&c.front, &c.back}) {
+    if ((m == &c.front && face == GL_BACK) || (m == &c.back && face == GL_FRONT)) continue;
+    switch (pname) {
+      case GL_AMBIENT: std::memcpy(m->ambient, v, 16); break;
+      case GL_DIFFUSE: std::memcpy(m->diffuse, v, 16); break;
+      case GL_SPECULAR: std::memcpy(m->specular, v, 16); break;
+      case GL_EMISSION: std::memcpy(m->emission, v, 16); break;
+      case GL_SHININESS: m->shininess = v[0]; break;
+      case GL_AMBIENT_AND_DIFFUSE:
+        std::memcpy(m->ambient, v, 16);
+        std::memcpy(m->diffuse, v, 16);
+        break;
+      default: break;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zelmor_web
+
+using namespace zelmor_web;
+
+namespace {
+
+void mult_matrix(const float* m) {
+  if (record(OP_MULT)) return;
+  mult(top_matrix(), m);
+}
+
+void mult_recorded(const float* m) {
+  // A matrix in a display list takes four rows of four values.
+  if (current->compiling != 0) {
+    for (int r = 0; r < 4; ++r) record(OP_MATRIX_ROW, m[r * 4], m[r * 4 + 1], m[r * 4 + 2], m[r * 4 + 3]);
+  }
+  mult_matrix(m);
+}
+
+}  // namespace
+
+namespace zelmor_web {
+namespace {
+
+void run_list(unsigned id, int depth) {
+  context& c = *current;
+  if (id == 0 || id > c.lists.size() || depth > 64) return;
+  const std::vector<list_cmd> cmds = c.lists[id - 1];
+  float m[16];
+  int rows = 0;
+  for (const list_cmd& k : cmds) {
+    const float* a = k.a;
+    switch (k.op) {
+      case OP_BEGIN: glBegin(static_cast<GLenum>(a[0])); break;
+      case OP_END: glEnd(); break;
+      case OP_VERTEX: glVertex3f(a[0], a[1], a[2]); break;
+      case OP_COLOUR: glColor4f(a[0], a[1], a[2], a[3]); break;
+      case OP_NORMAL: glNormal3f(a[0], a[1], a[2]); break;
+      case OP_LINE_WIDTH: glLineWidth(a[0]); break;
+      case OP_POINT_SIZE: glPointSize(a[0]); break;
+      case OP_ENABLE: glEnable(static_cast<GLenum>(a[0])); break;
+      case OP_DISABLE: glDisable(static_cast<GLenum>(a[0])); break;
+      case OP_TRANSLATE: glTranslatef(a[0], a[1], a[2]); break;
+      case OP_ROTATE: glRotatef(a[0], a[1], a[2], a[3]); break;
+      case OP_SCALE: glScalef(a[0], a[1], a[2]); break;
+      case OP_PUSH: glPushMatrix(); break;
+      case OP_POP: glPopMatrix(); break;
+      case OP_IDENTITY: glLoadIdentity(); break;
+      case OP_MATRIX_ROW:
+        std::memcpy(m + 4 * rows, a, 16);
+        ++rows;
+        break;
+      case OP_MULT:
+        glMultMatrixf(m);
+        rows = 0;
+        break;
+      case OP_CALL: run_list(static_cast<unsigned>(a[0]), depth + 1); break;
+      case OP_MATERIAL: break;
+      default: break;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zelmor_web
+
+extern "C" {
+
+// --- State.
+
+void glEnable(GLenum cap) {
+  if (record(OP_ENABLE, static_cast<float>(cap))) return;
+  set_enabled(cap, true);
+}
+void glDisable(GLenum cap) {
+  if (record(OP_DISABLE, static_cast<float>(cap))) return;
+  set_enabled(cap, false);
+}
+GLboolean glIsEnabled(GLenum cap) {
+  const context& c = *current;
+  switch (cap) {
+    case GL_LIGHTING: return c.lighting;
+    case GL_BLEND: return c.blend;
+    case GL_DEPTH_TEST: return c.depth_test;
+    case GL_NORMALIZE: return c.normalize;
+    case GL_COLOR_MATERIAL: return c.colour_material;
+    case GL_CULL_FACE: return c.cull;
+    default:
+      if (cap >= GL_LIGHT0 && cap < GL_LIGHT0 + 8) return c.lights[cap - GL_LIGHT0].on;
+      return GL_FALSE;
+  }
+}
+void glHint(GLenum, GLenum) {}
+void glFrontFace(GLenum) {}
+void glShadeModel(GLenum) {}
+void glCullFace(GLenum) {}
+void glPolygonMode(GLenum, GLenum) {}
+void glDepthMask(GLboolean) {}
+void glPixelStorei(GLenum, GLint) {}
+GLenum glGetError(void) { return GL_NO_ERROR; }
+void glFlush(void) { flush(); }
+void glFinish(void) { flush(); }
+
+void glBlendFunc(GLenum s, GLenum d) {
+  current->blend_src = static_cast<int>(s);
+  current->blend_dst = static_cast<int>(d);
+}
+void glDepthFunc(GLenum f) { current->depth_func = static_cast<int>(f); }
+void glLineWidth(GLfloat w) {
+  if (record(OP_LINE_WIDTH, w)) return;
+  current->line_width = w;
+}
+void glPointSize(GLfloat s) {
+  if (record(OP_POINT_SIZE, s)) return;
+  current->point_size = s;
+}
+void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) {
+  int* v = current->viewport;
+  v[0] = x;
+  v[1] = y;
+  v[2] = w;
+  v[3] = h;
+}
+void glClearColor(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
+  float* c = current->clear_colour;
+  c[0] = std::clamp(r, 0.0f, 1.0f);
+  c[1] = std::clamp(g, 0.0f, 1.0f);
+  c[2] = std::clamp(b, 0.0f, 1.0f);
+  c[3] = std::clamp(a, 0.0f, 1.0f);
+}
+void glClear(GLbitfield mask) {
+  flush();
+  const context& c = *current;
+  const float* k = c.clear_colour;
+  zw_gl_clear(static_cast<int>(mask & (GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT)), k[0], k[1],
+              k[2], k[3], c.clip[0], c.clip[1], c.clip[2], c.clip[3]);
+}
+
+// --- Matrices.
+
+void glMatrixMode(GLenum mode) { current->matrix_mode = static_cast<int>(mode); }
+void glLoadIdentity(void) {
+  if (record(OP_IDENTITY)) return;
+  identity(top_matrix());
+}
+void glPushMatrix(void) {
+  if (record(OP_PUSH)) return;
+  context& c = *current;
+  if (c.matrix_mode == GL_PROJECTION) {
+    if (c.projection_depth + 1 < 4) {
+      std::memcpy(c.projection[c.projection_depth + 1], c.projection[c.projection_depth], 64);
+      ++c.projection_depth;
+    }
+  } else if (c.modelview_depth + 1 < 32) {
+    std::memcpy(c.modelview[c.modelview_depth + 1], c.modelview[c.modelview_depth], 64);
+    ++c.modelview_depth;
+  }
+}
+void glPopMatrix(void) {
+  if (record(OP_POP)) return;
+  context& c = *current;
+  if (c.matrix_mode == GL_PROJECTION) {
+    if (c.projection_depth > 0) --c.projection_depth;
+  } else if (c.modelview_depth > 0) {
+    --c.modelview_depth;
+  }
+}
+void glMultMatrixf(const GLfloat* m) { mult_recorded(m); }
+void glMultMatrixd(const GLdouble* m) {
+  float f[16];
+  for (int i = 0; i < 16; ++i) f[i] = static_cast<float>(m[i]);
+  mult_recorded(f);
+}
+void glLoadMatrixf(const GLfloat* m) { std::memcpy(top_matrix(), m, 64); }
+void glLoadMatrixd(const GLdouble* m) {
+  float* t = top_matrix();
+  for (int i = 0; i < 16; ++i) t[i] = static_cast<float>(m[i]);
+}
+void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
+  if (record(OP_TRANSLATE, x, y, z)) return;
+  float* m = top_matrix();
+  for (int r = 0; r < 4; ++r) m[12 + r] += m[r] * x + m[4 + r] * y + m[8 + r] * z;
+}
+void glTranslated(GLdouble x, GLdouble y, GLdouble z) {
+  glTranslatef(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
+}
+void glScalef(GLfloat x, GLfloat y, GLfloat z) {
+  if (record(OP_SCALE, x, y, z)) return;
+  float* m = top_matrix();
+  for (int r = 0; r < 4; ++r) {
+    m[r] *= x;
+    m[4 + r] *= y;
+    m[8 + r] *= z;
+  }
+}
+void glScaled(GLdouble x, GLdouble y, GLdouble z) {
+  glScalef(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
+}
+void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
+  if (record(OP_ROTATE, angle, x, y, z)) return;
+  float r[16];
+  identity(r);
+  const float rad = angle * static_cast<float>(M_PI / 180.0);
+  const float s = std::sin(rad), c = std::cos(rad);
+  const float len = std::sqrt(x * x + y * y + z * z);
+  if (len == 0) return;
+  x /= len;
+  y /= len;
+  z /= len;
+  const float t = 1 - c;
+  r[0] = x * x * t + c;
+  r[1] = y * x * t + z * s;
+  r[2] = x * z * t - y * s;
+  r[4] = x * y * t - z * s;
+  r[5] = y * y * t + c;
+  r[6] = y * z * t + x * s;
+  r[8] = x * z * t + y * s;
+  r[9] = y * z * t - x * s;
+  r[10] = z * z * t + c;
+  mult(top_matrix(), r);
+}
+void glRotated(GLdouble a, GLdouble x, GLdouble y, GLdouble z) {
+  glRotatef(static_cast<float>(a), static_cast<float>(x), static_cast<float>(y),
+            static_cast<float>(z));
+}
+void glOrtho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) {
+  float m[16];
+  identity(m);
+  m[0] = static_cast<float>(2.0 / (r - l));
+  m[5] = static_cast<float>(2.0 / (t - b));
+  m[10] = static_cast<float>(-2.0 / (f - n));
+  m[12] = static_cast<float>(-(r + l) / (r - l));
+  m[13] = static_cast<float>(-(t + b) / (t - b));
+  m[14] = static_cast<float>(-(f + n) / (f - n));
+  mult(top_matrix(), m);
+}
+
+// --- Queries.
+
+void glGetFloatv(GLenum pname, GLfloat* out) {
+  const context& c = *current;
+  switch (pname) {
+    case GL_CURRENT_COLOR: std::memcpy(out, c.colour, 16); break;
+    case GL_MODELVIEW_MATRIX: std::memcpy(out, c.modelview[c.modelview_depth], 64); break;
+    case GL_PROJECTION_MATRIX: std::memcpy(out, c.projection[c.projection_depth], 64); break;
+    case GL_LINE_WIDTH: out[0] = c.line_width; break;
+    case GL_POINT_SIZE: out[0] = c.point_size; break;
+    case GL_COLOR_CLEAR_VALUE: std::memcpy(out, c.clear_colour, 16); break;
+    case GL_CURRENT_NORMAL: std::memcpy(out, c.normal, 12); break;
+    case GL_VIEWPORT:
+      for (int i = 0; i < 4; ++i) out[i] = static_cast<float>(c.viewport[i]);
+      break;
+    default: out[0] = 0; break;
+  }
+}
+void glGetDoublev(GLenum pname, GLdouble* out) {
+  float f[16] = {};
+  glGetFloatv(pname, f);
+  const int n = (pname == GL_MODELVIEW_MATRIX || pname == GL_PROJECTION_MATRIX) ? 16
+                : (pname == GL_CURRENT_COLOR || pname == GL_VIEWPORT ||
+                   pname == GL_COLOR_CLEAR_VALUE) ? 4
+                : pname == GL_CURRENT_NORMAL ? 3 : 1;
+  for (int i = 0; i < n; ++i) out[i] = f[i];
+}
+void glGetIntegerv(GLenum pname, GLint* out) {
+  const context& c = *current;
+  switch (pname) {
+    case GL_VIEWPORT: std::memcpy(out, c.viewport, 16); break;
+    case GL_MATRIX_MODE: out[0] = c.matrix_mode; break;
+    case GL_MODELVIEW_STACK_DEPTH: out[0] = c.modelview_depth + 1; break;
+    case GL_PROJECTION_STACK_DEPTH: out[0] = c.projection_depth + 1; break;
+    default: out[0] = 0; break;
+  }
+}
+
+void glPushAttrib(GLbitfield) {
+  context& c = *current;
+  context::saved_current s;
+  std::memcpy(s.colour, c.colour, 16);
+  std::memcpy(s.normal, c.normal, 12);
+  std::memcpy(s.raster, c.raster, 12);
+  std::memcpy(s.raster_colour, c.raster_colour, 16);
+  s.raster_valid = c.raster_valid;
+  c.attrib_stack.push_back(s);
+}
+void glPopAttrib(void) {
+  context& c = *current;
+  if (c.attrib_stack.empty()) return;
+  const context::saved_current& s = c.attrib_stack.back();
+  std::memcpy(c.colour, s.colour, 16);
+  std::memcpy(c.normal, s.normal, 12);
+  std::memcpy(c.raster, s.raster, 12);
+  std::memcpy(c.raster_colour, s.raster_colour, 16);
+  c.raster_valid = s.raster_valid;
+  c.attrib_stack.pop_back();
+  track_colour(c);
+}
+
+// --- Lights and materials.
+
+void glLightfv(GLenum light, GLenum pname, const GLfloat* v) {
+  context& c = *current;
+  if (light < GL_LIGHT0 || light >= GL_LIGHT0 + 8) return;
+  light_state& l = c.lights[light - GL_LIGHT0];
+  switch (pname) {
+    case GL_AMBIENT: std::memcpy(l.ambient, v, 16); break;
+    case GL_DIFFUSE: std::memcpy(l.diffuse, v, 16); break;
+    case GL_SPECULAR: std::memcpy(l.specular, v, 16); break;
+    case GL_POSITION: apply(c.modelview[c.modelview_depth], v, l.position); break;
+    default: break;
+  }
+}
+void glLightf(GLenum, GLenum, GLfloat) {}
+void glLightModelfv(GLenum pname, const GLfloat* v) {
+  if (pname == GL_LIGHT_MODEL_AMBIENT) std::memcpy(current->model_ambient, v, 16);
+}
+void glMaterialfv(GLenum face, GLenum pname, const GLfloat* v) { set_material(face, pname, v); }
+void glMaterialf(GLenum face, GLenum pname, GLfloat v) {
+  const float a[4] = {v, 0, 0, 0};
+  set_material(face, pname, a);
+}
+void glColorMaterial(GLenum face, GLenum mode) {
+  current->colour_material_face = static_cast<int>(face);
+  current->colour_material_mode = static_cast<int>(mode);
+  track_colour(*current);
+}
+
+// --- Current values.
+
+void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
+  if (record(OP_COLOUR, r, g, b, a)) return;
+  context& c = *current;
+  c.colour[0] = r;
+  c.colour[1] = g;
+  c.colour[2] = b;
+  c.colour[3] = a;
+  track_colour(c);
+}
+void glColor4fv(const GLfloat* v) { glColor4f(v[0], v[1], v[2], v[3]); }
+void glColor3f(GLfloat r, GLfloat g, GLfloat b) { glColor4f(r, g, b, 1.0f); }
+void glColor3fv(const GLfloat* v) { glColor4f(v[0], v[1], v[2], 1.0f); }
+void glColor4d(GLdouble r, GLdouble g, GLdouble b, GLdouble a) {
+  glColor4f(static_cast<float>(r), static_cast<float>(g), static_cast<float>(b),
+            static_cast<float>(a));
+}
+void glColor3d(GLdouble r, GLdouble g, GLdouble b) { glColor4d(r, g, b, 1.0); }
+void glColor3ub(GLubyte r, GLubyte g, GLubyte b) { glColor4f(r / 255.0f, g / 255.0f, b / 255.0f, 1.0f); }
+
+void glNormal3f(GLfloat x, GLfloat y, GLfloat z) {
+  if (record(OP_NORMAL, x, y, z)) return;
+  float* n = current->normal;
+  n[0] = x;
+  n[1] = y;
+  n[2] = z;
+}
+void glNormal3fv(const GLfloat* v) { glNormal3f(v[0], v[1], v[2]); }
+void glNormal3d(GLdouble x, GLdouble y, GLdouble z) {
+  glNormal3f(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
+}
+void glNormal3dv(const GLdouble* v) { glNormal3d(v[0], v[1], v[2]); }
+
+// --- Immediate mode.
+
+void glBegin(GLenum mode) {
+  if (record(OP_BEGIN, static_cast<float>(mode))) return;
+  prim_mode = static_cast<int>(mode);
+  prim.clear();
+}
+void glEnd(void) {
+  if (record(OP_END)) return;
+  emit_primitive();
+  prim.clear();
+  prim_mode = -1;
+}
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
+  if (record(OP_VERTEX, x, y, z)) return;
+  vertex4(x, y, z, 1.0f);
+}
+void glVertex3fv(const GLfloat* v) { glVertex3f(v[0], v[1], v[2]); }
+void glVertex3d(GLdouble x, GLdouble y, GLdouble z) {
+  glVertex3f(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
+}
+void glVertex3dv(const GLdouble* v) { glVertex3d(v[0], v[1], v[2]); }
+void glVertex2f(GLfloat x, GLfloat y) { glVertex3f(x, y, 0.0f); }
+void glVertex2d(GLdouble x, GLdouble y) { glVertex3d(x, y, 0.0); }
+void glVertex2i(GLint x, GLint y) { glVertex3f(static_cast<float>(x), static_cast<float>(y), 0.0f); }
+void glVertex3i(GLint x, GLint y, GLint z) {
+  glVertex3f(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
+}
+
+// --- Client-side vertex arrays, expanded into immediate mode.
+
+namespace {
+struct client_array {
+  bool on = false;
+  int size = 0;
+  GLenum type = GL_FLOAT;
+  int stride = 0;
+  const void* data = nullptr;
+  void read(int i, float* out) const {
+    const int bytes = type == GL_DOUBLE ? 8 : 4;
+    const int step = stride != 0 ? stride : size * bytes;
+    const char* p = static_cast<const char*>(data) + static_cast<long>(i) * step;
+    for (int k = 0; k < size; ++k) {
+      if (type == GL_DOUBLE) {
+        double d;
+        std::memcpy(&d, p + 8 * k, 8);
+        out[k] = static_cast<float>(d);
+      } else if (type == GL_UNSIGNED_BYTE) {
+        out[k] = static_cast<unsigned char>(p[k]) / 255.0f;
+      } else {
+        std::memcpy(out + k, p + 4 * k, 4);
+      }
+    }
+  }
+};
+client_array vertex_array, normal_array, colour_array;
+
+client_array* array_of(GLenum cap) {
+  switch (cap) {
+    case GL_VERTEX_ARRAY: return &vertex_array;
+    case GL_NORMAL_ARRAY: return &normal_array;
+    case GL_COLOR_ARRAY: return &colour_array;
+    default: return nullptr;
+  }
+}
+
+void array_element(int i) {
+  if (colour_array.on) {
+    float c[4] = {0, 0, 0, 1};
+    colour_array.read(i, c);
+    glColor4f(c[0], c[1], c[2], c[3]);
+  }
+  if (normal_array.on) {
+    float n[3];
+    normal_array.read(i, n);
+    glNormal3f(n[0], n[1], n[2]);
+  }
+  if (vertex_array.on) {
+    float v[4] = {0, 0, 0, 1};
+    vertex_array.read(i, v);
+    glVertex3f(v[0], v[1], v[2]);
+  }
+}
+}  // namespace
+
+void glEnableClientState(GLenum cap) {
+  if (client_array* a = array_of(cap)) a->on = true;
+}
+void glDisableClientState(GLenum cap) {
+  if (client_array* a = array_of(cap)) a->on = false;
+}
+void glVertexPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* p) {
+  vertex_array = client_array{vertex_array.on, size, type, stride, p};
+}
+void glNormalPointer(GLenum type, GLsizei stride, const GLvoid* p) {
+  normal_array = client_array{normal_array.on, 3, type, stride, p};
+}
+void glColorPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* p) {
+  colour_array = client_array{colour_array.on, size, type, stride, p};
+}
+void glArrayElement(GLint i) { array_element(i); }
+void glDrawArrays(GLenum mode, GLint first, GLsizei count) {
+  glBegin(mode);
+  for (int i = first; i < first + count; ++i) array_element(i);
+  glEnd();
+}
+void glDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* indices) {
+  glBegin(mode);
+  for (int k = 0; k < count; ++k) {
+    int i;
+    if (type == GL_UNSIGNED_BYTE) i = static_cast<const GLubyte*>(indices)[k];
+    else if (type == GL_UNSIGNED_SHORT) i = static_cast<const GLushort*>(indices)[k];
+    else i = static_cast<int>(static_cast<const GLuint*>(indices)[k]);
+    array_element(i);
+  }
+  glEnd();
+}
+
+// --- Raster position and bitmaps.
+
+void glRasterPos3f(GLfloat x, GLfloat y, GLfloat z) {
+  context& c = *current;
+  const float obj[4] = {x, y, z, 1.0f};
+  c.raster_valid = to_window(c, obj, c.raster);
+  if (c.lighting) lit_colour(c, c.raster_colour);
+  else std::memcpy(c.raster_colour, c.colour, 16);
+}
+void glRasterPos3d(GLdouble x, GLdouble y, GLdouble z) {
+  glRasterPos3f(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
+}
+void glRasterPos2i(GLint x, GLint y) { glRasterPos3f(static_cast<float>(x), static_cast<float>(y), 0.0f); }
+void glRasterPos2f(GLfloat x, GLfloat y) { glRasterPos3f(x, y, 0.0f); }
+void glRasterPos2d(GLdouble x, GLdouble y) { glRasterPos3d(x, y, 0.0); }
+
+// A bitmap of width x height bits, rows bottom first, each row a whole
+// number of bytes, most significant bit leftmost.  Set bits are drawn as
+// runs of pixels at the raster position's depth and colour.
+void glBitmap(GLsizei width, GLsizei height, GLfloat xorig, GLfloat yorig, GLfloat xmove,
+              GLfloat ymove, const GLubyte* bits) {
+  context& c = *current;
+  if (!c.raster_valid) return;
+  if (bits != nullptr && width > 0 && height > 0) {
+    const float eps = 0.0001f;
+    const float x0 = std::floor(c.raster[0] + eps - xorig);
+    const float y0 = std::floor(c.raster[1] + eps - yorig);
+    const int row_bytes = (width + 7) / 8;
+    begin_output();
+    for (int j = 0; j < height; ++j) {
+      const GLubyte* row = bits + j * row_bytes;
+      int i = 0;
+      while (i < width) {
+        if (!(row[i / 8] & (0x80 >> (i % 8)))) {
+          ++i;
+          continue;
+        }
+        const int start = i;
+        while (i < width && (row[i / 8] & (0x80 >> (i % 8)))) ++i;
+        rect(x0 + start, y0 + j, x0 + i, y0 + j + 1, c.raster[2], c.raster_colour);
+      }
+    }
+  }
+  c.raster[0] += xmove;
+  c.raster[1] += ymove;
+}
+
+// --- Display lists.
+
+GLuint glGenLists(GLsizei range) {
+  context& c = *current;
+  const GLuint first = static_cast<GLuint>(c.lists.size()) + 1;
+  c.lists.resize(c.lists.size() + static_cast<size_t>(range));
+  return first;
+}
+void glNewList(GLuint list, GLenum mode) {
+  context& c = *current;
+  if (list == 0) return;
+  if (list > c.lists.size()) c.lists.resize(list);
+  c.lists[list - 1].clear();
+  c.compiling = list;
+  c.execute_while_compiling = mode == GL_COMPILE_AND_EXECUTE;
+}
+void glEndList(void) { current->compiling = 0; }
+void glCallList(GLuint list) {
+  if (record(OP_CALL, static_cast<float>(list))) return;
+  run_list(list, 0);
+}
+GLboolean glIsList(GLuint list) { return list != 0 && list <= current->lists.size(); }
+void glDeleteLists(GLuint list, GLsizei range) {
+  context& c = *current;
+  for (GLuint k = list; k < list + static_cast<GLuint>(range) && k <= c.lists.size(); ++k)
+    if (k > 0) c.lists[k - 1].clear();
+}
+
+// --- Pixels.
+
+void glReadPixels(GLint x, GLint y, GLsizei w, GLsizei h, GLenum format, GLenum type, GLvoid* out) {
+  if (format != GL_RGBA || type != GL_UNSIGNED_BYTE) return;
+  const context& c = *current;
+  read_canvas(c.origin_x + x, c.origin_y + y, w, h, static_cast<unsigned char*>(out));
+}
+
+}  // extern "C"

@@ -1,0 +1,90 @@
+// web/gl_web.h — the web edition's OpenGL 1.x: one rendering state per GLUT
+// window, every vertex transformed and lit on the CPU the way the fixed
+// pipeline does it, and the resulting triangles gathered into large batches
+// that WebGL draws in one call each.
+#pragma once
+
+#include <vector>
+
+namespace zelmor_web {
+
+struct light_state {
+  float ambient[4] = {0, 0, 0, 1};
+  float diffuse[4] = {0, 0, 0, 1};
+  float specular[4] = {0, 0, 0, 1};
+  float position[4] = {0, 0, 1, 0};  // eye coordinates, as given through the modelview
+  bool on = false;
+};
+
+struct material_state {
+  float ambient[4] = {0.2f, 0.2f, 0.2f, 1};
+  float diffuse[4] = {0.8f, 0.8f, 0.8f, 1};
+  float specular[4] = {0, 0, 0, 1};
+  float emission[4] = {0, 0, 0, 1};
+  float shininess = 0;
+};
+
+// One recorded command of a display list.
+struct list_cmd {
+  int op;
+  float a[4];
+};
+
+// Everything one GL context holds.  Each GLUT window has its own, as each
+// desktop window has its own context.
+struct context {
+  // Where the window lies on the canvas: its bottom-left corner in canvas
+  // pixels (y up), and the part of the canvas it may draw on (x, y, w, h).
+  int origin_x = 0, origin_y = 0;
+  int clip[4] = {0, 0, 0, 0};
+
+  float modelview[32][16];
+  int modelview_depth = 0;
+  float projection[4][16];
+  int projection_depth = 0;
+  int matrix_mode = 0x1700;  // GL_MODELVIEW
+  int viewport[4] = {0, 0, 0, 0};
+
+  float clear_colour[4] = {0, 0, 0, 0};
+  bool lighting = false, blend = false, depth_test = false, normalize = false;
+  bool colour_material = false, cull = false;
+  int colour_material_face = 0x0408;  // GL_FRONT_AND_BACK
+  int colour_material_mode = 0x1602;  // GL_AMBIENT_AND_DIFFUSE
+  int blend_src = 1, blend_dst = 0;   // GL_ONE, GL_ZERO
+  int depth_func = 0x0201;            // GL_LESS
+  light_state lights[8];
+  material_state front, back;
+  float model_ambient[4] = {0.2f, 0.2f, 0.2f, 1};
+
+  float line_width = 1, point_size = 1;
+  float colour[4] = {1, 1, 1, 1};
+  float normal[3] = {0, 0, 1};
+  float raster[3] = {0, 0, 0};  // window coordinates
+  float raster_colour[4] = {1, 1, 1, 1};
+  bool raster_valid = true;
+
+  struct saved_current {
+    float colour[4], normal[3], raster[3], raster_colour[4];
+    bool raster_valid;
+  };
+  std::vector<saved_current> attrib_stack;
+
+  std::vector<std::vector<list_cmd>> lists;  // list n is lists[n - 1]
+  unsigned compiling = 0;                     // the list being compiled, 0 when none
+  bool execute_while_compiling = false;
+
+  context();
+};
+
+// The context that GL calls act on; the GLUT layer switches it.
+extern context* current;
+
+// The canvas's size in pixels; set once the windows are placed.
+void set_canvas_size(int width, int height);
+// Draws every gathered triangle (at a buffer swap, before a clear, and
+// whenever the drawing state changes).
+void flush();
+// Number of WebGL draw calls since start-up, for the benchmark.
+extern long draw_calls;
+
+}  // namespace zelmor_web

@@ -1,0 +1,357 @@
+#!/usr/bin/env python3
+"""The web edition in headless Chromium, driven with real mouse events over
+the DevTools protocol.
+
+    test_web_page.py --site DIR --reference-tool EXE --oracle-tool EXE
+                     --scenario FILE --xvfb LAUNCHER [unittest arguments]
+
+--site is the built web folder; the reference tool makes the desktop
+program's frames for the scenario (under the Xvfb launcher), the oracle tool
+is the exact Delaunay oracle of the tests.  Failing frame comparisons leave
+PNGs of both frames and their difference in $ZELMOR_WEB_ARTIFACTS (or the
+temporary folder).
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import images  # noqa: E402
+from cdp import Browser, find_chromium  # noqa: E402
+from zelmor_page import Page, Server  # noqa: E402
+
+ARGS = None
+
+POINTS_SIZE = 541          # the 2D points subwindow, 541 x 541
+FIVE = [(100, 100), (400, 120), (270, 300), (120, 420), (430, 400)]  # window pixels, y down
+# Panel controls at their window pixels (y from the top of the 541 x 615
+# panel, whose top 75 rows are visible).
+VORONOI_BOX = (235, 61)
+NEW_BUTTON = (420, 55)
+QUIT_BUTTON = (500, 55)
+
+BLUE_EDGE = (0, 77, 255)    # glColor4f(0, 0.3, 1, 1)
+RED_EDGE = (255, 0, 0)
+POINT = (36, 36, 143)       # (0.14, 0.14, 0.56)
+MAX_DIFFERING = 0.005       # of a window's pixels, beyond 3 in a channel
+
+
+def plane_coord(pixel, size=POINTS_SIZE):
+    return (pixel - size // 2) * 6.0 / size
+
+
+def near(c, ref, tol=40):
+    return all(abs(a - b) <= tol for a, b in zip(c, ref))
+
+
+class Frame:
+    def __init__(self, w, h, rgba):
+        self.w, self.h, self.rgba = w, h, rgba
+
+    def at(self, x, y):
+        """Pixel (x, y), y down."""
+        if not (0 <= x < self.w and 0 <= y < self.h):
+            return None
+        i = (y * self.w + x) * 4
+        return tuple(self.rgba[i:i + 3])
+
+    def count(self, colour, tol=40):
+        n = 0
+        for i in range(0, len(self.rgba), 4):
+            if near(self.rgba[i:i + 3], colour, tol):
+                n += 1
+        return n
+
+    def near_colour(self, x, y, colour, r=2, tol=40):
+        for dy in range(-r, r + 1):
+            for dx in range(-r, r + 1):
+                c = self.at(x + dx, y + dy)
+                if c is not None and near(c, colour, tol):
+                    return True
+        return False
+
+
+def to_pixel(p):
+    """Plane (x, y) -> 2D view pixel (x, y down)."""
+    return (int(POINTS_SIZE / 2 + p[0] * POINTS_SIZE / 6.0),
+            POINTS_SIZE - 1 - int(POINTS_SIZE / 2 + p[1] * POINTS_SIZE / 6.0))
+
+
+class WebPageTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.server = Server(ARGS.site)
+        cls.downloads = tempfile.mkdtemp(prefix="zelmor-downloads-")
+        cls.browser = Browser()
+        cls.browser.call("Browser.setDownloadBehavior",
+                         {"behavior": "allow", "downloadPath": cls.downloads})
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.browser.close()
+        cls.server.close()
+        shutil.rmtree(cls.downloads, ignore_errors=True)
+
+    def setUp(self):
+        self.page = Page(self.browser, self.server.url())
+        self.assertTrue(self.browser.evaluate("window.zelmorReady === true"),
+                        "the page says it has no WebGL")
+        self.view3d = self.page.window_id("3D Projection")
+        self.panel = self.page.window_id("2D Points", 0)
+        self.points = self.page.window_id("2D Points", 1)
+
+    # --- helpers
+
+    def frame(self, win):
+        self.page.settle()
+        return Frame(*self.page.pixels(win))
+
+    def add_five(self):
+        for x, y in FIVE:
+            self.page.click(self.points, x, y, "right")
+
+    def download_points(self):
+        """Clicks "Download points" and returns the file's text."""
+        for name in os.listdir(self.downloads):
+            os.remove(os.path.join(self.downloads, name))
+        x, y = self.browser.evaluate("""(() => {
+          const r = document.getElementById('download-points').getBoundingClientRect();
+          return [r.left + r.width / 2, r.top + r.height / 2]; })()""")
+        self.browser.mouse("mouseMoved", x, y)
+        self.browser.mouse("mousePressed", x, y, "left", 1)
+        self.browser.mouse("mouseReleased", x, y, "left", 0)
+        deadline = time.time() + 10
+        while time.time() < deadline:
+            done = [n for n in os.listdir(self.downloads) if not n.endswith(".crdownload")]
+            if done:
+                with open(os.path.join(self.downloads, done[0])) as f:
+                    return f.read()
+            time.sleep(0.05)
+        self.fail("no download arrived")
+
+    def parse_points(self, text):
+        return [tuple(float(v) for v in line.split()) for line in text.splitlines() if line.strip()]
+
+    def oracle(self, text):
+        with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as f:
+            f.write(text)
+        try:
+            out = subprocess.run([ARGS.oracle_tool, f.name], check=True, capture_output=True,
+                                 text=True).stdout
+        finally:
+            os.remove(f.name)
+        edges, voronoi = [], []
+        for line in out.splitlines():
+            w = line.split()
+            if w[0] == "edge":
+                edges.append((int(w[1]), int(w[2])))
+            elif w[0] == "voronoi":
+                voronoi.append(tuple(float(v) for v in w[1:]))
+        return edges, voronoi
+
+    # --- the tests
+
+    def test_five_points_give_the_delaunay_and_voronoi_edges(self):
+        for x, y in FIVE[:4]:
+            self.page.click(self.points, x, y, "right")
+        four = self.frame(self.points)
+        self.assertEqual(four.count(BLUE_EDGE, 20), 0, "edges drawn with only four points")
+        self.page.click(self.points, *FIVE[4], "right")
+
+        pts = self.parse_points(self.download_points())
+        self.assertEqual(len(pts), 5)
+        for (px, py), p in zip(FIVE, pts):
+            x, y = plane_coord(px), plane_coord(POINTS_SIZE - py)
+            self.assertAlmostEqual(p[0], x, places=12)
+            self.assertAlmostEqual(p[1], y, places=12)
+            self.assertAlmostEqual(p[2], x * x + y * y + 1.0, places=12)
+
+        text = "".join("%.15f %.15f %.15f\n" % p for p in pts)
+        edges, voronoi = self.oracle(text)
+        self.assertGreaterEqual(len(edges), 7)  # 4 hull edges, and the centre point's
+        view = self.frame(self.points)
+        for i, j in edges:
+            for t in (0.35, 0.5, 0.65):
+                q = (pts[i][0] + t * (pts[j][0] - pts[i][0]), pts[i][1] + t * (pts[j][1] - pts[i][1]))
+                self.assertTrue(view.near_colour(*to_pixel(q), BLUE_EDGE),
+                                "Delaunay edge %d-%d not drawn at %s" % (i, j, to_pixel(q)))
+        self.assertGreater(len(voronoi), 0)
+        for x0, y0, x1, y1 in voronoi:
+            q = ((x0 + x1) / 2, (y0 + y1) / 2)
+            px, py = to_pixel(q)
+            if 3 <= px < POINTS_SIZE - 3 and 3 <= py < POINTS_SIZE - 3:
+                self.assertTrue(view.near_colour(px, py, RED_EDGE),
+                                "Voronoi edge not drawn at %s" % ((px, py),))
+
+    def test_left_drag_moves_the_point(self):
+        self.add_five()
+        before = self.parse_points(self.download_points())
+        x, y = FIVE[2]
+        self.page.press(self.points, x, y, "left")
+        steps = [(x + 10 * k, y - 8 * k) for k in range(1, 4)]
+        for sx, sy in steps:
+            self.page.drag_to(self.points, sx, sy)
+        self.page.release(self.points, *steps[-1], "left")
+        self.page.settle()
+
+        after = self.parse_points(self.download_points())
+        # The drag adds each step's pixel difference * 6 / 541, as the
+        # program computes it.
+        ex, ey = before[2][0], before[2][1]
+        last = (x, POINTS_SIZE - y)
+        for sx, sy in steps:
+            ex += (sx - last[0]) * 6.0 / POINTS_SIZE
+            ey += ((POINTS_SIZE - sy) - last[1]) * 6.0 / POINTS_SIZE
+            last = (sx, POINTS_SIZE - sy)
+        self.assertAlmostEqual(after[2][0], ex, places=12)
+        self.assertAlmostEqual(after[2][1], ey, places=12)
+        self.assertEqual(after[:2] + after[3:], before[:2] + before[3:])
+        view = self.frame(self.points)
+        self.assertTrue(view.near_colour(*steps[-1], (255, 0, 255), r=3, tol=10),
+                        "the dragged point is not drawn, selected, where the drag ended")
+
+    def test_drag_in_3d_turns_the_scene(self):
+        self.add_five()
+        still = self.frame(self.view3d)
+        self.page.press(self.view3d, 270, 270, "left")
+        for k in range(1, 5):
+            self.page.drag_to(self.view3d, 270 + 10 * k, 270)
+            self.page.settle()
+        self.page.release(self.view3d, 310, 270, "left")
+        turned = self.frame(self.view3d)
+        changed = sum(1 for i in range(0, len(still.rgba), 4)
+                      if still.rgba[i:i + 3] != turned.rgba[i:i + 3])
+        self.assertGreater(changed, 0.02 * still.w * still.h)
+        # Motion without the button held turns nothing.
+        self.page.drag_to(self.view3d, 100, 100, button=None)
+        self.page.settle()
+        self.assertEqual(self.frame(self.view3d).rgba, turned.rgba)
+
+    def test_check_box_hides_the_voronoi_layer(self):
+        self.add_five()
+        shown = self.frame(self.points)
+        self.assertGreater(shown.count(RED_EDGE, 20), 100)
+        self.page.click(self.panel, *VORONOI_BOX)
+        hidden = self.frame(self.points)
+        self.assertEqual(hidden.count(RED_EDGE, 20), 0)
+        self.assertGreater(hidden.count(BLUE_EDGE, 20), 100)
+
+    def test_new_empties_the_exchange_file(self):
+        self.add_five()
+        self.assertEqual(len(self.parse_points(self.download_points())), 5)
+        self.page.click(self.panel, *NEW_BUTTON)
+        self.assertEqual(self.browser.evaluate("window.zelmorPointsText()"), "")
+        view = self.frame(self.points)
+        self.assertEqual(view.count(POINT, 10), 0)
+        self.assertEqual(view.count(BLUE_EDGE, 20), 0)
+
+    def test_quit_ends_the_program(self):
+        self.add_five()
+        self.page.click(self.panel, *QUIT_BUTTON)
+        self.assertTrue(self.browser.wait_for("window.zelmorEnded === true", 5))
+        message = self.browser.evaluate("document.getElementById('message').textContent")
+        self.assertIn("ZELMOR has ended", message)
+        before = self.frame(self.points)
+        text = self.browser.evaluate("window.zelmorPointsText()")
+        # Nothing more runs: a click adds no point and draws nothing.
+        self.page.click(self.points, 200, 200, "right")
+        time.sleep(0.2)
+        self.assertEqual(self.browser.evaluate("window.zelmorPointsText()"), text)
+        self.assertEqual(self.frame(self.points).rgba, before.rgba)
+
+    def test_clicks_land_right_on_a_scaled_page(self):
+        self.browser.evaluate("document.getElementById('canvas').style.width = '700px'; true")
+        scale = self.browser.evaluate(
+            "document.getElementById('canvas').getBoundingClientRect().width / 1093")
+        self.assertLess(scale, 0.7)
+        self.page.click(self.points, 150, 200, "right")
+        pts = self.parse_points(self.browser.evaluate("window.zelmorPointsText()"))
+        self.assertEqual(len(pts), 1)
+        self.assertAlmostEqual(pts[0][0], plane_coord(150), places=12)
+        self.assertAlmostEqual(pts[0][1], plane_coord(POINTS_SIZE - 200), places=12)
+
+    def test_frames_match_the_desktop(self):
+        refs = tempfile.mkdtemp(prefix="zelmor-desktop-frames-")
+        try:
+            subprocess.run([ARGS.xvfb, ARGS.reference_tool, ARGS.scenario, refs], check=True,
+                           cwd=refs, capture_output=True, timeout=60)
+            self.replay_and_compare(refs)
+        finally:
+            shutil.rmtree(refs, ignore_errors=True)
+
+    def replay_and_compare(self, refs):
+        wins = {"points": self.points, "panel": self.panel, "view3d": self.view3d}
+        artifacts = os.environ.get("ZELMOR_WEB_ARTIFACTS", tempfile.gettempdir())
+        failures = []
+        with open(ARGS.scenario) as f:
+            lines = [line.split() for line in f if line.strip() and not line.startswith("%")]
+        for words in lines:
+            if words[0] != "frames":
+                self.page.click(wins[words[0]], int(words[2]), int(words[3]), words[1])
+                continue
+            for name, win in wins.items():
+                fw, fh, rgba = self.page.pixels(win)
+                web = (fw, fh, images.rgb_of_rgba(rgba))
+                desk = images.crop(images.read_ppm(os.path.join(refs, "%s-%s.ppm" % (words[1], name))),
+                                   0, 0, fw, fh)
+                if name == "panel":
+                    # The panel's first visible row lies under the points
+                    # view (541 rows from row 1 of their parent); only the
+                    # rows below it show the panel itself.
+                    web, desk = images.crop(web, 0, 1, fw, fh - 1), images.crop(desk, 0, 1, fw, fh - 1)
+                n, marks = images.differing(desk, web)
+                share = n / float(web[0] * web[1])
+                print("%s %s: %d of %d pixels differ (%.3f %%)" % (words[1], name, n, web[0] * web[1],
+                                                                  100 * share))
+                if share > MAX_DIFFERING:
+                    stem = os.path.join(artifacts, "zelmor-web-%s-%s" % (words[1], name))
+                    images.write_png(stem + "-desktop.png", desk)
+                    images.write_png(stem + "-web.png", web)
+                    images.write_png(stem + "-diff.png", marks)
+                    failures.append("%s/%s: %.3f %% (see %s-*.png)" % (words[1], name, 100 * share, stem))
+        self.assertEqual(failures, [])
+
+
+class NoWebGLTest(unittest.TestCase):
+    def test_page_says_it_needs_webgl(self):
+        server = Server(ARGS.site)
+        browser = Browser(webgl=False)
+        try:
+            browser.navigate(server.url())
+            self.assertTrue(browser.wait_for("window.zelmorNoWebGL === true", 30))
+            message = browser.evaluate("document.getElementById('message').textContent")
+            self.assertIn("WebGL", message)
+            self.assertEqual(browser.evaluate(
+                "getComputedStyle(document.getElementById('canvas')).display"), "none")
+        finally:
+            browser.close()
+            server.close()
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--site", required=True)
+    parser.add_argument("--reference-tool", required=True)
+    parser.add_argument("--oracle-tool", required=True)
+    parser.add_argument("--scenario", required=True)
+    parser.add_argument("--xvfb", required=True)
+    ARGS, rest = parser.parse_known_args()
+    if find_chromium() is None:
+        print("chromium is not installed (scripts/deps.sh installs it)")
+        return 1
+    if not os.path.exists(os.path.join(ARGS.site, "index.html")):
+        print("no web build in %s" % ARGS.site)
+        return 1
+    prog = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2)
+    return 0 if prog.result.wasSuccessful() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
