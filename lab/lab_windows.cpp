@@ -1,0 +1,71 @@
+// The lab's GL side: its keyboard on every window, the status line drawn over
+// the 2D view, the help.
+#include <GL/freeglut.h>
+
+#include <initializer_list>
+
+#include "app/windows.h"
+#include "lab/lab.h"
+#include "view2d/view2d.h"
+#include "view3d/view3d.h"
+
+namespace {
+
+constexpr int STATUS_BAND = 18;  // pixels at the bottom of the 2D view
+
+// The status line: a pale band along the bottom of the 2D view with the
+// message in black, drawn in pixels over everything else.
+void draw_status_line() {
+  const char* text = lab_status_text();
+  if (text[0] == '\0') return;
+  glPushMatrix();
+  glLoadIdentity();
+  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_LIGHTING);
+  glColor4f(1.0f, 1.0f, 0.9f, 0.85f);
+  glRecti(0, 0, points_win_w, STATUS_BAND);
+  glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+  glRasterPos2i(4, 5);
+  for (const char* c = text; *c != '\0'; ++c) glutBitmapCharacter(GLUT_BITMAP_HELVETICA_12, *c);
+  glPopAttrib();
+  glPopMatrix();
+}
+
+void lab_points_overlay() { draw_status_line(); }
+
+const lab_action kShellActions[] = {
+    {'h', 0, "show the help (this window)", lab_show_help},
+    {'?', 0, "show the help (this window)", lab_show_help},
+};
+
+}  // namespace
+
+void lab_show_help() {
+  const int current = glutGetWindow();
+  glutSetWindow(about_win);
+  glutShowWindow();
+  glutPostRedisplay();
+  if (current != 0) glutSetWindow(current);
+}
+
+void lab_keyboard(unsigned char key, int, int) {
+  if (lab_run_key(key, 0)) redisplay_windows("23S");
+}
+
+void lab_special(int key, int, int) {
+  if (lab_run_key(0, key)) redisplay_windows("23S");
+}
+
+void lab_create_windows() {
+  lab_add_actions(kShellActions, sizeof kShellActions / sizeof kShellActions[0]);
+  create_windows();
+  points_overlay = lab_points_overlay;
+  for (int win : {view3d_win, about_win, top_win, panel_win, points_win}) {
+    glutSetWindow(win);
+    glutKeyboardFunc(lab_keyboard);
+    glutSpecialFunc(lab_special);
+  }
+  glutSetWindow(top_win);
+  lab_status("zelmor-lab: press h for the keys");
+}
