@@ -62,3 +62,25 @@ void lab_special(int key, int x, int y);
 
 // Shows the "About ZELMOR" window (the help).
 void lab_show_help();
+
+// ---------------------------------------------------------------------------
+// Mouse hooks (lab_windows.cpp).  The lab keeps zelmor's mouse behaviour and
+// only adds to it: the 2D points view and the control panel get lab
+// callbacks that run the filters first, then zelmor's own callback, then the
+// observers.
+// ---------------------------------------------------------------------------
+
+// Which window a mouse event came from.
+enum class lab_window { points, panel };
+
+// Sees a press or release in the 2D points view before zelmor does (x, y as
+// GLUT gives them, y from the top).  Returns 1 to consume the event: zelmor's
+// points_mouse never sees it.
+typedef int (*lab_mouse_filter)(int button, int state, int x, int y);
+void lab_add_points_mouse_filter(lab_mouse_filter filter);
+
+// Called after every press or release in the 2D points view or the control
+// panel has been handled (by a filter or by zelmor), e.g. to notice that a
+// gesture changed the point set.
+typedef void (*lab_mouse_observer)(lab_window window, int button, int state);
+void lab_add_mouse_observer(lab_mouse_observer observer);

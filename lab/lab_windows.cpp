@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "app/windows.h"
+#include "diag/diag.h"
 #include "lab/lab.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
@@ -34,6 +35,29 @@ void draw_status_line() {
 
 void lab_points_overlay() { draw_status_line(); }
 
+constexpr int MAX_HOOKS = 8;
+lab_mouse_filter points_filters[MAX_HOOKS];
+int points_filter_count = 0;
+lab_mouse_observer mouse_observers[MAX_HOOKS];
+int mouse_observer_count = 0;
+
+void notify_observers(lab_window window, int button, int state) {
+  for (int i = 0; i < mouse_observer_count; ++i) mouse_observers[i](window, button, state);
+}
+
+void lab_points_mouse(int button, int state, int x, int y) {
+  bool consumed = false;
+  for (int i = 0; i < points_filter_count && !consumed; ++i)
+    consumed = points_filters[i](button, state, x, y) != 0;
+  if (!consumed) points_mouse(button, state, x, y);
+  notify_observers(lab_window::points, button, state);
+}
+
+void lab_panel_mouse(int button, int state, int x, int y) {
+  panel_mouse(button, state, x, y);
+  notify_observers(lab_window::panel, button, state);
+}
+
 const lab_action kShellActions[] = {
     {'h', 0, "show the help (this window)", lab_show_help},
     {'?', 0, "show the help (this window)", lab_show_help},
@@ -47,6 +71,16 @@ void lab_show_help() {
   glutShowWindow();
   glutPostRedisplay();
   if (current != 0) glutSetWindow(current);
+}
+
+void lab_add_points_mouse_filter(lab_mouse_filter filter) {
+  if (points_filter_count == MAX_HOOKS) fatal_error("lab: too many mouse filters\n");
+  points_filters[points_filter_count++] = filter;
+}
+
+void lab_add_mouse_observer(lab_mouse_observer observer) {
+  if (mouse_observer_count == MAX_HOOKS) fatal_error("lab: too many mouse observers\n");
+  mouse_observers[mouse_observer_count++] = observer;
 }
 
 void lab_keyboard(unsigned char key, int, int) {
@@ -66,6 +100,10 @@ void lab_create_windows() {
     glutKeyboardFunc(lab_keyboard);
     glutSpecialFunc(lab_special);
   }
+  glutSetWindow(points_win);
+  glutMouseFunc(lab_points_mouse);
+  glutSetWindow(panel_win);
+  glutMouseFunc(lab_panel_mouse);
   glutSetWindow(top_win);
   lab_status("zelmor-lab: press h for the keys");
 }
