@@ -5,6 +5,8 @@
 // display; the GL half wires it to the windows.
 #pragma once
 
+#include "app/app.h"
+
 // ---------------------------------------------------------------------------
 // Actions and keys (GL-free, actions.cpp)
 // ---------------------------------------------------------------------------
@@ -49,6 +51,16 @@ void lab_status(const char* format, ...) __attribute__((format(printf, 1, 2)));
 const char* lab_status_text();
 
 // ---------------------------------------------------------------------------
+// Per-point data of the lab (GL-free, status.cpp)
+// ---------------------------------------------------------------------------
+
+// The weight of point i (power diagrams); entry i belongs to point i of
+// plane_table and point_table, and every lab edit that adds, deletes or
+// reorders points keeps it in step.  0 for every point until the user gives
+// it a weight.  zelmor has no per-point weight: this lives in the lab only.
+extern double lab_point_weight[MAX_POINTS];
+
+// ---------------------------------------------------------------------------
 // GL side (lab_windows.cpp)
 // ---------------------------------------------------------------------------
 
@@ -62,6 +74,12 @@ void lab_special(int key, int x, int y);
 
 // Shows the "About ZELMOR" window (the help).
 void lab_show_help();
+
+// Layers the lab draws over zelmor's: in the 2D view (plane units, after
+// zelmor's layers, the status line last) and in the 3D scene (scene
+// coordinates).  Drawn in the order added.
+void lab_add_points_overlay(void (*draw)());
+void lab_add_view3d_overlay(void (*draw)());
 
 // ---------------------------------------------------------------------------
 // Mouse hooks (lab_windows.cpp).  The lab keeps zelmor's mouse behaviour and

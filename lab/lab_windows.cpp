@@ -33,7 +33,19 @@ void draw_status_line() {
   glPopMatrix();
 }
 
-void lab_points_overlay() { draw_status_line(); }
+void (*points_overlays[8])();
+int points_overlay_count = 0;
+void (*view3d_overlays[8])();
+int view3d_overlay_count = 0;
+
+void lab_points_overlay() {
+  for (int i = 0; i < points_overlay_count; ++i) points_overlays[i]();
+  draw_status_line();
+}
+
+void lab_view3d_overlay() {
+  for (int i = 0; i < view3d_overlay_count; ++i) view3d_overlays[i]();
+}
 
 constexpr int MAX_HOOKS = 8;
 lab_mouse_filter points_filters[MAX_HOOKS];
@@ -73,6 +85,16 @@ void lab_show_help() {
   if (current != 0) glutSetWindow(current);
 }
 
+void lab_add_points_overlay(void (*draw)()) {
+  if (points_overlay_count == 8) fatal_error("lab: too many 2D overlays\n");
+  points_overlays[points_overlay_count++] = draw;
+}
+
+void lab_add_view3d_overlay(void (*draw)()) {
+  if (view3d_overlay_count == 8) fatal_error("lab: too many 3D overlays\n");
+  view3d_overlays[view3d_overlay_count++] = draw;
+}
+
 void lab_add_points_mouse_filter(lab_mouse_filter filter) {
   if (points_filter_count == MAX_HOOKS) fatal_error("lab: too many mouse filters\n");
   points_filters[points_filter_count++] = filter;
@@ -95,6 +117,7 @@ void lab_create_windows() {
   lab_add_actions(kShellActions, sizeof kShellActions / sizeof kShellActions[0]);
   create_windows();
   points_overlay = lab_points_overlay;
+  view3d_overlay = lab_view3d_overlay;
   for (int win : {view3d_win, about_win, top_win, panel_win, points_win}) {
     glutSetWindow(win);
     glutKeyboardFunc(lab_keyboard);

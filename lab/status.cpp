@@ -1,8 +1,10 @@
-// The lab's status message.
+// The lab's status message and per-point data.
 #include <cstdarg>
 #include <cstdio>
 
 #include "lab/lab.h"
+
+double lab_point_weight[MAX_POINTS];
 
 namespace {
 char status_text[LAB_STATUS_MAX] = "";
