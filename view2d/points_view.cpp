@@ -5,7 +5,7 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
-#include "app/app.h"
+#include "app/windows.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
 
@@ -27,8 +27,10 @@ void load_plane_transform() {
   glScalef(points_win_w / 6.0f, points_win_h / 6.0f, 1.0f);
 }
 
-// The lowest index whose projected position lies within the 17 x 17 pixel
-// square around (x, y) (y from the bottom), or -1.
+}  // namespace
+
+void (*points_overlay)() = nullptr;
+
 int pick_point(int x, int y) {
   GLint viewport[4];
   GLdouble model[16], proj[16];
@@ -45,15 +47,6 @@ int pick_point(int x, int y) {
     if (pick_hit(wx, wy, x, y)) return i;
   }
   return -1;
-}
-
-}  // namespace
-
-void refresh_points_view() {
-  const int current = glutGetWindow();
-  glutSetWindow(points_win);
-  glutPostRedisplay();
-  if (current != 0) glutSetWindow(current);
 }
 
 void points_reshape(int width, int height) {
@@ -93,6 +86,7 @@ void points_display() {
     draw_grid();
     draw_axes(0);
   }
+  if (points_overlay != nullptr) points_overlay();
   glPopMatrix();
   glutSwapBuffers();
 }
@@ -108,7 +102,7 @@ void points_mouse(int button, int state, int x, int y) {
     edit_mode = MODE_ADD;  // also ends a left drag in progress
     need_recompute = 1;
     write_point_file();
-    refresh_points_view();
+    redisplay_windows("2");
     redisplay_windows("12");
     redisplay_windows("3S");
     return;
@@ -126,7 +120,7 @@ void points_mouse(int button, int state, int x, int y) {
       drag_index = i;
       selected_count = 1;
       selected_points[0] = i;
-      refresh_points_view();
+      redisplay_windows("2");
       edit_mode = button == GLUT_LEFT_BUTTON ? MODE_DRAG : MODE_SELECT;
     }
     // A miss keeps the old highlight and mode.
@@ -136,7 +130,7 @@ void points_mouse(int button, int state, int x, int y) {
   // Releases of the left and middle buttons, and any other button.  A release
   // keeps drag_index: the next press resets it.
   if (state == GLUT_UP) {
-    if (drag_index != -1) refresh_points_view();
+    if (drag_index != -1) redisplay_windows("2");
     redisplay_windows("12");
   }
   redisplay_windows("3S");

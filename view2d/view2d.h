@@ -8,6 +8,11 @@ void points_display();
 void points_mouse(int button, int state, int x, int y);
 void points_motion(int x, int y);
 
+// The lowest index whose projected position lies within the 17 x 17 pixel
+// square around (x, y) (y from the bottom), or -1: the pick of the left and
+// middle buttons.  Needs the 2D points subwindow current.
+int pick_point(int x, int y);
+
 // State of the 2D points subwindow (points_view.cpp).
 extern int points_win_w, points_win_h;  // size at the last reshape; 540 x 540 before it
 extern int drag_index;  // point grabbed by the last left or middle press; -1 if it hit none
@@ -15,9 +20,10 @@ extern int edit_mode;   // 11 after a right press, 3 after a left press on a poi
                         // this lets motion move it), 2 after a middle press on a point
 extern int last_mouse_x, last_mouse_y;  // last press or drag step, y from the bottom
 
-// Posts a redisplay of the 2D points subwindow and leaves the current window
-// as it was.
-void refresh_points_view();
+// Drawn by points_display after zelmor's own layers, in plane units with the
+// depth test on, before the buffers swap.  Null in zelmor; a program built on
+// the same windows (the lab) sets it to add layers of its own.
+extern void (*points_overlay)();
 
 // GL-free arithmetic of the 2D points subwindow (points_logic.cpp).
 struct point_rec;
