@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/windows.h"
 #include "tests/support/gui_harness.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"

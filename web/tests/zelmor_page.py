@@ -2,39 +2,14 @@
 127.0.0.1, opens the page, clicks real mouse events into the program's
 windows and reads their pixels back."""
 import base64
-import functools
-import http.server
-import threading
+import os
+import sys
 
-from cdp import Browser
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+
+from serve import Server  # noqa: E402,F401  (the tests serve the site with it)
 
 BUTTONS = {"left": (0, 1), "middle": (1, 4), "right": (2, 2)}
-
-
-class Server:
-    """The built web folder over HTTP on 127.0.0.1, on a free port."""
-
-    def __init__(self, folder):
-        handler = functools.partial(QuietHandler, directory=folder)
-        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-        self.port = self.httpd.server_address[1]
-        self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
-        self.thread.start()
-
-    def url(self, page="index.html"):
-        return "http://127.0.0.1:%d/%s" % (self.port, page)
-
-    def close(self):
-        self.httpd.shutdown()
-        self.httpd.server_close()
-
-
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    extensions_map = dict(http.server.SimpleHTTPRequestHandler.extensions_map,
-                          **{".wasm": "application/wasm", ".js": "text/javascript"})
-
-    def log_message(self, *args):
-        pass
 
 
 class Page:
