@@ -260,6 +260,9 @@ EMSCRIPTEN_KEEPALIVE void zw_end() {
   ended = true;
   emscripten_cancel_main_loop();
 }
+EMSCRIPTEN_KEEPALIVE void zw_post_redisplay(int id) {
+  if (window* w = find(id)) w->need_display = true;
+}
 EMSCRIPTEN_KEEPALIVE long zw_draw_calls() { return draw_calls; }
 EMSCRIPTEN_KEEPALIVE int zw_canvas_width() { return canvas_w; }
 EMSCRIPTEN_KEEPALIVE int zw_canvas_height() { return canvas_h; }

@@ -117,12 +117,15 @@ class WebPageTest(unittest.TestCase):
             self.page.click(self.points, x, y, "right")
 
     def download_points(self):
-        """Clicks "Download points" and returns the file's text."""
+        return self.download("download-points")
+
+    def download(self, button):
+        """Clicks the page's button and returns the text of the file it offers."""
         for name in os.listdir(self.downloads):
             os.remove(os.path.join(self.downloads, name))
         x, y = self.browser.evaluate("""(() => {
-          const r = document.getElementById('download-points').getBoundingClientRect();
-          return [r.left + r.width / 2, r.top + r.height / 2]; })()""")
+          const r = document.getElementById('%s').getBoundingClientRect();
+          return [r.left + r.width / 2, r.top + r.height / 2]; })()""" % button)
         self.browser.mouse("mouseMoved", x, y)
         self.browser.mouse("mousePressed", x, y, "left", 1)
         self.browser.mouse("mouseReleased", x, y, "left", 0)
@@ -188,6 +191,17 @@ class WebPageTest(unittest.TestCase):
             if 3 <= px < POINTS_SIZE - 3 and 3 <= py < POINTS_SIZE - 3:
                 self.assertTrue(view.near_colour(px, py, RED_EDGE),
                                 "Voronoi edge not drawn at %s" % ((px, py),))
+
+    def test_svg_download_draws_the_oracle_edges(self):
+        self.add_five()
+        svg = self.download("download-svg")
+        self.assertTrue(svg.startswith("<?xml") and svg.rstrip().endswith("</svg>"))
+        edges, voronoi = self.oracle(self.download("download-points"))
+        delaunay = svg.split('class="delaunay"')[1].split("</g>")[0]
+        cells = svg.split('class="voronoi"')[1].split("</g>")[0]
+        self.assertEqual(delaunay.count("<line"), len(edges))
+        self.assertEqual(cells.count("<line"), len(voronoi))
+        self.assertEqual(svg.count("<circle"), 5)
 
     def test_left_drag_moves_the_point(self):
         self.add_five()
