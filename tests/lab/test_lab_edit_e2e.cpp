@@ -201,4 +201,29 @@ TEST_F(LabProgram, KeysAndMouseKeepAndChangeWork) {
   x_.terminate();
 }
 
+TEST_F(LabProgram, ABadFileIsRefusedOnStandardErrorAndTheLabStartsEmpty) {
+  const std::string file = dir_ + "/bad.txt";
+  {
+    std::ofstream out(file);
+    out << "0 0\n1 1\n3.5 0\n0.5 -1\n-1 2\n";
+  }
+  ASSERT_TRUE(x_.connect());
+  ASSERT_TRUE(x_.launch(ZELMOR_LAB_BINARY, {file}));
+  const xd_window top = x_.find_window("2D Points");
+  ASSERT_NE(0u, top.id);
+  xd_window view;
+  xdrive::wait_until(
+      [&] { return (view = x_.describe(top.id).child_at(1, 1, 541, 541)).mapped; }, 5000);
+  ASSERT_NE(0u, view.id);
+  const std::string want =
+      "zelmor-lab: " + file + ": point 2 (3.5, 0) lies outside [-3, 3] x [-3, 3]; nothing loaded\n";
+  EXPECT_TRUE(xdrive::wait_until([&] { return x_.program_stderr() == want; }, 3000))
+      << x_.program_stderr();
+  // The lab goes on, empty; the first click is point 0.
+  x_.click(view.x + 200, view.y + 300, 3);
+  expect_exchange({clicked(200, 300)}, "a click after the refused file");
+  EXPECT_TRUE(x_.running());
+  x_.terminate();
+}
+
 }  // namespace
