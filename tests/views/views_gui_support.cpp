@@ -5,7 +5,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "app/app.h"
+#include "app/windows.h"
 #include "view2d/view2d.h"
 
 std::vector<rgb> frame_of(int win) {
