@@ -327,7 +327,7 @@ void vertex4(float x, float y, float z, float w) {
 enum op_code {
   OP_BEGIN, OP_END, OP_VERTEX, OP_COLOUR, OP_NORMAL, OP_LINE_WIDTH, OP_POINT_SIZE,
   OP_ENABLE, OP_DISABLE, OP_TRANSLATE, OP_ROTATE, OP_SCALE, OP_PUSH, OP_POP,
-  OP_IDENTITY, OP_MATRIX_ROW, OP_MULT, OP_CALL, OP_MATERIAL, OP_MATERIAL_VALUE
+  OP_IDENTITY, OP_MATRIX_ROW, OP_MULT, OP_CALL, OP_BITMAP, OP_BITMAP_MOVE
 };
 
 // True when the call is only recorded; false when it should run now.
@@ -511,6 +511,7 @@ void run_list(unsigned id, int depth) {
   if (id == 0 || id > c.lists.size() || depth > 64) return;
   const std::vector<list_cmd> cmds = c.lists[id - 1];
   float m[16];
+  float bitmap[4] = {0, 0, 0, 0};
   int rows = 0;
   for (const list_cmd& k : cmds) {
     const float* a = k.a;
@@ -539,7 +540,13 @@ void run_list(unsigned id, int depth) {
         rows = 0;
         break;
       case OP_CALL: run_list(static_cast<unsigned>(a[0]), depth + 1); break;
-      case OP_MATERIAL: break;
+      case OP_BITMAP: std::memcpy(bitmap, a, 16); break;
+      case OP_BITMAP_MOVE: {
+        const auto& bits = c.list_bitmaps[static_cast<size_t>(a[2])];
+        glBitmap(static_cast<GLsizei>(bitmap[0]), static_cast<GLsizei>(bitmap[1]), bitmap[2],
+                 bitmap[3], a[0], a[1], bits.empty() ? nullptr : bits.data());
+        break;
+      }
       default: break;
     }
   }
@@ -983,6 +990,16 @@ void glRasterPos2d(GLdouble x, GLdouble y) { glRasterPos3d(x, y, 0.0); }
 void glBitmap(GLsizei width, GLsizei height, GLfloat xorig, GLfloat yorig, GLfloat xmove,
               GLfloat ymove, const GLubyte* bits) {
   context& c = *current;
+  if (c.compiling != 0) {
+    // A list keeps its own copy of the bits, as GL does.
+    const size_t bytes = bits != nullptr && width > 0 && height > 0
+                             ? static_cast<size_t>((width + 7) / 8) * static_cast<size_t>(height)
+                             : 0;
+    c.list_bitmaps.emplace_back(bits, bits + bytes);
+    record(OP_BITMAP, static_cast<float>(width), static_cast<float>(height), xorig, yorig);
+    if (record(OP_BITMAP_MOVE, xmove, ymove, static_cast<float>(c.list_bitmaps.size() - 1)))
+      return;
+  }
   if (!c.raster_valid) return;
   if (bits != nullptr && width > 0 && height > 0) {
     const float eps = 0.0001f;
@@ -1028,6 +1045,22 @@ void glEndList(void) { current->compiling = 0; }
 void glCallList(GLuint list) {
   if (record(OP_CALL, static_cast<float>(list))) return;
   run_list(list, 0);
+}
+void glListBase(GLuint base) { current->list_base = base; }
+void glCallLists(GLsizei n, GLenum type, const GLvoid* lists) {
+  for (GLsizei i = 0; i < n; ++i) {
+    long id;
+    switch (type) {
+      case GL_BYTE: id = static_cast<const GLbyte*>(lists)[i]; break;
+      case GL_UNSIGNED_BYTE: id = static_cast<const GLubyte*>(lists)[i]; break;
+      case GL_SHORT: id = static_cast<const GLshort*>(lists)[i]; break;
+      case GL_UNSIGNED_SHORT: id = static_cast<const GLushort*>(lists)[i]; break;
+      case GL_INT: id = static_cast<const GLint*>(lists)[i]; break;
+      case GL_UNSIGNED_INT: id = static_cast<long>(static_cast<const GLuint*>(lists)[i]); break;
+      default: return;
+    }
+    glCallList(static_cast<GLuint>(current->list_base + id));
+  }
 }
 GLboolean glIsList(GLuint list) { return list != 0 && list <= current->lists.size(); }
 void glDeleteLists(GLuint list, GLsizei range) {

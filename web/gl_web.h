@@ -70,6 +70,8 @@ struct context {
   std::vector<saved_current> attrib_stack;
 
   std::vector<std::vector<list_cmd>> lists;  // list n is lists[n - 1]
+  std::vector<std::vector<unsigned char>> list_bitmaps;  // bitmaps copied into lists
+  unsigned list_base = 0;
   unsigned compiling = 0;                     // the list being compiled, 0 when none
   bool execute_while_compiling = false;
 
