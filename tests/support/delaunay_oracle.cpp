@@ -154,7 +154,10 @@ voronoi_piece oracle::voronoi(int i, int j) const {
 }
 
 bool oracle::drawn(int i, int j, double seg[4], double half) const {
-  const voronoi_piece v = voronoi(i, j);
+  return clip_piece(voronoi(i, j), seg, half);
+}
+
+bool clip_piece(const voronoi_piece& v, double seg[4], double half) {
   if (v.bounded_from && v.bounded_to) {
     seg[0] = v.from[0];
     seg[1] = v.from[1];
