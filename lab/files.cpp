@@ -126,10 +126,41 @@ int lab_write_atomic(const std::string& path, const std::string& text, bool no_r
   return 0;
 }
 
+namespace {
+
+// read_point_file for the lab, which must not hang: only a regular file is
+// read (a FIFO would block the windows in open or read for good, a device
+// may never end).  The batch tool reads pipes on purpose and does not come
+// through here.
+bool read_regular_file(const char* path, std::vector<text_point>* read, std::string* error) {
+  const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    *error = std::string("cannot open ") + path + ": " + std::strerror(errno);
+    return false;
+  }
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    *error = std::string(path) + " is not a regular file";
+    return false;
+  }
+  FILE* in = fdopen(fd, "r");
+  if (in == nullptr) {
+    *error = std::string("cannot open ") + path + ": " + std::strerror(errno);
+    close(fd);
+    return false;
+  }
+  const bool ok = read_point_stream(in, path, read, error);
+  std::fclose(in);
+  return ok;
+}
+
+}  // namespace
+
 int lab_load_file(const char* path, const char* what) {
   std::vector<text_point> read;
   std::string error;
-  if (!read_point_file(path, &read, &error)) {
+  if (!read_regular_file(path, &read, &error)) {
     report(error + "; nothing loaded");
     return 0;
   }

@@ -169,6 +169,17 @@ TEST_F(LabFiles, BadFilesAreRefusedWithAMessageAndNothingChanges) {
   testing::internal::GetCapturedStderr();
   EXPECT_STREQ(lab_status_text(), "cannot open missing.txt: No such file or directory; nothing loaded");
   EXPECT_EQ(point_count, 6);
+  // Neither hangs: a FIFO nobody writes, a directory.
+  ASSERT_EQ(mkfifo("fifo", 0644), 0);
+  ASSERT_EQ(mkdir("dir", 0755), 0);
+  for (const char* odd : {"fifo", "dir"}) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(lab_load_file(odd, "load"), 0);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::string(lab_status_text()), std::string(odd) + " is not a regular file; nothing loaded");
+  }
+  EXPECT_EQ(point_count, 6);
+  EXPECT_EQ(lab_history_size(), size);
 }
 
 TEST_F(LabFiles, ANewSaveNeverTakesANameThatExists) {
