@@ -41,6 +41,9 @@ struct voronoi_piece {
   double dir[2] = {0, 0};  // direction from `from` towards `to`, unnormalised
 };
 
+// A piece from its ends (null for an end at infinity) and its direction.
+voronoi_piece piece_of(const double* from, const double* to, double dx, double dy);
+
 // A piece as the program's 2D view draws it: a segment between two bounded
 // ends, or a ray from its bounded end up to where it leaves the view square
 // [-half, half]^2.  Returns false when nothing of it is drawn (a ray that

@@ -259,14 +259,11 @@ delaunay_oracle::voronoi_piece oracle::power_edge(int i, int j) const {
     out[1] = static_cast<double>((static_cast<long double>(r.c0y) * static_cast<long double>(t.den) +
                                   static_cast<long double>(t.num) * ny) / den);
   };
-  delaunay_oracle::voronoi_piece v;
-  v.bounded_from = r.has_lo;
-  v.bounded_to = r.has_hi;
-  if (r.has_lo) centre(r.lo, v.from);
-  if (r.has_hi) centre(r.hi, v.to);
-  v.dir[0] = static_cast<double>(nx);
-  v.dir[1] = static_cast<double>(ny);
-  return v;
+  double from[2], to[2];
+  if (r.has_lo) centre(r.lo, from);
+  if (r.has_hi) centre(r.hi, to);
+  return delaunay_oracle::piece_of(r.has_lo ? from : nullptr, r.has_hi ? to : nullptr,
+                                   static_cast<double>(nx), static_cast<double>(ny));
 }
 
 }  // namespace regular_oracle
