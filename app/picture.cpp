@@ -4,6 +4,7 @@
 #include "app/picture.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -12,8 +13,10 @@ int index_of(const point_rec* p) { return static_cast<int>(p - point_table); }
 
 }  // namespace
 
-picture collect_picture() {
+picture collect_picture(bool weighted) {
   picture r;
+  r.weighted = weighted;
+  if (weighted) find_hidden_points(r.hidden);
   for (rec_node* n = tri_list->head; n != nullptr; n = n->next) {
     const auto* t = static_cast<const dtri*>(n->data);
     if (!is_delaunay_triangle(t)) continue;
@@ -74,13 +77,29 @@ std::string picture_svg(const picture& r) {
                   px(v[0]), py(v[1]), px(v[2]), py(v[3]));
     s += buf;
   }
-  s += "</g>\n<g class=\"points\" fill=\"black\" font-family=\"monospace\" font-size=\"13\">\n";
+  s += "</g>\n";
+  if (r.weighted) {
+    // Each weighted point's circle of radius sqrt(w): the power diagram's
+    // edges are where two such circles' powers are equal.
+    s += "<g class=\"weights\" fill=\"none\" stroke=\"rgb(40%,40%,40%)\" stroke-dasharray=\"4 3\">\n";
+    for (int i = 0; i < point_count; ++i) {
+      const double w = static_cast<double>(weight_units(i)) * 1e-4;
+      if (w <= 0.0) continue;
+      std::snprintf(buf, sizeof buf, "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"%.3f\"/>\n", px(point_table[i].x),
+                    py(point_table[i].y), 100.0 * std::sqrt(w));
+      s += buf;
+    }
+    s += "</g>\n";
+  }
+  s += "<g class=\"points\" fill=\"black\" font-family=\"monospace\" font-size=\"13\">\n";
   for (int i = 0; i < point_count; ++i) {
     const point_rec& p = point_table[i];
+    // A hidden point is drawn hollow: it has no cell.
     std::snprintf(buf, sizeof buf,
-                  "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"3\"/>"
+                  "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"3\"%s/>"
                   "<text x=\"%.3f\" y=\"%.3f\">%d</text>\n",
-                  px(p.x), py(p.y), px(p.x + 0.07), py(p.y + 0.07), i);
+                  px(p.x), py(p.y), r.hidden[i] ? " class=\"hidden\" fill=\"white\" stroke=\"black\"" : "",
+                  px(p.x + 0.07), py(p.y + 0.07), i);
     s += buf;
   }
   s += "</g>\n</g>\n"

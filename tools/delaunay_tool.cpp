@@ -2,11 +2,15 @@
 // in batch, through the very same lift, point-exchange text, site reader,
 // hull engine and extraction as the windows use (linked from zelmor_core).
 //
-//   zelmor-delaunay [--weight W] [--svg FILE] [POINTS]
+//   zelmor-delaunay [--weight W] [--power] [--svg FILE] [POINTS]
 //
 // Input: POINTS or standard input, one point "x y" or "x y z" a line (z is
 // ignored, so a saved point-exchange file reads as it is); lines starting
-// with '%' and blank lines are skipped; at most MAX_POINTS points.
+// with '%' and blank lines are skipped; at most MAX_POINTS points.  With
+// --power, or in a file that begins with the weights header, "x y w" lines:
+// each point has weight w, and the triangulation is the regular one, the
+// Voronoi edges those of the power diagram, and "hidden I" names each point
+// that has no cell.
 // Output on standard output, one record a line:
 //   points N
 //   triangle I J K          each Delaunay triangle, I < J < K
@@ -32,7 +36,7 @@
 namespace {
 
 const char kUsage[] =
-    "usage: zelmor-delaunay [--weight W] [--svg FILE] [POINTS]\n"
+    "usage: zelmor-delaunay [--weight W] [--power] [--svg FILE] [POINTS]\n"
     "\n"
     "Reads points, one \"x y\" or \"x y z\" a line (z is ignored; lines starting\n"
     "with '%' and blank lines are skipped; at most 200 points) from POINTS or\n"
@@ -49,7 +53,17 @@ const char kUsage[] =
     "Nothing is computed unless the lifted hull is three-dimensional (at least\n"
     "4 points, not all on one line or one circle).\n"
     "\n"
+    "With --power, or when the input begins with the comment line\n"
+    "  % columns: x y weight\n"
+    "every line is \"x y w\": point i has weight w_i (-1e8 to 1e8, rounded to\n"
+    "0.0001) and is lifted to x*x + y*y + W - w_i.  The records are then the\n"
+    "regular (weighted Delaunay) triangulation and the power diagram, whose\n"
+    "edges join power centres, and one more kind is printed:\n"
+    "  hidden I              a point whose lift lies above the lower hull: it has\n"
+    "                        no cell and is in no triangle\n"
+    "\n"
     "  --weight W   the weight of the lift (-1000 to 1000)\n"
+    "  --power      read \"x y w\" lines: weighted points, power diagram\n"
     "  --svg FILE   also draw the top view into FILE as SVG\n"
     "  --help       print this text\n"
     "Coordinates must lie within -10000 to 10000.  Bad input ends the program\n"
@@ -63,6 +77,7 @@ const char kUsage[] =
 
 struct options {
   double weight = 1.0;
+  bool power = false;
   const char* svg = nullptr;
   const char* points = nullptr;
 };
@@ -96,6 +111,8 @@ options parse_options(int argc, char** argv) {
         o.svg = argv[i] + 6;
       }
       if (*o.svg == '\0') fail("--svg needs a file name");
+    } else if (!only_files && a == "--power") {
+      o.power = true;
     } else if (!only_files && a == "--") {
       only_files = true;
     } else if (!only_files && a.size() > 1 && a[0] == '-') {
@@ -108,15 +125,20 @@ options parse_options(int argc, char** argv) {
   return o;
 }
 
-std::vector<text_point> read_points(const options& o) {
+// The points, and whether they came with weights (--power or the header).
+std::vector<text_point> read_points(const options& o, bool* weighted) {
   const bool from_stdin = o.points == nullptr || std::strcmp(o.points, "-") == 0;
   std::vector<text_point> pts;
   std::string error;
-  const bool ok = from_stdin ? read_point_stream(stdin, "standard input", &pts, &error)
-                             : read_point_file(o.points, &pts, &error);
+  const point_columns columns = o.power ? point_columns::weights : point_columns::heights;
+  const bool ok = from_stdin ? read_point_stream(stdin, "standard input", &pts, &error, columns, weighted)
+                             : read_point_file(o.points, &pts, &error, columns, weighted);
   if (!ok) fail(error);
   return pts;
 }
+
+// The points' weights while the pipeline runs with them.
+double weights[MAX_POINTS];
 
 // Runs the program's pipeline on the lifted points, the exchange text going
 // through a memory stream.
@@ -150,6 +172,9 @@ std::string text_of(const picture& r) {
     std::snprintf(buf, sizeof buf, "voronoi %.17g %.17g %.17g %.17g\n", v[0], v[1], v[2], v[3]);
     s += buf;
   }
+  for (int i = 0; i < point_count; ++i) {
+    if (r.hidden[i]) s += "hidden " + std::to_string(i) + "\n";
+  }
   return s;
 }
 
@@ -168,13 +193,16 @@ void write_svg(const char* path, const std::string& svg) {
 
 int main(int argc, char** argv) {
   const options o = parse_options(argc, argv);
-  const std::vector<text_point> pts = read_points(o);
+  bool weighted = false;
+  const std::vector<text_point> pts = read_points(o, &weighted);
 
   weight = static_cast<float>(o.weight);
   point_count = 0;
+  for (std::size_t i = 0; i < pts.size(); ++i) weights[i] = pts[i].w;
+  if (weighted) point_weights = weights;
   for (const text_point& p : pts) add_point(point_rec{p.x, p.y, 0.0, 1.0});
   compute();
-  const picture r = collect_picture();
+  const picture r = collect_picture(weighted);
 
   if (o.svg != nullptr) write_svg(o.svg, picture_svg(r));
   const std::string text = text_of(r);
