@@ -879,6 +879,19 @@ void glVertex3i(GLint x, GLint y, GLint z) {
   glVertex3f(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
 }
 
+void glRectf(GLfloat x0, GLfloat y0, GLfloat x1, GLfloat y1) {
+  glBegin(GL_POLYGON);
+  glVertex2f(x0, y0);
+  glVertex2f(x1, y0);
+  glVertex2f(x1, y1);
+  glVertex2f(x0, y1);
+  glEnd();
+}
+void glRecti(GLint x0, GLint y0, GLint x1, GLint y1) {
+  glRectf(static_cast<float>(x0), static_cast<float>(y0), static_cast<float>(x1),
+          static_cast<float>(y1));
+}
+
 // --- Client-side vertex arrays, expanded into immediate mode.
 
 namespace {

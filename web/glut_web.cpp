@@ -48,6 +48,8 @@ struct window {
   void (*mouse)(int, int, int, int) = nullptr;
   void (*motion)(int, int) = nullptr;
   void (*passive)(int, int) = nullptr;
+  void (*keyboard)(unsigned char, int, int) = nullptr;
+  void (*special)(int, int, int) = nullptr;
   context ctx;
 };
 
@@ -58,6 +60,8 @@ int canvas_w = 0, canvas_h = 0;
 bool running = false, ended = false;
 int grab = 0;          // the window a pressed button delivers to
 int buttons_down = 0;  // bit per GLUT button
+int pointer_x = -1, pointer_y = -1;  // the last mouse position on the canvas
+int modifiers = 0;     // GLUT_ACTIVE_* of the key being delivered
 
 window* find(int id) {
   if (id < 1 || id > static_cast<int>(windows.size())) return nullptr;
@@ -192,6 +196,8 @@ extern "C" {
 // 2 motion; button as GLUT numbers it.
 EMSCRIPTEN_KEEPALIVE void zw_mouse(int kind, int button, int x, int y) {
   if (!running || ended) return;
+  pointer_x = x;
+  pointer_y = y;
   if (kind == 0) {
     if (buttons_down == 0) {
       window* w = window_at(0, x, y);
@@ -217,6 +223,25 @@ EMSCRIPTEN_KEEPALIVE void zw_mouse(int kind, int button, int x, int y) {
     w->mouse(button, kind == 0 ? GLUT_DOWN : GLUT_UP, x - wx, y - wy);
   }
   if (buttons_down == 0) grab = 0;
+}
+
+// A key for the window under the pointer, as GLUT gives keys to the window
+// the pointer is in: special 0 for a character (code as GLUT's keyboard
+// callback takes it), 1 for a GLUT_KEY_* code.  mods: GLUT_ACTIVE_* bits.
+// Returns 1 when a callback took it.
+EMSCRIPTEN_KEEPALIVE int zw_key(int special, int code, int mods) {
+  if (!running || ended) return 0;
+  window* w = window_at(0, pointer_x, pointer_y);
+  if (w == nullptr) return 0;
+  if (special ? w->special == nullptr : w->keyboard == nullptr) return 0;
+  int wx, wy;
+  canvas_corner(w, &wx, &wy);
+  make_current(w);
+  modifiers = mods;
+  if (special) w->special(code, pointer_x - wx, pointer_y - wy);
+  else w->keyboard(static_cast<unsigned char>(code), pointer_x - wx, pointer_y - wy);
+  modifiers = 0;
+  return 1;
 }
 
 // Serves every posted reshape and redisplay now; returns 1 when there was
@@ -350,6 +375,9 @@ void glutReshapeFunc(void (*f)(int, int)) { if (cur) cur->reshape = f; }
 void glutMouseFunc(void (*f)(int, int, int, int)) { if (cur) cur->mouse = f; }
 void glutMotionFunc(void (*f)(int, int)) { if (cur) cur->motion = f; }
 void glutPassiveMotionFunc(void (*f)(int, int)) { if (cur) cur->passive = f; }
+void glutKeyboardFunc(void (*f)(unsigned char, int, int)) { if (cur) cur->keyboard = f; }
+void glutSpecialFunc(void (*f)(int, int, int)) { if (cur) cur->special = f; }
+int glutGetModifiers(void) { return modifiers; }
 
 int glutGet(GLenum what) {
   switch (what) {
