@@ -71,6 +71,27 @@ class LabProgram : public testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
+  std::string write_file(const std::string& name, const std::string& text) {
+    const std::string path = dir_ + "/" + name;
+    std::ofstream out(path);
+    out << text;
+    return path;
+  }
+
+  // Starts zelmor-lab FILE and waits for the "2D Points" window and its
+  // points view to show.
+  void start(const std::string& file, xd_window* top, xd_window* view) {
+    ASSERT_TRUE(x_.connect());
+    ASSERT_TRUE(x_.launch(ZELMOR_LAB_BINARY, {file}));
+    *top = x_.find_window("2D Points");
+    ASSERT_NE(0u, top->id);
+    xdrive::wait_until(
+        [&] { return (*view = x_.describe(top->id).child_at(1, 1, 541, 541)).mapped; }, 5000);
+    ASSERT_NE(0u, view->id) << "the 2D points subwindow";
+    ASSERT_TRUE(
+        xdrive::wait_until([&] { return x_.pixel(view->x + 20, view->y + 20) == kWhite; }, 5000));
+  }
+
   // Waits until ".ZELMOR" holds want.
   void expect_exchange(const std::vector<plane_pt>& want, const char* after) {
     SCOPED_TRACE(after);
@@ -92,22 +113,11 @@ class LabProgram : public testing::Test {
 };
 
 TEST_F(LabProgram, KeysAndMouseKeepAndChangeWork) {
-  const std::string file = dir_ + "/class.txt";
-  {
-    std::ofstream out(file);
-    out << "% the lesson's points\n-1.5 -1.5\n1.5 -1.5\n1.5 1.5\n-1.5 1.5\n0.25 0.5\n";
-  }
+  const std::string file = write_file(
+      "class.txt", "% the lesson's points\n-1.5 -1.5\n1.5 -1.5\n1.5 1.5\n-1.5 1.5\n0.25 0.5\n");
   std::vector<plane_pt> pts = {{-1.5, -1.5}, {1.5, -1.5}, {1.5, 1.5}, {-1.5, 1.5}, {0.25, 0.5}};
-
-  ASSERT_TRUE(x_.connect());
-  ASSERT_TRUE(x_.launch(ZELMOR_LAB_BINARY, {file}));
-  const xd_window top = x_.find_window("2D Points");
-  ASSERT_NE(0u, top.id);
-  xd_window view;
-  xdrive::wait_until(
-      [&] { return (view = x_.describe(top.id).child_at(1, 1, 541, 541)).mapped; }, 5000);
-  ASSERT_NE(0u, view.id) << "the 2D points subwindow";
-  ASSERT_TRUE(xdrive::wait_until([&] { return x_.pixel(view.x + 20, view.y + 20) == kWhite; }, 5000));
+  xd_window top, view;
+  ASSERT_NO_FATAL_FAILURE(start(file, &top, &view));
   expect_exchange(pts, "start with FILE");
 
   auto at = [&](const plane_pt& p, int button) {
@@ -198,6 +208,21 @@ TEST_F(LabProgram, KeysAndMouseKeepAndChangeWork) {
 
   EXPECT_TRUE(x_.running());
   EXPECT_EQ(x_.program_stderr(), "");
+  x_.terminate();
+}
+
+TEST_F(LabProgram, ABadFileIsRefusedOnStandardErrorAndTheLabStartsEmpty) {
+  const std::string file = write_file("bad.txt", "0 0\n1 1\n3.5 0\n0.5 -1\n-1 2\n");
+  xd_window top, view;
+  ASSERT_NO_FATAL_FAILURE(start(file, &top, &view));
+  const std::string want =
+      "zelmor-lab: " + file + ": point 2 (3.5, 0) lies outside [-3, 3] x [-3, 3]; nothing loaded\n";
+  EXPECT_TRUE(xdrive::wait_until([&] { return x_.program_stderr() == want; }, 3000))
+      << x_.program_stderr();
+  // The lab goes on, empty; the first click is point 0.
+  x_.click(view.x + 200, view.y + 300, 3);
+  expect_exchange({clicked(200, 300)}, "a click after the refused file");
+  EXPECT_TRUE(x_.running());
   x_.terminate();
 }
 
