@@ -4,7 +4,7 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
-#include "app/app.h"
+#include "app/windows.h"
 #include "view2d/view2d.h"
 
 namespace {

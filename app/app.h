@@ -1,7 +1,10 @@
 // app/app.h — the application core: point set, display records, view
-// settings, the recompute pipeline and the extraction.  Nothing declared here
-// needs GL; the GL-side entry points at the end are plain functions whose
-// declarations need no GL header either.
+// settings, the recompute pipeline and the extraction.
+//
+// Nothing declared here needs GL or names a window: this header is the whole
+// of what zelmor_core offers, and zelmor_core links no GL.  The windows, the
+// quadrics and the redisplay requests are declared one floor up, in
+// app/windows.h.
 #pragma once
 
 #include <cstdio>
@@ -148,15 +151,15 @@ double exchange_hundredths(double v);
 // it every hundredths computation of the pipeline is exact in 64 and 128 bits.
 inline constexpr double COORD_LIMIT = 10000.0;
 
-// Steps 1, 2 and 4 to 12 of recompute on a stream already open for reading
-// (closed here): records reset, sites read, hull built, records extracted,
-// hull and sites released.  recompute() and the batch tool run it on
-// open_point_text().  Does not post the redisplay.
+// recompute on a stream already open for reading (closed here): records
+// reset, sites read, hull built, records extracted, hull and sites released.
+// recompute() and the batch tool run it on open_point_text().  Does not post
+// the redisplay.
 void recompute_from(FILE* in);
 
-// recompute_from's steps after the reset, for timing them one by one:
-// steps 2 to 8 (the sites read from in, which is closed, and the hull built;
-// returns its root), 9 and 10 (the records), 11 and 12 (the release).
+// recompute_from's steps after the reset, for timing them one by one: the
+// sites read from in (which is closed) and the hull built, returning its
+// root; the records extracted from the hull; the hull and sites released.
 struct simplex;
 simplex* recompute_build(FILE* in);
 void recompute_extract(simplex* root);
@@ -266,28 +269,3 @@ inline constexpr int ABOUT_LINES = 29;
 inline constexpr int ABOUT_LINE_MAX = 74;
 extern char about_text[ABOUT_LINES * (ABOUT_LINE_MAX + 1) + 1];
 void assemble_about_text();
-
-// ---------------------------------------------------------------------------
-// GL-side entry points (defined in the GL layer; declared here so that the
-// program's start-up can name them).
-// ---------------------------------------------------------------------------
-
-struct GLUquadric;
-extern GLUquadric* axis_quadric;   // axis shafts
-extern GLUquadric* arrow_quadric;  // arrow heads
-
-extern int view3d_win, about_win, top_win, panel_win, points_win;
-extern int view3d_w, view3d_h;
-extern int about_w, about_h;
-
-void init_scene();
-void redisplay_windows(const char* codes);
-// Posts a redisplay of the 2D points view and makes the window that was
-// current before current again; start-up installs it as post_points_redisplay.
-void redisplay_points_view();
-void top_display();
-void top_reshape(int width, int height);
-
-void about_display();
-void about_reshape(int width, int height);
-void about_mouse(int button, int state, int x, int y);

@@ -15,6 +15,7 @@
 #include <initializer_list>
 
 #include "app/app.h"
+#include "diag/diag.h"
 #include "hull/hull.h"
 
 namespace {
@@ -25,9 +26,7 @@ facet_out_f remembered_out = nullptr;
 FILE* remembered_stream = nullptr;  // noted, never written to
 
 [[noreturn]] void out_of_memory(const char* what) {
-  std::fprintf(stderr, "out of memory allocating %s\n", what);
-  std::fflush(stderr);
-  std::exit(1);
+  fatal_error("out of memory allocating %s\n", what);
 }
 
 // ---------------------------------------------------------------------------

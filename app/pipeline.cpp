@@ -296,32 +296,33 @@ void reset_record_lists() {
 }
 
 simplex* recompute_build(FILE* in) {
-  // 2.
+  // Mark the point set as seen; no site blocks yet.
   need_recompute = 0;
   num_blocks = 0;
-  // 3. (opened by the caller)
+  // The exchange text to read (the caller opened it).
   point_file = in;
-  // 4.
+  // Reports go to the console.
   diag_stream = stderr;
   out_stream = stdout;
-  // 5.
+  // The engine takes its sites from the reader, in file order.
   site_counter = 0;
   site_reader = read_site;
   site_order = order_identity;
-  // 6.
+  // Prime the reader: the first data line is read and checked here.
   read_site(-1);
-  // 7.
+  // Build the 3D hull of the sites as given: they are lifted already, so the
+  // engine runs in its plain (not lifted) mode.
   simplex* root = hull_build(get_next_site, block_site_num, 3, 0);
-  // 8.
+  // Done with the text.
   std::fclose(point_file);
   point_file = nullptr;
   return root;
 }
 
 void recompute_extract(simplex* root) {
-  // 9.
+  // One record per facet, with its edges.
   output_hull(root, walk_facets, emit_facet, make_triangle, out_stream);
-  // 10.
+  // Normals, orientation, pruning of upper edges, circumcentres, edge counts.
   compute_normals();
   orient_normals();
   prune_upper_edges();
@@ -329,15 +330,16 @@ void recompute_extract(simplex* root) {
 }
 
 void recompute_release() {
-  // 11.
+  // Release the hull storage ...
   hull_free();
-  // 12.
+  // ... and the site blocks: nothing of this recomputation outlives it but
+  // its records.
   release_site_blocks();
 }
 
 void recompute_from(FILE* in) {
-  // 1. The previous records go with their lists: a drag recomputes on every
-  //    motion event, so nothing may pile up.
+  // The previous records go with their lists: a drag recomputes on every
+  // motion event, so nothing may pile up.
   reset_record_lists();
   recompute_extract(recompute_build(in));
   recompute_release();
@@ -353,7 +355,7 @@ void recompute() {
     std::exit(-1);
   }
   recompute_from(f);
-  // 13. The 2D view redraws with the new records; the GL side returns to the
-  //     window that was current (the 3D window, which goes on drawing).
+  // The 2D view redraws with the new records; the GL side returns to the
+  // window that was current (the 3D window, which goes on drawing).
   if (post_points_redisplay != nullptr) post_points_redisplay();
 }

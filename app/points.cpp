@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/app.h"
+#include "diag/diag.h"
 
 point_rec plane_table[MAX_POINTS];
 point_rec point_table[MAX_POINTS];
@@ -18,11 +19,7 @@ namespace {
 // node leaves nothing sensible to draw, so it ends the program plainly.
 void* alloc_or_die(size_t bytes, const char* what) {
   void* p = std::malloc(bytes);
-  if (p == nullptr) {
-    std::fprintf(stderr, "out of memory allocating %s\n", what);
-    std::fflush(stderr);
-    std::exit(1);
-  }
+  if (p == nullptr) fatal_error("out of memory allocating %s\n", what);
   return p;
 }
 

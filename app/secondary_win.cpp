@@ -111,11 +111,7 @@ bool read_data_line() {
   return false;
 }
 
-[[noreturn]] void bad_input_line() {
-  std::fprintf(diag_stream, "bad input line: %s\n", line_buf);
-  std::fflush(diag_stream);
-  std::exit(1);
-}
+[[noreturn]] void bad_input_line() { fatal_error("bad input line: %s\n", line_buf); }
 
 }  // namespace
 
@@ -131,11 +127,7 @@ double* new_site(double* prev, int j) {
   const std::size_t needed = static_cast<std::size_t>(site_dim) * sizeof(double);
   if (bytes_per_site < needed) bytes_per_site = needed;
   auto* block = static_cast<double*>(std::malloc(BLOCKSIZE * bytes_per_site));
-  if (block == nullptr) {
-    std::fprintf(diag_stream, "out of memory for a block of %d sites\n", BLOCKSIZE);
-    std::fflush(diag_stream);
-    std::exit(1);
-  }
+  if (block == nullptr) fatal_error("out of memory for a block of %d sites\n", BLOCKSIZE);
   site_blocks[num_blocks] = block;
   ++num_blocks;
   return block;
@@ -183,13 +175,8 @@ double* read_site(int j) {
     p = end;
   }
 
-  if (k != site_dim) {
-    std::fprintf(diag_stream, "inconsistent input\n");
-    std::fflush(diag_stream);
-    LOCATION_LINE(diag_stream);
-    std::fflush(diag_stream);
-    std::exit(1);
-  }
+  // The message, then the location line of an internal error report.
+  if (k != site_dim) fatal_error("inconsistent input\n%s line %d \n", __FILE__, __LINE__);
   if (s != nullptr) s[2] = s[0] * s[0] + s[1] * s[1];  // exact: |s[0]|, |s[1]| <= 10^6
   previous_site = s;
   return s;

@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "app/app.h"
+#include "app/windows.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
 

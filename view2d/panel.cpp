@@ -10,7 +10,7 @@
 
 #include <cstdlib>
 
-#include "app/app.h"
+#include "app/windows.h"
 #include "view2d/view2d.h"
 
 // clang-format off

@@ -5,7 +5,7 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
-#include "app/app.h"
+#include "app/windows.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
 
@@ -49,12 +49,7 @@ int pick_point(int x, int y) {
 
 }  // namespace
 
-void refresh_points_view() {
-  const int current = glutGetWindow();
-  glutSetWindow(points_win);
-  glutPostRedisplay();
-  if (current != 0) glutSetWindow(current);
-}
+void (*points_overlay)() = nullptr;
 
 void points_reshape(int width, int height) {
   points_win_w = width;
@@ -93,6 +88,7 @@ void points_display() {
     draw_grid();
     draw_axes(0);
   }
+  if (points_overlay != nullptr) points_overlay();
   glPopMatrix();
   glutSwapBuffers();
 }
@@ -108,7 +104,7 @@ void points_mouse(int button, int state, int x, int y) {
     edit_mode = MODE_ADD;  // also ends a left drag in progress
     need_recompute = 1;
     write_point_file();
-    refresh_points_view();
+    redisplay_windows("2");
     redisplay_windows("12");
     redisplay_windows("3S");
     return;
@@ -126,7 +122,7 @@ void points_mouse(int button, int state, int x, int y) {
       drag_index = i;
       selected_count = 1;
       selected_points[0] = i;
-      refresh_points_view();
+      redisplay_windows("2");
       edit_mode = button == GLUT_LEFT_BUTTON ? MODE_DRAG : MODE_SELECT;
     }
     // A miss keeps the old highlight and mode.
@@ -136,7 +132,7 @@ void points_mouse(int button, int state, int x, int y) {
   // Releases of the left and middle buttons, and any other button.  A release
   // keeps drag_index: the next press resets it.
   if (state == GLUT_UP) {
-    if (drag_index != -1) refresh_points_view();
+    if (drag_index != -1) redisplay_windows("2");
     redisplay_windows("12");
   }
   redisplay_windows("3S");

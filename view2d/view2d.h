@@ -15,9 +15,10 @@ extern int edit_mode;   // 11 after a right press, 3 after a left press on a poi
                         // this lets motion move it), 2 after a middle press on a point
 extern int last_mouse_x, last_mouse_y;  // last press or drag step, y from the bottom
 
-// Posts a redisplay of the 2D points subwindow and leaves the current window
-// as it was.
-void refresh_points_view();
+// Drawn by points_display after zelmor's own layers, in plane units with the
+// depth test on, before the buffers swap.  Null in zelmor; a program built on
+// the same windows (the lab) sets it to add layers of its own.
+extern void (*points_overlay)();
 
 // GL-free arithmetic of the 2D points subwindow (points_logic.cpp).
 struct point_rec;

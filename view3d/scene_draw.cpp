@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/app.h"
+#include "app/windows.h"
 #include "view3d/view3d.h"
 
 const float point_colour[4] = {0.14f, 0.14f, 0.56f, 1.0f};

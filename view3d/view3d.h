@@ -69,6 +69,11 @@ extern int rot_step_x, rot_step_y;    // degrees
 extern int drag_last_x, drag_last_y;  // pixels, y from the bottom
 extern int rotating;                  // 1 while the left button is held here
 
+// Drawn by view3d_display after zelmor's own layers, in scene coordinates
+// (the camera's modelview in place), before the buffers swap.  Null in
+// zelmor; a program built on the same windows (the lab) sets it.
+extern void (*view3d_overlay)();
+
 // ---------------------------------------------------------------------------
 // GL-free camera arithmetic (camera_logic.cpp).
 // ---------------------------------------------------------------------------

@@ -3,13 +3,14 @@
 // button drag that turns the scene.
 #include <GL/freeglut.h>
 
-#include "app/app.h"
+#include "app/windows.h"
 #include "view3d/view3d.h"
 
 double view_rotation[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 int rot_step_x = 0, rot_step_y = 0;
 int drag_last_x = 0, drag_last_y = 0;
 int rotating = 0;
+void (*view3d_overlay)() = nullptr;
 
 namespace {
 
@@ -80,6 +81,7 @@ void view3d_display() {
   }
   draw_axes(1);
   if (show_grid == 1) draw_grid();
+  if (view3d_overlay != nullptr) view3d_overlay();
 
   glPopMatrix();
   glPopAttrib();

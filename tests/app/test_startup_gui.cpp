@@ -2,7 +2,7 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
-#include "app/app.h"
+#include "app/windows.h"
 #include "tests/support/gui_harness.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "app/app.h"
+#include "app/windows.h"
 #include "tests/support/gui_harness.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/app.h"
+#include "app/windows.h"
 #include "tests/support/gui_harness.h"
 #include "view2d/view2d.h"
 

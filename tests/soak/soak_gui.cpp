@@ -22,7 +22,7 @@
 extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
-#include "app/app.h"
+#include "app/windows.h"
 #include "tests/pipeline/pipeline_test_util.h"
 #include "tests/support/gui_harness.h"
 #include "view2d/view2d.h"

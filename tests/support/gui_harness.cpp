@@ -10,7 +10,7 @@
 #include <ostream>
 #include <thread>
 
-#include "app/app.h"
+#include "app/windows.h"
 
 int app_main(int argc, char** argv);
 

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <numbers>
 
-#include "app/app.h"
+#include "app/windows.h"
 #include "tests/support/xdrive.h"
 #include "tests/views/views_gui_support.h"
 #include "view2d/view2d.h"

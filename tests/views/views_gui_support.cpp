@@ -5,7 +5,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "app/app.h"
+#include "app/windows.h"
 #include "view2d/view2d.h"
 
 int plane_pixel(double p, int size) { return int(std::trunc(size / 2.0 + p * size / 6.0)); }

@@ -1,0 +1,108 @@
+// The window registry: scene start-up, the windows with their callbacks, the
+// redisplay requests and the "2D Points" top window's own callbacks.
+#include "app/windows.h"
+
+#include <GL/freeglut.h>
+#include <GL/glu.h>
+
+#include "diag/diag.h"
+#include "view2d/view2d.h"
+#include "view3d/view3d.h"
+
+int view3d_win = 0, about_win = 0, top_win = 0, panel_win = 0, points_win = 0;
+int view3d_w = 540, view3d_h = 540;
+int about_w = 685, about_h = 660;
+
+GLUquadric* axis_quadric = nullptr;
+GLUquadric* arrow_quadric = nullptr;
+
+void init_scene() {
+  tri_list = new_rec_list();
+  edge_list = new_rec_list();
+  // GLU quadrics are plain client-side objects: creating them needs no window.
+  axis_quadric = gluNewQuadric();
+  arrow_quadric = gluNewQuadric();
+  if (axis_quadric == nullptr || arrow_quadric == nullptr)
+    fatal_error("out of memory creating the axis quadrics\n");
+  point_count = 0;
+  compute_hyperboloid_mesh();
+  assemble_about_text();
+}
+
+void redisplay_windows(const char* codes) {
+  const int current = glutGetWindow();
+  for (const char* c = codes; *c != '\0'; ++c) {
+    int win = 0;
+    switch (*c) {
+      case '2': win = points_win; break;
+      case '3': win = panel_win; break;
+      case 'S': win = view3d_win; break;
+      default: continue;  // callers also pass '1' and 'N', which name nothing
+    }
+    if (win == 0) continue;  // not created yet: nothing to redraw
+    glutSetWindow(win);
+    glutPostRedisplay();
+  }
+  // A caller in the middle of its own display keeps drawing into its window.
+  if (current != 0) glutSetWindow(current);
+}
+
+void top_display() {
+  glClear(GL_COLOR_BUFFER_BIT);
+  glutSwapBuffers();
+}
+
+// The top window only frames its two subwindows, whose sizes are fixed.
+void top_reshape(int, int) {}
+
+void create_windows() {
+  init_scene();
+  // recompute's last step, from the GL-free core: the 2D view redraws with
+  // the new records.
+  post_points_redisplay = [] { redisplay_windows("2"); };
+
+  glutInitWindowPosition(553, 0);
+  glutInitWindowSize(view3d_w, view3d_h);
+  view3d_win = glutCreateWindow("3D Projection");
+  glutDisplayFunc(view3d_display);
+  glutReshapeFunc(view3d_reshape);
+  glutMouseFunc(view3d_mouse);
+  glutMotionFunc(view3d_motion);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+  glutInitWindowPosition(150, 25);
+  glutInitWindowSize(about_w, about_h);
+  about_win = glutCreateWindow("About ZELMOR");
+  glutDisplayFunc(about_display);
+  glutReshapeFunc(about_reshape);
+  glutMouseFunc(about_mouse);
+  glutHideWindow();
+
+  glutInitWindowPosition(0, 0);
+  glutInitWindowSize(541, 616);
+  top_win = glutCreateWindow("2D Points");
+  glutDisplayFunc(top_display);
+  glutReshapeFunc(top_reshape);
+  glClearColor(0.85f, 0.85f, 0.85f, 1.0f);
+
+  // Only the panel's top 75 rows lie inside the parent; it draws in the band
+  // y >= 540 of its own 541 x 615 coordinate range.
+  panel_win = glutCreateSubWindow(top_win, 1, 541, 541, 615);
+  glutDisplayFunc(panel_display);
+  glutReshapeFunc(panel_reshape);
+  glutMouseFunc(panel_mouse);
+  glutMotionFunc(panel_motion);
+  glClearColor(0.85f, 0.85f, 0.85f, 1.0f);
+
+  points_win = glutCreateSubWindow(top_win, 1, 1, 541, 541);
+  glutDisplayFunc(points_display);
+  glutReshapeFunc(points_reshape);
+  glutMouseFunc(points_mouse);
+  glutMotionFunc(points_motion);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+
+  glutSetWindow(top_win);
+}

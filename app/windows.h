@@ -1,0 +1,42 @@
+// app/windows.h — the GL side of the application: the window registry, the
+// scene's GL objects, the redisplay requests and the windows' own callbacks.
+// Everything here needs a GL context or a GLUT window; the GL-free core that
+// it draws from is app/app.h.
+#pragma once
+
+#include "app/app.h"
+
+struct GLUquadric;
+extern GLUquadric* axis_quadric;   // axis shafts
+extern GLUquadric* arrow_quadric;  // arrow heads
+
+// The windows, created by create_windows(): "3D Projection", the hidden
+// "About ZELMOR", the "2D Points" top window and its two subwindows (the
+// control panel and the 2D points view).
+extern int view3d_win, about_win, top_win, panel_win, points_win;
+extern int view3d_w, view3d_h;
+extern int about_w, about_h;
+
+// The empty record lists, the quadrics, the surface mesh and the About text.
+// Ends the process (status 1) when the quadrics cannot be had.
+void init_scene();
+
+// init_scene(), then every window with its callbacks, in the order
+// "3D Projection", About (hidden), "2D Points", control panel, 2D points view;
+// "2D Points" is current afterwards.  Needs glutInit and the display mode
+// already set.  A program other than zelmor may add callbacks to the windows
+// it returns with (a keyboard, a passive motion), never replace zelmor's.
+void create_windows();
+
+// Posts a redisplay of each window named in codes: '2' the 2D points view,
+// '3' the control panel, 'S' the 3D window; other characters name nothing.
+// The window that was current stays current.  A window not yet created is
+// skipped.
+void redisplay_windows(const char* codes);
+
+void top_display();
+void top_reshape(int width, int height);
+
+void about_display();
+void about_reshape(int width, int height);
+void about_mouse(int button, int state, int x, int y);

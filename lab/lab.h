@@ -1,0 +1,104 @@
+// lab/lab.h — zelmor-lab: zelmor's windows, panel and mouse, plus lessons
+// reached from the keyboard.  zelmor itself never links anything here.
+//
+// The GL-free half (the key table, the status message) is tested without a
+// display; the GL half wires it to the windows.
+#pragma once
+
+#include "app/app.h"
+
+// ---------------------------------------------------------------------------
+// Actions and keys (GL-free, actions.cpp)
+// ---------------------------------------------------------------------------
+
+// One thing the lab can do, bound to a key.  key is an ASCII key as GLUT's
+// keyboard callback reports it, or 0 when special names a GLUT special key
+// (GLUT_KEY_*) instead.  run is a plain function; handlers stay thin.
+struct lab_action {
+  unsigned char key;
+  int special;
+  const char* name;  // the action, as the help lists it ("reset the camera")
+  void (*run)();
+};
+
+// Adds the actions of one feature to the key table.  A key bound twice is a
+// programming error: the process ends with a message naming the key.
+void lab_add_actions(const lab_action* actions, int count);
+
+// The action bound to an ASCII key (special 0) or a special key (key 0), or
+// null.
+const lab_action* lab_find_action(unsigned char key, int special);
+
+// Runs the action bound to the key; returns 1 when there was one.
+int lab_run_key(unsigned char key, int special);
+
+// Every bound action in the order added, for the help text.
+int lab_action_count();
+const lab_action* lab_action_at(int i);
+
+// Forgets every action (tests).
+void lab_clear_actions();
+
+// ---------------------------------------------------------------------------
+// Status message (GL-free, status.cpp)
+// ---------------------------------------------------------------------------
+
+inline constexpr int LAB_STATUS_MAX = 160;
+
+// Sets the message shown in the status line (printf format; cut to
+// LAB_STATUS_MAX - 1 characters).  The message stays until the next one.
+void lab_status(const char* format, ...) __attribute__((format(printf, 1, 2)));
+const char* lab_status_text();
+
+// ---------------------------------------------------------------------------
+// Per-point data of the lab (GL-free, status.cpp)
+// ---------------------------------------------------------------------------
+
+// The weight of point i (power diagrams); entry i belongs to point i of
+// plane_table and point_table, and every lab edit that adds, deletes or
+// reorders points keeps it in step.  0 for every point until the user gives
+// it a weight.  zelmor has no per-point weight: this lives in the lab only.
+extern double lab_point_weight[MAX_POINTS];
+
+// ---------------------------------------------------------------------------
+// GL side (lab_windows.cpp)
+// ---------------------------------------------------------------------------
+
+// zelmor's windows (create_windows), then the lab's keyboard on each of them
+// and its overlays.  Needs glutInit and the display mode set.
+void lab_create_windows();
+
+// The keyboard callbacks every lab window gets.
+void lab_keyboard(unsigned char key, int x, int y);
+void lab_special(int key, int x, int y);
+
+// Shows the "About ZELMOR" window (the help).
+void lab_show_help();
+
+// Layers the lab draws over zelmor's: in the 2D view (plane units, after
+// zelmor's layers, the status line last) and in the 3D scene (scene
+// coordinates).  Drawn in the order added.
+void lab_add_points_overlay(void (*draw)());
+void lab_add_view3d_overlay(void (*draw)());
+
+// ---------------------------------------------------------------------------
+// Mouse hooks (lab_windows.cpp).  The lab keeps zelmor's mouse behaviour and
+// only adds to it: the 2D points view and the control panel get lab
+// callbacks that run the filters first, then zelmor's own callback, then the
+// observers.
+// ---------------------------------------------------------------------------
+
+// Which window a mouse event came from.
+enum class lab_window { points, panel };
+
+// Sees a press or release in the 2D points view before zelmor does (x, y as
+// GLUT gives them, y from the top).  Returns 1 to consume the event: zelmor's
+// points_mouse never sees it.
+typedef int (*lab_mouse_filter)(int button, int state, int x, int y);
+void lab_add_points_mouse_filter(lab_mouse_filter filter);
+
+// Called after every press or release in the 2D points view or the control
+// panel has been handled (by a filter or by zelmor), e.g. to notice that a
+// gesture changed the point set.
+typedef void (*lab_mouse_observer)(lab_window window, int button, int state);
+void lab_add_mouse_observer(lab_mouse_observer observer);

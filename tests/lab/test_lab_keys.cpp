@@ -1,0 +1,55 @@
+// The lab's key table and status message, without a display.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "lab/lab.h"
+
+namespace {
+
+int runs_a = 0, runs_b = 0;
+void run_a() { ++runs_a; }
+void run_b() { ++runs_b; }
+
+class LabKeys : public testing::Test {
+ protected:
+  void SetUp() override {
+    lab_clear_actions();
+    runs_a = runs_b = 0;
+  }
+};
+
+TEST_F(LabKeys, RunsTheActionBoundToTheKey) {
+  const lab_action actions[] = {{'a', 0, "first", run_a}, {0, 101, "second", run_b}};
+  lab_add_actions(actions, 2);
+  struct Case { const char* what; unsigned char key; int special; int ran; int a, b; };
+  const Case cases[] = {{"ascii key", 'a', 0, 1, 1, 0},
+                        {"special key", 0, 101, 1, 1, 1},
+                        {"unbound ascii", 'b', 0, 0, 1, 1},
+                        {"ascii code of a special key is another key", 101, 0, 0, 1, 1},
+                        {"unbound special", 0, 'a', 0, 1, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(c.ran, lab_run_key(c.key, c.special));
+    EXPECT_EQ(c.a, runs_a);
+    EXPECT_EQ(c.b, runs_b);
+  }
+  ASSERT_EQ(2, lab_action_count());
+  EXPECT_STREQ("second", lab_action_at(1)->name);  // the help lists them in order
+}
+
+TEST(LabKeysDeathTest, AKeyBoundTwiceEndsTheProgram) {
+  lab_clear_actions();
+  const lab_action actions[] = {{'z', 0, "one", run_a}, {'z', 0, "two", run_b}};
+  EXPECT_EXIT(lab_add_actions(actions, 2), testing::ExitedWithCode(1), "key 'z' is bound twice");
+}
+
+TEST(LabStatus, KeepsTheLastMessageCutToItsBound) {
+  lab_status("%d / %d points", 7, 200);
+  EXPECT_STREQ("7 / 200 points", lab_status_text());
+  const std::string long_text(1000, 'x');
+  lab_status("%s", long_text.c_str());
+  EXPECT_EQ(std::string(LAB_STATUS_MAX - 1, 'x'), lab_status_text());
+}
+
+}  // namespace
