@@ -184,8 +184,15 @@ const char* save_point_text(bool* opened) {
   }
   if (fd < 0) return std::strerror(EEXIST);
   *opened = true;
+  // A new file gets 0666 less the umask, as the old one did when it was
+  // made; a mode the user has given the old file since is kept.
+  static const mode_t created_mode = [] {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return static_cast<mode_t>(0666 & ~mask);
+  }();
   bool ok = write_all(fd, point_text, point_text_size);
-  if (ok && mode != 0) ok = fchmod(fd, mode) == 0;
+  if (ok && mode != 0 && mode != created_mode) ok = fchmod(fd, mode) == 0;
   int saved = errno;
   if (close(fd) != 0 && ok) {
     ok = false;

@@ -43,7 +43,9 @@ const FolderCase kFolders[] = {
      " exec setpriv --reuid=65534 --regid=65534 --clear-groups \"$0\"; else exec \"$0\"; fi",
      "2D Points - .ZELMOR not saved: Permission denied", ""},
     {"a FIFO in the file's place, the console's reader gone",
-     "mkfifo .ZELMOR && exec > >(exec true) && wait $! && exec \"$0\"",
+     // The reader of standard output ends before the program starts.
+     "mkfifo .ZELMOR && exec > >(exec true); reader=$!; wait $reader 2>/dev/null;"
+     " for i in $(seq 100); do kill -0 $reader 2>/dev/null || break; sleep 0.05; done; exec \"$0\"",
      "2D Points - .ZELMOR not saved: not a regular file", ""},
     {"a link to a teacher's notes", "printf 'notes\\n' > notes.txt && ln -s notes.txt .ZELMOR && exec \"$0\"",
      "2D Points", "notes.txt"},
@@ -58,7 +60,7 @@ TEST_P(ExchangeE2E, TheProgramGoesOnWithItsOwnPointsAndShowsAFailedSave) {
   xdrive x;
   ASSERT_TRUE(x.connect());
   ASSERT_TRUE(x.launch("/bin/bash", {"-c", c.shell, ZELMOR_BINARY}));
-  const xd_window top = x.find_window("2D Points");
+  const xd_window top = x.find_window("2D Points", 15000);
   ASSERT_NE(0u, top.id) << x.program_stderr();
   xd_window view;
   xdrive::wait_until([&] { return (view = x.describe(top.id).child_at(1, 1, 541, 541)).mapped; }, 5000);
@@ -72,7 +74,7 @@ TEST_P(ExchangeE2E, TheProgramGoesOnWithItsOwnPointsAndShowsAFailedSave) {
     ip.push_back({hundredths(plane_x(px_of(p[0]))), hundredths(plane_y(py_of(p[1])))});
     xdrive::sleep_ms(60);
   }
-  EXPECT_TRUE(xdrive::wait_until([&] { return x.top_window(c.title).id == top.id; }, 5000))
+  EXPECT_TRUE(xdrive::wait_until([&] { return x.top_window(c.title).id == top.id; }, 10000))
       << "the title never became \"" << c.title << "\"";
 
   // Every edge that is in every Delaunay triangulation of the points is drawn.
@@ -89,7 +91,7 @@ TEST_P(ExchangeE2E, TheProgramGoesOnWithItsOwnPointsAndShowsAFailedSave) {
         }
         return missing.empty();
       },
-      5000);
+      10000);
   EXPECT_EQ("", missing) << "Delaunay edges not drawn";
   EXPECT_TRUE(x.running()) << "the program ended: " << x.program_stderr();
 

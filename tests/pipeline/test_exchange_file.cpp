@@ -144,6 +144,21 @@ TEST_F(ExchangeFile, ALinkIsReplacedByTheFileAndItsTargetNeverWritten) {
   EXPECT_EQ(0, state_changes);
 }
 
+// The file is replaced, but as the user left it: a mode given to it stays.
+TEST_F(ExchangeFile, TheReplacedFileKeepsTheModeTheUserGaveIt) {
+  for (const mode_t mode : {0600, 0640, 0644, 0664}) {
+    SCOPED_TRACE(mode);
+    spit(".ZELMOR", "old\n");
+    ASSERT_EQ(0, chmod(".ZELMOR", mode));
+    EXPECT_EQ("", edit(kSix));
+    struct stat st;
+    ASSERT_EQ(0, stat(".ZELMOR", &st));
+    EXPECT_EQ(mode, st.st_mode & 07777);
+    EXPECT_EQ(text_of(kSix), slurp(".ZELMOR"));
+    unlink(".ZELMOR");
+  }
+}
+
 struct ObstacleCase {
   const char* what;
   std::function<bool()> make;  // false: this environment cannot make it
