@@ -30,6 +30,7 @@
 #include <unistd.h>
 
 #include "app/app.h"
+#include "app/point_text.h"
 
 namespace {
 
@@ -61,30 +62,6 @@ const char kUsage[] =
   std::fprintf(stderr, "zelmor-delaunay: %s\n", what.c_str());
   std::fflush(stderr);
   std::exit(2);
-}
-
-// The whole of s as one finite number.
-bool full_number(const std::string& s, double* v) {
-  if (s.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  const double d = std::strtod(s.c_str(), &end);
-  if (end != s.c_str() + s.size() || !std::isfinite(d)) return false;
-  *v = d;
-  return true;
-}
-
-std::vector<std::string> tokens_of(const std::string& line) {
-  std::vector<std::string> out;
-  std::size_t i = 0;
-  while (i < line.size()) {
-    while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
-    std::size_t j = i;
-    while (j < line.size() && !std::isspace(static_cast<unsigned char>(line[j]))) ++j;
-    if (j > i) out.push_back(line.substr(i, j - i));
-    i = j;
-  }
-  return out;
 }
 
 struct options {
@@ -134,56 +111,13 @@ options parse_options(int argc, char** argv) {
   return o;
 }
 
-// Longer input lines are refused: no point line is anywhere near as long,
-// and an endless stream without newlines must not grow memory for ever.
-constexpr std::size_t kMaxLine = 65536;
-
-// The next line of in without its newline; false at the end of the input.
-// A read error, or a line longer than kMaxLine, ends the program (status 2).
-bool next_line(FILE* in, const std::string& name, long number, std::string* line) {
-  line->clear();
-  bool any = false;
-  int c = 0;
-  while ((c = getc(in)) != EOF) {
-    any = true;
-    if (c == '\n') return true;
-    if (line->size() == kMaxLine) {
-      fail(name + " line " + std::to_string(number) + ": longer than " + std::to_string(kMaxLine) +
-           " characters");
-    }
-    line->push_back(static_cast<char>(c));
-  }
-  if (std::ferror(in)) fail("cannot read " + name + ": " + std::strerror(errno));
-  return any;
-}
-
-std::vector<std::array<double, 2>> read_points(const options& o) {
+std::vector<text_point> read_points(const options& o) {
   const bool from_stdin = o.points == nullptr || std::strcmp(o.points, "-") == 0;
-  const std::string name = from_stdin ? "standard input" : o.points;
-  FILE* in = from_stdin ? stdin : std::fopen(o.points, "r");
-  if (in == nullptr) fail("cannot open " + name + ": " + std::strerror(errno));
-  std::vector<std::array<double, 2>> pts;
-  std::string text;
-  long number = 0;
-  while (next_line(in, name, number + 1, &text)) {
-    ++number;
-    if (!text.empty() && text.back() == '\r') text.pop_back();
-    const std::vector<std::string> tok = tokens_of(text);
-    if (tok.empty() || text[0] == '%') continue;
-    const std::string where = name + " line " + std::to_string(number);
-    double v[3] = {0.0, 0.0, 0.0};
-    bool ok = tok.size() == 2 || tok.size() == 3;
-    for (std::size_t k = 0; ok && k < tok.size(); ++k) ok = full_number(tok[k], &v[k]);
-    if (!ok) fail(where + ": expected \"x y\" or \"x y z\", got \"" + text + "\"");
-    if (std::fabs(v[0]) > COORD_LIMIT || std::fabs(v[1]) > COORD_LIMIT) {
-      fail(where + ": coordinate beyond +-10000 in \"" + text + "\"");
-    }
-    if (pts.size() == static_cast<std::size_t>(MAX_POINTS)) {
-      fail(where + ": more than " + std::to_string(MAX_POINTS) + " points");
-    }
-    pts.push_back({v[0], v[1]});
-  }
-  if (!from_stdin) std::fclose(in);
+  std::vector<text_point> pts;
+  std::string error;
+  const bool ok = from_stdin ? read_point_stream(stdin, "standard input", &pts, &error)
+                             : read_point_file(o.points, &pts, &error);
+  if (!ok) fail(error);
   return pts;
 }
 
@@ -376,11 +310,11 @@ void write_svg(const char* path, const std::string& svg) {
 
 int main(int argc, char** argv) {
   const options o = parse_options(argc, argv);
-  const std::vector<std::array<double, 2>> pts = read_points(o);
+  const std::vector<text_point> pts = read_points(o);
 
   weight = static_cast<float>(o.weight);
   point_count = 0;
-  for (const auto& p : pts) add_point(point_rec{p[0], p[1], 0.0, 1.0});
+  for (const text_point& p : pts) add_point(point_rec{p.x, p.y, 0.0, 1.0});
   compute();
   const results r = collect();
 

@@ -1,0 +1,112 @@
+// The point-file reader shared by the batch tool and the lab.
+#include "app/point_text.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+std::vector<std::string> tokens_of(const std::string& line) {
+  std::vector<std::string> out;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+    std::size_t j = i;
+    while (j < line.size() && !std::isspace(static_cast<unsigned char>(line[j]))) ++j;
+    if (j > i) out.push_back(line.substr(i, j - i));
+    i = j;
+  }
+  return out;
+}
+
+}  // namespace
+
+bool full_number(const std::string& s, double* v) {
+  if (s.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  const double d = std::strtod(s.c_str(), &end);
+  if (end != s.c_str() + s.size() || !std::isfinite(d)) return false;
+  *v = d;
+  return true;
+}
+
+namespace {
+
+// Longer lines are refused: no point line is anywhere near as long, and an
+// endless stream without newlines (a device, a pipe) must not grow memory
+// for ever.
+constexpr std::size_t kMaxLine = 65536;
+
+enum class line_read { line, end, too_long, error };
+
+// The next line of in, without its newline, into *line.
+line_read next_line(FILE* in, std::string* line) {
+  line->clear();
+  bool any = false;
+  int c = 0;
+  while ((c = getc(in)) != EOF) {
+    any = true;
+    if (c == '\n') return line_read::line;
+    if (line->size() == kMaxLine) return line_read::too_long;
+    line->push_back(static_cast<char>(c));
+  }
+  if (std::ferror(in)) return line_read::error;
+  return any ? line_read::line : line_read::end;
+}
+
+}  // namespace
+
+bool read_point_stream(FILE* in, const std::string& name, std::vector<text_point>* points,
+                       std::string* error) {
+  points->clear();
+  std::string text;
+  long number = 0;
+  for (;;) {
+    const line_read r = next_line(in, &text);
+    if (r == line_read::end) return true;
+    if (r == line_read::error) {
+      *error = "cannot read " + name + ": " + std::strerror(errno);
+      return false;
+    }
+    ++number;
+    const std::string where = name + " line " + std::to_string(number);
+    if (r == line_read::too_long) {
+      *error = where + ": longer than " + std::to_string(kMaxLine) + " characters";
+      return false;
+    }
+    while (!text.empty() && text.back() == '\r') text.pop_back();
+    const std::vector<std::string> tok = tokens_of(text);
+    if (tok.empty() || text[0] == '%') continue;
+    double v[3] = {0.0, 0.0, 0.0};
+    bool numbers = tok.size() == 2 || tok.size() == 3;
+    for (std::size_t k = 0; numbers && k < tok.size(); ++k) numbers = full_number(tok[k], &v[k]);
+    if (!numbers) {
+      *error = where + ": expected \"x y\" or \"x y z\", got \"" + text + "\"";
+      return false;
+    }
+    if (std::fabs(v[0]) > COORD_LIMIT || std::fabs(v[1]) > COORD_LIMIT) {
+      *error = where + ": coordinate beyond +-10000 in \"" + text + "\"";
+      return false;
+    }
+    if (points->size() == static_cast<std::size_t>(MAX_POINTS)) {
+      *error = where + ": more than " + std::to_string(MAX_POINTS) + " points";
+      return false;
+    }
+    points->push_back({v[0], v[1]});
+  }
+}
+
+bool read_point_file(const char* path, std::vector<text_point>* points, std::string* error) {
+  FILE* in = std::fopen(path, "r");
+  if (in == nullptr) {
+    *error = std::string("cannot open ") + path + ": " + std::strerror(errno);
+    return false;
+  }
+  const bool ok = read_point_stream(in, path, points, error);
+  std::fclose(in);
+  return ok;
+}
