@@ -28,17 +28,8 @@ struct run_result {
   std::string out, err;
 };
 
-std::string slurp(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-void spit(const std::string& path, const std::string& content) {
-  std::ofstream f(path, std::ios::binary);
-  f << content;
-}
+using pipeline_test::slurp;
+using pipeline_test::spit;
 
 // Runs the tool with the given arguments (already quoted) and standard input.
 // shell, when given, runs first in the same shell (a ulimit, a trap).

@@ -35,17 +35,8 @@ using pipeline_test::pt;
 const std::vector<pt> kSix = {{-1.0, -1.0}, {1.5, -0.5}, {0.3, 1.2}, {-2.0, 0.8}, {2.2, 2.0}, {0.1, -2.3}};
 const std::vector<pt> kSeven = {{-2.5, -2.5}, {2.5, -2.0}, {0.0, 2.7}, {-1.2, 0.4}, {1.1, 0.9}, {0.2, -0.7}, {-2.6, 1.9}};
 
-std::string slurp(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-void spit(const std::string& path, const std::string& content) {
-  std::ofstream f(path, std::ios::binary);
-  f << content;
-}
+using pipeline_test::slurp;
+using pipeline_test::spit;
 
 // The file's text for points lifted with weight 1, made with printf.
 std::string text_of(const std::vector<pt>& pts) {
