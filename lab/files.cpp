@@ -101,12 +101,6 @@ mode_t new_file_mode() {
   return 0666 & ~mask;
 }
 
-std::string saved_note(const std::vector<lab_point>& pts) {
-  for (const lab_point& p : pts)
-    if (p.w != 0.0) return " (without the weights)";
-  return "";
-}
-
 }  // namespace
 
 int lab_write_atomic(const std::string& path, const std::string& text, bool no_replace) {
@@ -174,7 +168,7 @@ int lab_load_file(const char* path, const char* what) {
       report(path + std::string(where) + "; nothing loaded");
       return 0;
     }
-    pts.push_back({p.x, p.y, 0.0});
+    pts.push_back({p.x, p.y, p.w});
   }
   lab_replace_points(pts, what);
   lab_status("loaded %zu points from %s", pts.size(), path);
@@ -182,10 +176,19 @@ int lab_load_file(const char* path, const char* what) {
 }
 
 std::string lab_points_text(const std::vector<lab_point>& pts) {
-  std::string s = "% zelmor-lab: " + std::to_string(pts.size()) + " points, one \"x y\" a line\n";
-  char line[80];
+  bool weighted = false;
+  for (const lab_point& p : pts) weighted = weighted || p.w != 0.0;
+  // Without weights the plain "x y" lines every reader of the format knows;
+  // with them the header that makes the shared reader take "x y w".
+  std::string s = weighted ? std::string(WEIGHTS_HEADER) + "\n" : std::string();
+  s += "% zelmor-lab: " + std::to_string(pts.size()) + " points, one \"" +
+       (weighted ? "x y weight" : "x y") + "\" a line\n";
+  char line[120];
   for (const lab_point& p : pts) {
-    std::snprintf(line, sizeof line, "%.17g %.17g\n", p.x, p.y);
+    if (weighted)
+      std::snprintf(line, sizeof line, "%.17g %.17g %.17g\n", p.x, p.y, p.w);
+    else
+      std::snprintf(line, sizeof line, "%.17g %.17g\n", p.x, p.y);
     s += line;
   }
   return s;
@@ -218,7 +221,7 @@ int lab_save_new(std::string* saved_as) {
   }
   sync_directory(".");
   *saved_as = name;
-  lab_status("saved %zu points to %s%s", pts.size(), name.c_str(), saved_note(pts).c_str());
+  lab_status("saved %zu points to %s", pts.size(), name.c_str());
   return 1;
 }
 
@@ -233,6 +236,6 @@ int lab_save_to(const char* path) {
            " is as it was");
     return 0;
   }
-  lab_status("saved %zu points to %s%s", pts.size(), path, saved_note(pts).c_str());
+  lab_status("saved %zu points to %s", pts.size(), path);
   return 1;
 }

@@ -216,12 +216,28 @@ TEST_F(LabFiles, SavingToFileReplacesItWhole) {
   EXPECT_EQ(slurp("class.txt"), lab_points_text(lab_current_points()));
 }
 
-TEST_F(LabFiles, WeightsAreSaidToBeLeftOutOfASave) {
+TEST_F(LabFiles, WeightsAreSavedAndLoadedBackWithTheWeightsHeader) {
   random_points(5, 8);
   lab_point_weight[2] = 0.5;
+  lab_point_weight[4] = -1.0 / 3.0;
+  lab_history_note(nullptr);
+  const std::vector<lab_point> before = lab_current_points();
   std::string name;
   ASSERT_EQ(lab_save_new(&name), 1);
-  EXPECT_EQ(std::string(lab_status_text()), "saved 5 points to " + name + " (without the weights)");
+  const std::string text = slurp(name);
+  EXPECT_EQ(text.rfind(std::string(WEIGHTS_HEADER) + "\n", 0), 0u);
+  lab_set_points({});
+  ASSERT_EQ(lab_load_file(name.c_str(), "load"), 1) << lab_status_text();
+  const std::vector<lab_point> after = lab_current_points();
+  ASSERT_EQ(after.size(), before.size());
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    EXPECT_EQ(after[i].x, before[i].x);
+    EXPECT_EQ(after[i].y, before[i].y);
+    EXPECT_EQ(after[i].w, before[i].w);
+  }
+  // Without weights no header: plain "x y" lines.
+  lab_set_points({{1, 2, 0}});
+  EXPECT_EQ(lab_points_text(lab_current_points()), "% zelmor-lab: 1 points, one \"x y\" a line\n1 2\n");
 }
 
 using LabFilesDeathTest = LabFiles;
