@@ -79,14 +79,14 @@ int lab_selected_point();
 // changes nothing.
 // ---------------------------------------------------------------------------
 
-// Reads path (weights too when it begins with WEIGHTS_HEADER) and, when
-// every point lies in [-3, 3]^2 (and there are at most MAX_POINTS, which the
-// reader checks), replaces the point set with it as one step named what.  Returns 1 when loaded; 0 with nothing changed.
+// Reads path and, when every point lies in [-3, 3]^2 (and there are at most
+// MAX_POINTS, which the reader checks), replaces the point set with it as
+// one step named what.  Returns 1 when loaded; 0 with nothing changed.
 int lab_load_file(const char* path, const char* what);
 
 // The text a save writes: a comment line naming the program and the count,
 // then "x y" per point with 17 significant digits (read back exactly); when
-// a point has a weight, WEIGHTS_HEADER first and "x y w" lines.
+// any point has a weight, WEIGHTS_HEADER after the comment and "x y w" lines.
 std::string lab_points_text(const std::vector<lab_point>& pts);
 
 // Writes the current points to a new file in the working directory named by

@@ -101,6 +101,16 @@ mode_t new_file_mode() {
   return 0666 & ~mask;
 }
 
+bool any_weight(const std::vector<lab_point>& pts) {
+  for (const lab_point& p : pts)
+    if (p.w != 0.0) return true;
+  return false;
+}
+
+std::string saved_note(const std::vector<lab_point>& pts) {
+  return any_weight(pts) ? " (with their weights)" : "";
+}
+
 }  // namespace
 
 int lab_write_atomic(const std::string& path, const std::string& text, bool no_replace) {
@@ -144,7 +154,9 @@ bool read_regular_file(const char* path, std::vector<text_point>* read, std::str
     close(fd);
     return false;
   }
-  const bool ok = read_point_stream(in, path, read, error);
+  // A file with weights says so in its header; the third column of any
+  // other file is a height and ignored.
+  const bool ok = read_point_stream(in, path, read, error, point_columns::heights);
   std::fclose(in);
   return ok;
 }
@@ -168,6 +180,12 @@ int lab_load_file(const char* path, const char* what) {
       report(path + std::string(where) + "; nothing loaded");
       return 0;
     }
+    if (!(p.w >= 0.0 && p.w <= LAB_WEIGHT_MAX)) {
+      char where[160];
+      std::snprintf(where, sizeof where, ": point %zu has weight %g, outside 0 .. %g", i, p.w, LAB_WEIGHT_MAX);
+      report(path + std::string(where) + "; nothing loaded");
+      return 0;
+    }
     pts.push_back({p.x, p.y, p.w});
   }
   lab_replace_points(pts, what);
@@ -176,19 +194,19 @@ int lab_load_file(const char* path, const char* what) {
 }
 
 std::string lab_points_text(const std::vector<lab_point>& pts) {
-  bool weighted = false;
-  for (const lab_point& p : pts) weighted = weighted || p.w != 0.0;
-  // Without weights the plain "x y" lines every reader of the format knows;
-  // with them the header that makes the shared reader take "x y w".
-  std::string s = weighted ? std::string(WEIGHTS_HEADER) + "\n" : std::string();
-  s += "% zelmor-lab: " + std::to_string(pts.size()) + " points, one \"" +
-       (weighted ? "x y weight" : "x y") + "\" a line\n";
+  // Weights, when any point has one, as a third column that the header
+  // names: without it a third number would be read as a height.
+  const bool weights = any_weight(pts);
+  std::string s = "% zelmor-lab: " + std::to_string(pts.size()) + " points, one \"x y" +
+                  (weights ? " w\" a line, the third number the point's weight\n" : "\" a line\n");
+  if (weights) s += std::string(WEIGHTS_HEADER) + "\n";
   char line[120];
   for (const lab_point& p : pts) {
-    if (weighted)
+    if (weights) {
       std::snprintf(line, sizeof line, "%.17g %.17g %.17g\n", p.x, p.y, p.w);
-    else
+    } else {
       std::snprintf(line, sizeof line, "%.17g %.17g\n", p.x, p.y);
+    }
     s += line;
   }
   return s;
@@ -221,7 +239,7 @@ int lab_save_new(std::string* saved_as) {
   }
   sync_directory(".");
   *saved_as = name;
-  lab_status("saved %zu points to %s", pts.size(), name.c_str());
+  lab_status("saved %zu points to %s%s", pts.size(), name.c_str(), saved_note(pts).c_str());
   return 1;
 }
 
@@ -236,6 +254,6 @@ int lab_save_to(const char* path) {
            " is as it was");
     return 0;
   }
-  lab_status("saved %zu points to %s", pts.size(), path);
+  lab_status("saved %zu points to %s%s", pts.size(), path, saved_note(pts).c_str());
   return 1;
 }
