@@ -119,10 +119,12 @@ void draw_weights_2d() {
 }
 
 // In 3D each weighted point hangs below the bowl by its weight: a line from
-// its lift up to the bowl shows how far it sank.
+// its lift up to the bowl shows how far it sank, drawn through the hull's
+// faces (a sunken point lies under them).
 void draw_weights_3d() {
   glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LINE_BIT);
   glDisable(GL_LIGHTING);
+  glDisable(GL_DEPTH_TEST);
   glColor4f(0.85f, 0.45f, 0.0f, 1.0f);
   glLineWidth(2.0f);
   glBegin(GL_LINES);

@@ -52,6 +52,13 @@ class LabWeightsProgram : public testing::Test {
     const xd_image im = x_.grab(view_.x + px - 3, view_.y + py - 3, 7, 7);
     return im.count(kCircle, 0, 0, 6, 6, 20);
   }
+  // Pixels of the 3D window in the stems' orange (lit or blended a little).
+  int orange_3d() {
+    const xd_window w = x_.find_window("3D Projection");
+    const xd_image im = x_.grab(w);
+    return im.count_if([](const xd_rgb& c) { return c.r > 150 && c.g > 60 && c.g < 150 && c.b < 60; }, 0, 0,
+                       im.width - 1, im.height - 1);
+  }
   void wheel(int button, int notches) {
     for (int k = 0; k < notches; ++k) {
       x_.press(button);
@@ -80,6 +87,7 @@ TEST_F(LabWeightsProgram, TheWheelWeightsAPointAndHidesItsNeighbours) {
   // The lift with the slider's weight 1: the centre at height 1.
   ASSERT_TRUE(height_is(12, 1.0)) << x_.program_stderr();
   ASSERT_TRUE(xdrive::wait_until([&] { return white_centre(1, 0) == 0; }, 5000));
+  const int orange_before = orange_3d();
 
   // 45 notches up over the centre: weight 4.5, the lift 1 - 4.5.
   x_.move(view_.x + pixel_x(0), view_.y + pixel_y(0));
@@ -100,6 +108,9 @@ TEST_F(LabWeightsProgram, TheWheelWeightsAPointAndHidesItsNeighbours) {
   const int r = static_cast<int>(std::lround(std::sqrt(4.5) * 541.0 / 6.0));
   EXPECT_GT(circle_pixels(pixel_x(0) + r, pixel_y(0)), 0);
   EXPECT_GT(circle_pixels(pixel_x(0), pixel_y(0) - r), 0);
+  // In 3D the centre hangs 4.5 below the bowl on an orange stem.
+  EXPECT_TRUE(xdrive::wait_until([&] { return orange_3d() > orange_before + 20; }, 5000))
+      << orange_before << " " << orange_3d();
 
   // All the way down again (one notch more than needed): no hidden point,
   // no circle.
@@ -107,6 +118,7 @@ TEST_F(LabWeightsProgram, TheWheelWeightsAPointAndHidesItsNeighbours) {
   EXPECT_TRUE(height_is(12, 1.0));
   EXPECT_TRUE(xdrive::wait_until([&] { return white_centre(1, 0) == 0 && white_centre(1, 1) == 0; }, 5000));
   EXPECT_EQ(0, circle_pixels(pixel_x(0) + r, pixel_y(0)));
+  EXPECT_TRUE(xdrive::wait_until([&] { return orange_3d() <= orange_before; }, 5000));
 
   // The wheel selected the centre: + weights it by a step, z takes it back.
   ASSERT_TRUE(x_.key("plus"));
