@@ -58,10 +58,7 @@ std::string picture_svg(const picture& r) {
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"600\" height=\"600\" "
       "viewBox=\"0 0 600 600\">\n"
-      "<defs><clipPath id=\"view\"><rect x=\"0\" y=\"0\" width=\"600\" height=\"600\"/>"
-      "</clipPath></defs>\n"
-      "<rect x=\"0\" y=\"0\" width=\"600\" height=\"600\" fill=\"white\"/>\n"
-      "<g clip-path=\"url(#view)\">\n";
+      "<rect x=\"0\" y=\"0\" width=\"600\" height=\"600\" fill=\"white\"/>\n";
   char buf[400];
   s += "<g class=\"delaunay\" stroke=\"rgb(0%,30%,100%)\" stroke-width=\"2\">\n";
   for (const auto& e : r.edges) {
@@ -102,9 +99,8 @@ std::string picture_svg(const picture& r) {
                   px(p.x + 0.07), py(p.y + 0.07), i);
     s += buf;
   }
-  s += "</g>\n</g>\n"
+  s += "</g>\n"
        "<rect x=\"0\" y=\"0\" width=\"600\" height=\"600\" fill=\"none\" stroke=\"black\"/>\n"
        "</svg>\n";
   return s;
 }
-

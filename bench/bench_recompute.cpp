@@ -1,6 +1,6 @@
 // The recompute pipeline on 200 random points of the view, as one drag step
-// costs it: write the point-exchange file, then recompute (read, hull,
-// extraction, release).  recompute_steps/200 runs the same steps with a
+// costs it: write the point-exchange file, then recompute (read the text
+// back from memory, hull, extraction, release).  recompute_steps/200 runs the same steps with a
 // clock around each and reports them as counters (microseconds per run).
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -58,6 +58,25 @@ void recompute_bench(benchmark::State& state) {
 }
 BENCHMARK(recompute_bench)->Name("recompute")->Arg(200);
 
+// The same with every point weighted (0 to 1, in the lab's steps): the
+// regular triangulation and the power diagram, a few points hidden.
+void recompute_weighted_bench(benchmark::State& state) {
+  bench_dir dir;
+  static double weights[MAX_POINTS];
+  std::mt19937_64 rng(7);
+  std::uniform_int_distribution<int> steps(0, 10);
+  for (double& w : weights) w = steps(rng) / 10.0;
+  point_weights = weights;
+  random_view_points(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    write_point_file();
+    recompute();
+  }
+  reset_record_lists();
+  point_weights = nullptr;
+}
+BENCHMARK(recompute_weighted_bench)->Name("recompute_weighted")->Arg(200);
+
 using clock_type = std::chrono::steady_clock;
 double micros(clock_type::time_point a, clock_type::time_point b) {
   return std::chrono::duration<double, std::micro>(b - a).count();
@@ -74,7 +93,7 @@ void recompute_steps_bench(benchmark::State& state) {
     const auto t1 = clock_type::now();
     reset_record_lists();  // the previous run's records
     const auto t2 = clock_type::now();
-    simplex* root = recompute_build(std::fopen(".ZELMOR", "rc"));
+    simplex* root = recompute_build(open_point_text());
     const auto t3 = clock_type::now();
     recompute_extract(root);
     const auto t4 = clock_type::now();
