@@ -134,8 +134,13 @@ void rect(float x0, float y0, float x1, float y1, float z, const float* c) {
 }
 
 // Where pixel-centre ties between two rasterisers could go either way, these
-// nudges settle them as the desktop's software rasteriser does.
+// nudges settle them as the desktop's software rasteriser does: a point of
+// even size centred on a pixel centre covers the pixels up and to the right
+// of the tie (measured against the desktop's frames).  Lines are left to
+// the GPU's own tie rule, which matched the desktop's best of the nudges
+// tried; their nudge lies below its sub-pixel grid.
 constexpr float LINE_NUDGE = 1.0f / 64.0f;
+constexpr float POINT_NUDGE = 1.0f / 8.0f;
 
 // A non-antialiased wide line as the fixed pipeline draws it: a parallelogram
 // that spans the line's run along its major axis and `width` pixels along
@@ -164,7 +169,7 @@ void line(const vtx& a, const vtx& b, float width) {
 
 void point(const vtx& v, float size) {
   const float h = 0.5f * std::max(1.0f, std::round(size));
-  const float x = v.x - LINE_NUDGE, y = v.y - LINE_NUDGE;
+  const float x = v.x + POINT_NUDGE, y = v.y + POINT_NUDGE;
   rect(x - h, y - h, x + h, y + h, v.z, v.c);
 }
 
