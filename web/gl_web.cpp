@@ -953,6 +953,21 @@ void array_element(int i) {
 }
 }  // namespace
 
+namespace {
+struct client_arrays {
+  client_array vertex, normal, colour;
+};
+std::vector<client_arrays> client_stack;
+}  // namespace
+
+void glPushClientAttrib(GLbitfield) { client_stack.push_back({vertex_array, normal_array, colour_array}); }
+void glPopClientAttrib(void) {
+  if (client_stack.empty()) return;
+  vertex_array = client_stack.back().vertex;
+  normal_array = client_stack.back().normal;
+  colour_array = client_stack.back().colour;
+  client_stack.pop_back();
+}
 void glEnableClientState(GLenum cap) {
   if (client_array* a = array_of(cap)) a->on = true;
 }
