@@ -50,7 +50,7 @@ std::string lab_help_text() {
     bool merged = false;
     for (auto& e : entries)
       if (e.second == a.name) {
-        e.first += " " + key_name(a);
+        e.first.append(" ").append(key_name(a));
         merged = true;
       }
     if (!merged) entries.push_back({key_name(a), a.name});

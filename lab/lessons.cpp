@@ -152,9 +152,9 @@ void draw_empty_circle_3d() {
                            &point_table[c.corner[2]]};
   glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_POLYGON_BIT);
   glDisable(GL_LIGHTING);
-  // The lifted face, pulled in front of the hull face it lies on.
-  glEnable(GL_POLYGON_OFFSET_FILL);
-  glPolygonOffset(-2.0f, -2.0f);
+  // The lifted face shows through whatever lies in front of it (the surface
+  // from below, the upper faces from above): it is the one to look at.
+  glDisable(GL_DEPTH_TEST);
   glColor4fv(kCircleColour);
   glBegin(GL_TRIANGLES);
   for (const point_rec* q : p) glVertex3d(q->x, q->y, q->z);
@@ -168,6 +168,7 @@ void draw_empty_circle_3d() {
     auto height = [&](double x, double y) {
       return p[0]->z - (nx * (x - p[0]->x) + ny * (y - p[0]->y)) / nz;
     };
+    glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_FALSE);
     glColor4fv(kPlaneColour);
     glBegin(GL_QUADS);
@@ -177,6 +178,7 @@ void draw_empty_circle_3d() {
     glVertex3d(-3, 3, height(-3, 3));
     glEnd();
     glDepthMask(GL_TRUE);
+    glDisable(GL_DEPTH_TEST);
   }
   glColor4fv(kCircleColour);
   glLineWidth(2.0f);

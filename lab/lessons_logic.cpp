@@ -43,7 +43,7 @@ void circle_through(const int k[3], empty_circle* out) {
 
 // v in whole hundredths, as the engine rounds it: "-1.25", "0.00".
 std::string hundredths(double v) {
-  const long long h = static_cast<long long>(std::floor(v * 100.0 + 0.5));
+  const long long h = static_cast<long long>(exchange_hundredths(v));
   const long long a = h < 0 ? -h : h;
   char buf[40];
   std::snprintf(buf, sizeof buf, "%s%lld.%02lld", h < 0 ? "-" : "", a / 100, a % 100);
