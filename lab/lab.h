@@ -125,6 +125,8 @@ void lab_add_mouse_observer(lab_mouse_observer observer);
 // leaving it (x = y = -1).  x, y as GLUT gives them, y from the top.
 typedef void (*lab_pointer_observer)(int x, int y);
 void lab_add_pointer_observer(lab_pointer_observer observer);
+// The 2D points view's passive motion callback: tells the pointer observers.
+void lab_points_passive(int x, int y);
 
 // Told of every press, release (mouse) and drag motion (motion) in the 3D
 // window after zelmor's own callbacks.

@@ -66,17 +66,13 @@ void (*view3d_mouse_observers[MAX_HOOKS])(int, int, int, int);
 void (*view3d_motion_observers[MAX_HOOKS])(int, int);
 int view3d_observer_count = 0;
 
-void notify_pointer(int x, int y) {
-  for (int i = 0; i < pointer_observer_count; ++i) pointer_observers[i](x, y);
-}
-
 void lab_points_motion(int x, int y) {
   points_motion(x, y);
-  notify_pointer(x, y);
+  lab_points_passive(x, y);
 }
 
 void lab_points_entry(int state) {
-  if (state == GLUT_LEFT) notify_pointer(-1, -1);
+  if (state == GLUT_LEFT) lab_points_passive(-1, -1);
 }
 
 void lab_view3d_mouse(int button, int state, int x, int y) {
@@ -137,6 +133,10 @@ void lab_add_mouse_observer(lab_mouse_observer observer) {
   mouse_observers[mouse_observer_count++] = observer;
 }
 
+void lab_points_passive(int x, int y) {
+  for (int i = 0; i < pointer_observer_count; ++i) pointer_observers[i](x, y);
+}
+
 void lab_add_pointer_observer(lab_pointer_observer observer) {
   if (pointer_observer_count == MAX_HOOKS) fatal_error("lab: too many pointer observers\n");
   pointer_observers[pointer_observer_count++] = observer;
@@ -173,7 +173,7 @@ void lab_create_windows() {
   glutSetWindow(points_win);
   glutMouseFunc(lab_points_mouse);
   glutMotionFunc(lab_points_motion);
-  glutPassiveMotionFunc(notify_pointer);
+  glutPassiveMotionFunc(lab_points_passive);
   glutEntryFunc(lab_points_entry);
   glutSetWindow(view3d_win);
   glutMouseFunc(lab_view3d_mouse);

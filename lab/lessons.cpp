@@ -190,7 +190,16 @@ void draw_empty_circle_3d() {
 
 // --- camera --------------------------------------------------------------------
 
+// zelmor's third light comes from below the scene (0, -20, 0); looking
+// straight at the plane it would leave the steep faces black, so the plane
+// views light the scene from the viewer instead.
+const float kLight2Zelmor[4] = {0.0f, -20.0f, 0.0f, 0.0f};
+const float kLight2Viewer[4] = {0.0f, 0.0f, 1.0f, 0.0f};
+
 void load_camera() {
+  // The modelview is the identity here: positions are fixed to the viewer.
+  const bool plane_view = camera.mode == camera_mode::below || camera.mode == camera_mode::above;
+  glLightfv(GL_LIGHT2, GL_POSITION, plane_view ? kLight2Viewer : kLight2Zelmor);
   camera_update(camera, point_table, point_count, view3d_w, view3d_h, zoom_factor);
   double m[16];
   camera_matrix(camera, view3d_w, view3d_h, zoom_factor, m);
@@ -319,23 +328,23 @@ void preset() {
 }
 
 const lab_action kActions[] = {
-    {'r', 0, "reset the camera to the start-up view", reset_camera},
-    {'b', 0, "view from below (lower faces over the 2D view)", view_from_below},
-    {'t', 0, "view from above (top)", view_from_above},
-    {'f', 0, "fit the points into the 3D view", fit_view},
-    {'c', 0, "empty circle under the pointer on / off", toggle_circle},
-    {'F', 0, "furthest-site triangulation and Voronoi on / off", toggle_furthest},
-    {'n', 0, "point labels on / off", toggle_labels},
-    {'1', 0, "preset: a square and its centre", preset<0>},
-    {'2', 0, "preset: twelve points on a circle and its centre", preset<1>},
-    {'3', 0, "preset: three points in a row on the hull", preset<2>},
-    {'4', 0, "preset: a 5 x 5 grid", preset<3>},
-    {'5', 0, "preset: a tight cluster", preset<4>},
-    {'6', 0, "preset: 20 random points", preset<5>},
-    {'7', 0, "preset: 50 random points", preset<6>},
-    {'8', 0, "preset: 200 random points", preset<7>},
-    {'9', 0, "preset: the README's twelve points", preset<8>},
-    {'0', 0, "preset: twelve points on one circle", preset<9>},
+    {'r', 0, "camera: start-up view", reset_camera},
+    {'b', 0, "camera: from below", view_from_below},
+    {'t', 0, "camera: from above (top)", view_from_above},
+    {'f', 0, "camera: fit the points", fit_view},
+    {'c', 0, "empty circle on / off", toggle_circle},
+    {'F', 0, "furthest-site on / off", toggle_furthest},
+    {'n', 0, "labels on / off", toggle_labels},
+    {'1', 0, "square and its centre", preset<0>},
+    {'2', 0, "circle of 12 and its centre", preset<1>},
+    {'3', 0, "3 in a row on the hull", preset<2>},
+    {'4', 0, "5 x 5 grid", preset<3>},
+    {'5', 0, "cluster within 0.1", preset<4>},
+    {'6', 0, "20 random points", preset<5>},
+    {'7', 0, "50 random points", preset<6>},
+    {'8', 0, "200 random points", preset<7>},
+    {'9', 0, "the README's 12 points", preset<8>},
+    {'0', 0, "12 points on one circle", preset<9>},
 };
 
 }  // namespace
