@@ -102,8 +102,18 @@ void load_200_points() {
   glFinish();
 }
 
-void frame_3d(benchmark::State& state) {
+// Sets the drawing path for one case and restores the program's own after
+// it: the "/immediate" cases send every vertex on every frame, as the
+// drawers did before static geometry went into display lists, so each run
+// measures both paths on the same machine under the same load.
+struct drawing_path {
+  explicit drawing_path(bool immediate) { immediate_drawing = immediate; }
+  ~drawing_path() { immediate_drawing = false; }
+};
+
+void frame_3d(benchmark::State& state, bool immediate) {
   if (!start_program(state)) return;
+  const drawing_path path{immediate};
   load_200_points();
   const cpu_meter meter{state};
   for (auto _ : state) {
@@ -112,10 +122,14 @@ void frame_3d(benchmark::State& state) {
     glFinish();
   }
 }
-BENCHMARK(frame_3d)->Name("frame_3d/200")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(frame_3d, lists, false)->Name("frame_3d/200")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(frame_3d, immediate, true)
+    ->Name("frame_3d/200/immediate")
+    ->Unit(benchmark::kMillisecond);
 
-void frame_2d(benchmark::State& state) {
+void frame_2d(benchmark::State& state, bool immediate) {
   if (!start_program(state)) return;
+  const drawing_path path{immediate};
   load_200_points();
   const cpu_meter meter{state};
   for (auto _ : state) {
@@ -124,7 +138,10 @@ void frame_2d(benchmark::State& state) {
     glFinish();
   }
 }
-BENCHMARK(frame_2d)->Name("frame_2d/200")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(frame_2d, lists, false)->Name("frame_2d/200")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(frame_2d, immediate, true)
+    ->Name("frame_2d/200/immediate")
+    ->Unit(benchmark::kMillisecond);
 
 // One motion event per iteration, moving the grabbed point one pixel right
 // and back again, through every redraw it causes.
@@ -146,8 +163,9 @@ void run_drag_steps(benchmark::State& state, int x, int y_top) {
   }
 }
 
-void drag_step(benchmark::State& state) {
+void drag_step(benchmark::State& state, bool immediate) {
   if (!start_program(state)) return;
+  const drawing_path path{immediate};
   load_200_points();
   // Grab point 0 with the left button where it is drawn.
   const int x = int(points_win_w / 2.0 + plane_table[0].x * points_win_w / 6.0);
@@ -164,6 +182,9 @@ void drag_step(benchmark::State& state) {
   points_mouse(GLUT_LEFT_BUTTON, GLUT_UP, x, y_top);
   pump();
 }
-BENCHMARK(drag_step)->Name("drag_step/200")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(drag_step, lists, false)->Name("drag_step/200")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(drag_step, immediate, true)
+    ->Name("drag_step/200/immediate")
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -133,18 +133,5 @@ void lab_points_passive(int x, int y);
 void lab_add_view3d_observers(void (*mouse)(int button, int state, int x, int y),
                               void (*motion)(int x, int y));
 
-// ---------------------------------------------------------------------------
-// Replacing the point set (lessons.cpp)
-// ---------------------------------------------------------------------------
-
-// Replaces the whole point set as New does (the table emptied, the records
-// released, the exchange file rewritten), then adds the n points (plane
-// units) with weight 0 and redraws every window.  Every edit of the lab that
-// swaps the whole set (the presets) goes through here.  lab_before_replace,
-// when set, is called first, with the old set still in place (the edit
-// history records it there).
-void lab_replace_points(const double (*xy)[2], int n);
-extern void (*lab_before_replace)();
-
 // Features' start-up (each called by lab_main before lab_create_windows).
 void lab_lessons_init();

@@ -7,6 +7,7 @@
 
 #include "app/windows.h"
 #include "diag/diag.h"
+#include "lab/edit.h"
 #include "lab/lab.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
@@ -148,12 +149,18 @@ void lab_add_view3d_observers(void (*mouse)(int, int, int, int), void (*motion)(
   view3d_motion_observers[view3d_observer_count++] = motion;
 }
 
+// After a key's action: whatever it changed of the point set (a weight, a
+// preset) is one step of the edit history.
 void lab_keyboard(unsigned char key, int, int) {
-  if (lab_run_key(key, 0)) redisplay_windows("23S");
+  if (!lab_run_key(key, 0)) return;
+  lab_history_note(nullptr);
+  redisplay_windows("23S");
 }
 
 void lab_special(int key, int, int) {
-  if (lab_run_key(0, key)) redisplay_windows("23S");
+  if (!lab_run_key(0, key)) return;
+  lab_history_note(nullptr);
+  redisplay_windows("23S");
 }
 
 void lab_create_windows() {

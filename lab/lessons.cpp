@@ -11,12 +11,11 @@
 #include <cstring>
 
 #include "app/windows.h"
+#include "lab/edit.h"
 #include "lab/lab.h"
 #include "lab/lessons.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
-
-void (*lab_before_replace)() = nullptr;
 
 namespace {
 
@@ -310,15 +309,14 @@ void toggle_labels() {
   lab_status(labels_on ? "labels on" : "labels off");
 }
 
+// A preset replaces the point set as New would, then adds its points: one
+// step of the edit history, so one undo brings the old set back.
 void load_preset(int i) {
-  const auto pts = lab_preset_points(i);
-  double xy[MAX_POINTS][2];
-  const int n = static_cast<int>(pts.size());
-  for (int k = 0; k < n; ++k) {
-    xy[k][0] = pts[k][0];
-    xy[k][1] = pts[k][1];
-  }
-  lab_replace_points(xy, n);
+  std::vector<lab_point> pts;
+  for (const auto& p : lab_preset_points(i)) pts.push_back({p[0], p[1], 0.0});
+  char what[32];
+  std::snprintf(what, sizeof what, "preset %c", lab_preset_at(i).key);
+  lab_replace_points(pts, what);
   lab_status("preset %c: %s", lab_preset_at(i).key, lab_preset_at(i).name);
 }
 
@@ -348,20 +346,6 @@ const lab_action kActions[] = {
 };
 
 }  // namespace
-
-void lab_replace_points(const double (*xy)[2], int n) {
-  if (lab_before_replace != nullptr) lab_before_replace();
-  // What New does, then the points.
-  point_count = 0;
-  reset_record_lists();
-  for (int k = 0; k < n && k < MAX_POINTS; ++k) {
-    lab_point_weight[k] = 0.0;
-    add_point(point_rec{xy[k][0], xy[k][1], 0.0, 1.0});
-  }
-  need_recompute = 1;
-  write_point_file();
-  redisplay_windows("23S");
-}
 
 void lab_status_rows(char* top, char* bottom, int size) {
   status_facts f;

@@ -26,12 +26,13 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/point_text.h"
 #include "app/flat_diagram.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: zelmor-delaunay [--weight W] [--svg FILE] [--degenerate] [POINTS]\n"
+    "usage: zelmor-delaunay [--weight W] [--svg FILE] [POINTS]\n"
     "\n"
     "Reads points, one \"x y\" or \"x y z\" a line (z is ignored; lines starting\n"
     "with '%' and blank lines are skipped; at most 200 points) from POINTS or\n"
@@ -62,30 +63,6 @@ const char kUsage[] =
   std::fprintf(stderr, "zelmor-delaunay: %s\n", what.c_str());
   std::fflush(stderr);
   std::exit(2);
-}
-
-// The whole of s as one finite number.
-bool full_number(const std::string& s, double* v) {
-  if (s.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  const double d = std::strtod(s.c_str(), &end);
-  if (end != s.c_str() + s.size() || !std::isfinite(d)) return false;
-  *v = d;
-  return true;
-}
-
-std::vector<std::string> tokens_of(const std::string& line) {
-  std::vector<std::string> out;
-  std::size_t i = 0;
-  while (i < line.size()) {
-    while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
-    std::size_t j = i;
-    while (j < line.size() && !std::isspace(static_cast<unsigned char>(line[j]))) ++j;
-    if (j > i) out.push_back(line.substr(i, j - i));
-    i = j;
-  }
-  return out;
 }
 
 struct options {
@@ -138,40 +115,13 @@ options parse_options(int argc, char** argv) {
   return o;
 }
 
-std::vector<std::array<double, 2>> read_points(const options& o) {
+std::vector<text_point> read_points(const options& o) {
   const bool from_stdin = o.points == nullptr || std::strcmp(o.points, "-") == 0;
-  const std::string name = from_stdin ? "standard input" : o.points;
-  FILE* in = from_stdin ? stdin : std::fopen(o.points, "r");
-  if (in == nullptr) fail("cannot open " + name + ": " + std::strerror(errno));
-  std::vector<std::array<double, 2>> pts;
-  char* line = nullptr;
-  std::size_t cap = 0;
-  long number = 0;
-  ssize_t len = 0;
-  while ((len = getline(&line, &cap, in)) >= 0) {
-    ++number;
-    std::string text(line, static_cast<std::size_t>(len));
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    const std::vector<std::string> tok = tokens_of(text);
-    if (tok.empty() || text[0] == '%') continue;
-    const std::string where = name + " line " + std::to_string(number);
-    double v[3] = {0.0, 0.0, 0.0};
-    bool ok = tok.size() == 2 || tok.size() == 3;
-    for (std::size_t k = 0; ok && k < tok.size(); ++k) ok = full_number(tok[k], &v[k]);
-    if (!ok) fail(where + ": expected \"x y\" or \"x y z\", got \"" + text + "\"");
-    if (std::fabs(v[0]) > COORD_LIMIT || std::fabs(v[1]) > COORD_LIMIT) {
-      fail(where + ": coordinate beyond +-10000 in \"" + text + "\"");
-    }
-    if (pts.size() == static_cast<std::size_t>(MAX_POINTS)) {
-      fail(where + ": more than " + std::to_string(MAX_POINTS) + " points");
-    }
-    pts.push_back({v[0], v[1]});
-  }
-  const bool read_error = std::ferror(in) != 0;
-  const int saved = errno;
-  std::free(line);
-  if (read_error) fail("cannot read " + name + ": " + std::strerror(saved));
-  if (!from_stdin) std::fclose(in);
+  std::vector<text_point> pts;
+  std::string error;
+  const bool ok = from_stdin ? read_point_stream(stdin, "standard input", &pts, &error)
+                             : read_point_file(o.points, &pts, &error);
+  if (!ok) fail(error);
   return pts;
 }
 
@@ -310,11 +260,11 @@ void write_svg(const char* path, const std::string& svg) {
 
 int main(int argc, char** argv) {
   const options o = parse_options(argc, argv);
-  const std::vector<std::array<double, 2>> pts = read_points(o);
+  const std::vector<text_point> pts = read_points(o);
 
   weight = static_cast<float>(o.weight);
   point_count = 0;
-  for (const auto& p : pts) add_point(point_rec{p[0], p[1], 0.0, 1.0});
+  for (const text_point& p : pts) add_point(point_rec{p.x, p.y, 0.0, 1.0});
   compute();
   results r = collect();
   if (o.degenerate && r.triangles.empty() && r.edges.empty()) {

@@ -27,8 +27,10 @@ void load_plane_transform() {
   glScalef(points_win_w / 6.0f, points_win_h / 6.0f, 1.0f);
 }
 
-// The lowest index whose projected position lies within the 17 x 17 pixel
-// square around (x, y) (y from the bottom), or -1.
+}  // namespace
+
+void (*points_overlay)() = nullptr;
+
 int pick_point(int x, int y) {
   GLint viewport[4];
   GLdouble model[16], proj[16];
@@ -46,10 +48,6 @@ int pick_point(int x, int y) {
   }
   return -1;
 }
-
-}  // namespace
-
-void (*points_overlay)() = nullptr;
 
 void points_reshape(int width, int height) {
   points_win_w = width;

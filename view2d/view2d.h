@@ -8,6 +8,11 @@ void points_display();
 void points_mouse(int button, int state, int x, int y);
 void points_motion(int x, int y);
 
+// The lowest index whose projected position lies within the 17 x 17 pixel
+// square around (x, y) (y from the bottom), or -1: the pick of the left and
+// middle buttons.  Needs the 2D points subwindow current.
+int pick_point(int x, int y);
+
 // State of the 2D points subwindow (points_view.cpp).
 extern int points_win_w, points_win_h;  // size at the last reshape; 540 x 540 before it
 extern int drag_index;  // point grabbed by the last left or middle press; -1 if it hit none

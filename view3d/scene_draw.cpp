@@ -1,6 +1,11 @@
 // The scene drawers shared by the "3D Projection" window and the 2D points
-// view.  Everything is immediate mode, redrawn from the tables and the record
-// lists on every frame: nothing here caches geometry or allocates.
+// view.  What an edit can change (points, labels, hull faces, edges) is sent
+// vertex by vertex on every frame; what no edit changes (the surface mesh,
+// one sphere and one cube of the current marker size, the axes, the grid) is
+// compiled once into a display list per window and replayed.  A list holds
+// exactly the calls that the immediate path makes, so both draw the same
+// pixels; immediate_drawing switches back to the immediate path (the frame
+// comparison test and the benchmark use it; the program never sets it).
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
@@ -16,6 +21,8 @@ const float label_colour[4] = {0.0f, 0.5f, 1.0f, 1.0f};
 const float axis_colour[4] = {0.2f, 0.2f, 0.2f, 0.4f};
 const float axis_letter_colour[4] = {1.0f, 0.0f, 0.0f, 1.0f};
 const float grid_colour[4] = {0.1f, 0.1f, 0.1f, 0.3f};
+
+bool immediate_drawing = false;
 
 namespace {
 
@@ -33,10 +40,74 @@ float marker_size() { return static_cast<float>(0.15 / zoom_factor); }
 
 void vertex(const point_rec* p) { glVertex3d(p->x, p->y, p->z); }
 
+// ---------------------------------------------------------------------------
+// Display lists of static geometry.
+//
+// Every window has a GL context of its own, and display lists belong to a
+// context, so a list is kept per window and piece.  Each list remembers the
+// key it was compiled for (a size, an opacity, a flag); a different key
+// recompiles it in place, so an edit of the zoom or the opacity costs one
+// compilation and every other frame replays.  Nothing is ever released:
+// there are at most a few lists per window.
+// ---------------------------------------------------------------------------
+
+enum class piece { surface, sphere, cube, axes, grid, digits };
+
+struct cached_list {
+  int win;        // GLUT window whose context owns the list; 0 unused
+  piece what;
+  double key;     // what the list was compiled for
+  GLuint list;    // the first list name; 0 when glGenLists failed
+};
+
+constexpr int MAX_CACHED_LISTS = 16;  // 6 pieces in each of the two views
+cached_list cached_lists[MAX_CACHED_LISTS];
+
+// The slot of (current window, what), taken from the free ones when there is
+// none yet (win is then still 0 in it); null when the table is full.
+cached_list* find_slot(piece what) {
+  const int win = glutGetWindow();
+  cached_list* free_slot = nullptr;
+  for (cached_list& c : cached_lists) {
+    if (c.win == win && c.what == what) return &c;
+    if (c.win == 0 && free_slot == nullptr) free_slot = &c;
+  }
+  return free_slot;
+}
+
+// Issues what emit() issues: by replaying the list of (current window, what)
+// compiled for key, compiling it first when there is none or its key
+// differs; or by calling emit() itself under immediate_drawing, when the
+// table is full, or when the GL has no list name to give.
+template <class Emit>
+void draw_static(piece what, double key, const Emit& emit) {
+  cached_list* slot = immediate_drawing ? nullptr : find_slot(what);
+  if (slot == nullptr) {
+    emit();
+    return;
+  }
+  const bool fresh = slot->win == 0;
+  if (fresh) *slot = cached_list{glutGetWindow(), what, key, glGenLists(1)};
+  if (slot->list == 0) {
+    emit();
+    return;
+  }
+  if (fresh || slot->key != key) {
+    slot->key = key;
+    glNewList(slot->list, GL_COMPILE);
+    emit();
+    glEndList();
+  }
+  glCallList(slot->list);
+}
+
 }  // namespace
 
-void draw_hyperboloid() {
-  glEnable(GL_LIGHTING);
+namespace {
+
+// The mesh as 49 x 49 quads, each with its own colour call, as the surface
+// has always been sent.
+void emit_surface() {
   for (int i = 0; i < MESH_N - 1; ++i) {
     for (int j = 0; j < MESH_N - 1; ++j) {
       glColor4f(1.0f, 1.0f, 0.0f, hyperboloid_opacity);
@@ -52,6 +123,13 @@ void draw_hyperboloid() {
       glEnd();
     }
   }
+}
+
+}  // namespace
+
+void draw_hyperboloid() {
+  glEnable(GL_LIGHTING);
+  draw_static(piece::surface, hyperboloid_opacity, emit_surface);
   glDisable(GL_LIGHTING);
 }
 
@@ -84,30 +162,50 @@ void draw_hull_faces() {
   glDisable(GL_LIGHTING);
 }
 
-void draw_delaunay_edges() {
-  for (const rec_node* n = edge_list->head; n != nullptr; n = n->next) {
-    const dedge* e = static_cast<const dedge*>(n->data);
-    glColor4f(0.0f, 0.3f, 1.0f, 1.0f);
+namespace {
+
+// One line of width 2 in the colour (r, g, b, 1) in the plane z = 0 for every
+// edge of edge_list for which segment(edge, seg) gives one (seg: x0, y0,
+// x1, y1).  All of them in one batch with the colour and the width set once;
+// under immediate_drawing each with its own colour, width and begin/end, as
+// before.  Separate segments of one width and colour rasterise alike either
+// way.
+template <class Segment>
+void draw_edge_lines(float r, float g, float b, const Segment& segment) {
+  const bool each = immediate_drawing;
+  if (!each) {
+    glColor4f(r, g, b, 1.0f);
     glLineWidth(2.0f);
     glBegin(GL_LINES);
-    glVertex3d(e->a->x, e->a->y, 0.0);
-    glVertex3d(e->b->x, e->b->y, 0.0);
-    glEnd();
   }
-}
-
-void draw_voronoi_edges() {
   for (const rec_node* n = edge_list->head; n != nullptr; n = n->next) {
     double seg[4];
-    if (!voronoi_edge(static_cast<const dedge*>(n->data), seg)) continue;
-    glColor4f(1.0f, 0.0f, 0.0f, 1.0f);
-    glLineWidth(2.0f);
-    glBegin(GL_LINES);
+    if (!segment(static_cast<const dedge*>(n->data), seg)) continue;
+    if (each) {
+      glColor4f(r, g, b, 1.0f);
+      glLineWidth(2.0f);
+      glBegin(GL_LINES);
+    }
     glVertex3d(seg[0], seg[1], 0.0);
     glVertex3d(seg[2], seg[3], 0.0);
-    glEnd();
+    if (each) glEnd();
   }
+  if (!each) glEnd();
 }
+
+}  // namespace
+
+void draw_delaunay_edges() {
+  draw_edge_lines(0.0f, 0.3f, 1.0f, [](const dedge* e, double seg[4]) {
+    seg[0] = e->a->x;
+    seg[1] = e->a->y;
+    seg[2] = e->b->x;
+    seg[3] = e->b->y;
+    return true;
+  });
+}
+
+void draw_voronoi_edges() { draw_edge_lines(1.0f, 0.0f, 0.0f, voronoi_edge); }
 
 void draw_lifted_points() {
   const float r = marker_size();
@@ -115,7 +213,7 @@ void draw_lifted_points() {
     glColor4fv(marker_colour(i));
     glPushMatrix();
     glTranslated(point_table[i].x, point_table[i].y, point_table[i].z);
-    glutSolidSphere(r, 10, 10);
+    draw_static(piece::sphere, r, [r] { glutSolidSphere(r, 10, 10); });
     glPopMatrix();
   }
 }
@@ -138,7 +236,7 @@ void draw_plane_points(const point_rec* table) {
       glColor4fv(marker_colour(i));
       glPushMatrix();
       glTranslated(table[i].x, table[i].y, table[i].z);
-      glutSolidCube(s);
+      draw_static(piece::cube, s, [s] { glutSolidCube(s); });
       glPopMatrix();
     }
   }
@@ -167,6 +265,31 @@ void label_order(const point_rec* table, int* order) {
   });
 }
 
+// The first of ten display lists of the current window holding the glyphs
+// "0" to "9" of GLUT_BITMAP_8_BY_13, each list one glBitmap and nothing
+// else; 0 when there are none (immediate_drawing, or no list names).
+//
+// Why: a label drawn with glutBitmapCharacter goes through Mesa's bitmap
+// cache, which draws a whole 512 x 32 pixel strip for every label whose depth
+// differs from the previous one's, every label in the 3D view; glCallLists
+// of lists that each hold one bitmap instead draws each glyph as a quad of
+// its own size from a glyph atlas, with the same position rule (the raster
+// position less the glyph's origin, rounded down), the same depth and the
+// same colour.
+GLuint digit_lists() {
+  cached_list* slot = immediate_drawing ? nullptr : find_slot(piece::digits);
+  if (slot == nullptr) return 0;
+  if (slot->win == 0) {
+    *slot = cached_list{glutGetWindow(), piece::digits, 0.0, glGenLists(10)};
+    for (GLuint d = 0; slot->list != 0 && d < 10; ++d) {
+      glNewList(slot->list + d, GL_COMPILE);
+      glutBitmapCharacter(GLUT_BITMAP_8_BY_13, '0' + static_cast<int>(d));
+      glEndList();
+    }
+  }
+  return slot->list;
+}
+
 }  // namespace
 
 void draw_point_labels(const point_rec* table) {
@@ -175,13 +298,21 @@ void draw_point_labels(const point_rec* table) {
   glColor4fv(label_colour);
   int order[MAX_POINTS];
   label_order(table, order);
+  const GLuint digits = digit_lists();
+  if (digits != 0) glListBase(digits);
   char text[12];  // "%d" of an index below 200
   for (int k = 0; k < point_count; ++k) {
     const int i = order[k];
     glRasterPos3d(table[i].x + 0.07, table[i].y + 0.07, table[i].z + 0.07);
-    std::snprintf(text, sizeof text, "%d", i);
-    for (const char* c = text; *c != '\0'; ++c) glutBitmapCharacter(GLUT_BITMAP_8_BY_13, *c);
+    const int n = std::snprintf(text, sizeof text, "%d", i);
+    if (digits != 0) {
+      for (int c = 0; c < n; ++c) text[c] = static_cast<char>(text[c] - '0');
+      glCallLists(n, GL_UNSIGNED_BYTE, text);
+    } else {
+      for (const char* c = text; *c != '\0'; ++c) glutBitmapCharacter(GLUT_BITMAP_8_BY_13, *c);
+    }
   }
+  if (digits != 0) glListBase(0);
   if (lit) glEnable(GL_LIGHTING);
 }
 
@@ -230,9 +361,8 @@ void letter(const axis_step* steps, int c) {
   glPopMatrix();
 }
 
-}  // namespace
-
-void draw_axes(int with_z) {
+// The axes as draw_axes describes them.
+void emit_axes(int with_z) {
   const double e = AXIS_END;
   glColor4fv(axis_colour);
   // Shafts: a quadric cylinder runs along +z from its base.
@@ -276,7 +406,15 @@ void draw_axes(int with_z) {
   }
 }
 
-void draw_grid() {
+}  // namespace
+
+void draw_axes(int with_z) {
+  draw_static(piece::axes, with_z, [with_z] { emit_axes(with_z); });
+}
+
+namespace {
+
+void emit_grid() {
   glLineWidth(0.5f);
   glColor4fv(grid_colour);
   glBegin(GL_LINES);
@@ -291,3 +429,7 @@ void draw_grid() {
   }
   glEnd();
 }
+
+}  // namespace
+
+void draw_grid() { draw_static(piece::grid, 0.0, emit_grid); }

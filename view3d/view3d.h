@@ -7,9 +7,11 @@
 // ---------------------------------------------------------------------------
 // Scene drawers (scene_draw.cpp).
 //
-// Each drawer issues immediate-mode GL for one layer into the current window,
-// in the coordinates of the current modelview matrix (plane units).  The
-// callers decide which layers to draw.  Contract: on entry blending
+// Each drawer issues GL for one layer into the current window, in the
+// coordinates of the current modelview matrix (plane units).  The callers
+// decide which layers to draw.  Geometry that no edit changes (the surface
+// mesh, the sphere and the cube of a marker, the axes, the grid) is replayed
+// from display lists kept per window; the rest is sent vertex by vertex.  Contract: on entry blending
 // (GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA) and the depth test are on and
 // lighting is off.  draw_hyperboloid and draw_hull_faces switch lighting on
 // and off again; draw_plane_points and draw_point_labels switch it off and
@@ -17,6 +19,13 @@
 // mode or the projection; those that change the modelview push and pop it.
 // No drawer allocates memory.
 // ---------------------------------------------------------------------------
+
+// When true, every drawer sends everything vertex by vertex on every frame,
+// as before the display lists, and state changes are made per primitive as
+// before; the pixels are the same either way.  Only the frame comparison
+// test and the benchmark set it, to measure and check the two paths against
+// each other; the program leaves it false.
+extern bool immediate_drawing;
 
 // RGBA, single precision, as GL takes them.
 extern const float point_colour[4];           // (0.14, 0.14, 0.56, 1)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/windows.h"
+#include "lab/edit.h"
 #include "lab/lab.h"
 #include "lab/lessons.h"
 #include "tests/support/delaunay_oracle.h"
@@ -43,9 +44,10 @@ void point_at(double x, double y) {
 }
 
 void load(const std::vector<ipoint>& pts) {
-  std::vector<std::array<double, 2>> xy;
-  for (const ipoint& p : pts) xy.push_back({p.x / 100.0, p.y / 100.0});
-  lab_replace_points(reinterpret_cast<const double(*)[2]>(xy.data()), static_cast<int>(xy.size()));
+  std::vector<lab_point> xy;
+  for (const ipoint& p : pts) xy.push_back({p.x / 100.0, p.y / 100.0, 0.0});
+  lab_replace_points(xy, "test set");
+  redisplay_windows("23S");
   gui_settle();
   gui_settle();  // the 3D display recomputes, then the 2D view redraws
 }

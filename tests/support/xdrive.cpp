@@ -1,5 +1,6 @@
 #include "tests/support/xdrive.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -266,6 +267,27 @@ void xdrive::click(int x, int y, int button) {
   move(x, y);
   press(button);
   release(button);
+}
+
+bool xdrive::key(const std::string& name) {
+  if (!connect()) return false;
+  Display* d = dpy_of(display_);
+  const bool ctrl = name.rfind("ctrl+", 0) == 0;
+  const KeySym sym = XStringToKeysym(ctrl ? name.c_str() + 5 : name.c_str());
+  if (sym == NoSymbol) return false;
+  const KeyCode code = XKeysymToKeycode(d, sym);
+  if (code == 0) return false;
+  const bool shift = XkbKeycodeToKeysym(d, code, 0, 0) != sym;
+  const KeyCode shift_code = XKeysymToKeycode(d, XK_Shift_L);
+  const KeyCode ctrl_code = XKeysymToKeycode(d, XK_Control_L);
+  if (shift) XTestFakeKeyEvent(d, shift_code, True, CurrentTime);
+  if (ctrl) XTestFakeKeyEvent(d, ctrl_code, True, CurrentTime);
+  XTestFakeKeyEvent(d, code, True, CurrentTime);
+  XTestFakeKeyEvent(d, code, False, CurrentTime);
+  if (ctrl) XTestFakeKeyEvent(d, ctrl_code, False, CurrentTime);
+  if (shift) XTestFakeKeyEvent(d, shift_code, False, CurrentTime);
+  sync();
+  return true;
 }
 
 void xdrive::sync() {

@@ -108,6 +108,14 @@ class xdrive {
   void release(int button);
   // move, press, release at (x, y).
   void click(int x, int y, int button);
+  // --- keyboard (real X key events through XTest) ---------------------------
+  // Presses and releases the key of an X keysym name ("z", "S", "Delete"),
+  // with Shift held when the keysym sits on the key's shifted level, and
+  // with Control held for a "ctrl+" prefix ("ctrl+z").  The event goes to
+  // the window under the pointer (no window manager: focus follows it).
+  // False when the keymap has no such key.
+  bool key(const std::string& name);
+
   // Waits until the X server has handled every request sent so far.
   void sync();
 

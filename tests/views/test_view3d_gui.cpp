@@ -333,14 +333,6 @@ void labels_in_index_order(const point_rec* table) {
   }
 }
 
-// The whole last frame of win.
-std::vector<rgb> frame_of(int win) {
-  std::vector<rgb> pixels;
-  for (int y = 0; y < frame_height(win); ++y)
-    for (int x = 0; x < frame_width(win); ++x) pixels.push_back(frame_pixel(win, x, y));
-  return pixels;
-}
-
 TEST_F(View3d, LabelsLookTheSameAsInIndexOrder) {
   // 200 points, a quarter of them crowded so that labels overlap each other
   // and the markers.

@@ -8,6 +8,13 @@
 #include "app/windows.h"
 #include "view2d/view2d.h"
 
+std::vector<rgb> frame_of(int win) {
+  std::vector<rgb> pixels;
+  for (int y = 0; y < frame_height(win); ++y)
+    for (int x = 0; x < frame_width(win); ++x) pixels.push_back(frame_pixel(win, x, y));
+  return pixels;
+}
+
 int plane_pixel(double p, int size) { return int(std::trunc(size / 2.0 + p * size / 6.0)); }
 
 int top_y(int y_up) { return points_win_h - y_up; }

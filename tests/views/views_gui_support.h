@@ -1,7 +1,12 @@
 // Helpers shared by the views' in-process GUI tests.
 #pragma once
 
+#include <vector>
+
 #include "tests/support/gui_harness.h"
+
+// The whole last frame of win, row by row from the bottom.
+std::vector<rgb> frame_of(int win);
 
 // --- 2D points view (a 541 x 541 subwindow) --------------------------------
 
