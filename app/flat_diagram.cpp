@@ -50,7 +50,9 @@ void sort_ends(std::array<double, 4>& s) {
   }
 }
 
-void add_edge(flat_diagram& g, int i, int j) { g.edges.push_back({std::min(i, j), std::max(i, j)}); }
+void add_edge(flat_diagram& g, int i, int j) {
+  g.edges.push_back({std::min(i, j), std::max(i, j)});
+}
 
 // The ray from s perpendicular to a -> b on the side away from c (or, for a
 // counter-clockwise polygon side, out of the polygon when c is inside it).
@@ -67,9 +69,8 @@ void add_ray(flat_diagram& g, const double s[2], const ipt& a, const ipt& b, con
 
 void line_diagram(flat_diagram& g, std::vector<ipt>& p) {
   // Along one line the lexicographic order is the order on the line.
-  std::sort(p.begin(), p.end(), [](const ipt& a, const ipt& b) {
-    return a.x != b.x ? a.x < b.x : a.y < b.y;
-  });
+  std::sort(p.begin(), p.end(),
+            [](const ipt& a, const ipt& b) { return a.x != b.x ? a.x < b.x : a.y < b.y; });
   for (std::size_t k = 0; k + 1 < p.size(); ++k) {
     const ipt& a = p[k];
     const ipt& b = p[k + 1];
@@ -117,8 +118,8 @@ void four_diagram(flat_diagram& g, const std::vector<ipt>& p) {
         const int other = 6 - i - j - k;
         const long long o = orient(p[i], p[j], p[k]);
         if (o == 0) continue;
-        const int in = o > 0 ? incircle(p[i], p[j], p[k], p[other])
-                             : incircle(p[i], p[k], p[j], p[other]);
+        const int in =
+            o > 0 ? incircle(p[i], p[j], p[k], p[other]) : incircle(p[i], p[k], p[j], p[other]);
         if (in >= 0) continue;  // not cocircular, so outside means strictly outside
         tri t{{i, j, k}, {0, 0}};
         circumcentre(p[i], p[j], p[k], t.cc);
@@ -164,7 +165,8 @@ int clip_line_to_view(const double p[2], const double d[2], double seg[4]) {
     t1 = std::min(t1, tb);
   }
   if (!(t1 > t0)) return 0;
-  std::array<double, 4> s = {p[0] + t0 * d[0], p[1] + t0 * d[1], p[0] + t1 * d[0], p[1] + t1 * d[1]};
+  std::array<double, 4> s = {p[0] + t0 * d[0], p[1] + t0 * d[1], p[0] + t1 * d[0],
+                             p[1] + t1 * d[1]};
   sort_ends(s);
   std::copy(s.begin(), s.end(), seg);
   return 1;

@@ -13,7 +13,8 @@ constexpr double kMargin = 24.0;  // pixels kept free around a fitted picture
 void mul(const double a[9], const double b[9], double out[9]) {
   double r[9];
   for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) r[i * 3 + j] = a[i * 3] * b[j] + a[i * 3 + 1] * b[3 + j] + a[i * 3 + 2] * b[6 + j];
+    for (int j = 0; j < 3; ++j)
+      r[i * 3 + j] = a[i * 3] * b[j] + a[i * 3 + 1] * b[3 + j] + a[i * 3 + 2] * b[6 + j];
   std::copy(r, r + 9, out);
 }
 
@@ -42,7 +43,8 @@ double scale_of(const lab_camera& c, int k, float zoom) {
 void relative(const lab_camera& c, float zoom, const double p[3], double out[3]) {
   const double d[3] = {p[0] - c.pivot[0], p[1] - c.pivot[1], p[2] - c.pivot[2]};
   for (int i = 0; i < 3; ++i)
-    out[i] = scale_of(c, i, zoom) * (c.rot[i * 3] * d[0] + c.rot[i * 3 + 1] * d[1] + c.rot[i * 3 + 2] * d[2]);
+    out[i] = scale_of(c, i, zoom) *
+             (c.rot[i * 3] * d[0] + c.rot[i * 3 + 1] * d[1] + c.rot[i * 3 + 2] * d[2]);
 }
 
 void plane_view(lab_camera& c, camera_mode mode, double mirror, int view_w, int view_h, int win_w,

@@ -9,8 +9,8 @@
 
 namespace {
 
-constexpr int kColumn = 37;       // characters per column
-constexpr int kKeyWidth = 7;      // the keys, then the name
+constexpr int kColumn = 37;   // characters per column
+constexpr int kKeyWidth = 7;  // the keys, then the name
 
 std::string key_name(const lab_action& a) {
   char buf[16];

@@ -20,12 +20,12 @@
 namespace {
 
 // Colours of the lab's own layers (RGBA), none of them one of zelmor's.
-const float kCircleColour[4] = {1.0f, 0.5f, 0.0f, 1.0f};        // empty circle and centre
-const float kCircleFill[4] = {1.0f, 0.5f, 0.0f, 0.25f};         // its triangle
-const float kPlaneColour[4] = {1.0f, 0.5f, 0.0f, 0.2f};         // the lifted face's plane
-const float kFurthestColour[4] = {0.9f, 0.45f, 0.0f, 1.0f};     // furthest-site triangles
-const float kFurthestVoronoi[4] = {0.55f, 0.0f, 0.85f, 1.0f};   // furthest-site Voronoi
-const float kDelaunayColour[4] = {0.0f, 0.3f, 1.0f, 1.0f};      // as zelmor's edges
+const float kCircleColour[4] = {1.0f, 0.5f, 0.0f, 1.0f};       // empty circle and centre
+const float kCircleFill[4] = {1.0f, 0.5f, 0.0f, 0.25f};        // its triangle
+const float kPlaneColour[4] = {1.0f, 0.5f, 0.0f, 0.2f};        // the lifted face's plane
+const float kFurthestColour[4] = {0.9f, 0.45f, 0.0f, 1.0f};    // furthest-site triangles
+const float kFurthestVoronoi[4] = {0.55f, 0.0f, 0.85f, 1.0f};  // furthest-site Voronoi
+const float kDelaunayColour[4] = {0.0f, 0.3f, 1.0f, 1.0f};     // as zelmor's edges
 const float kVoronoiColour[4] = {1.0f, 0.0f, 0.0f, 1.0f};
 
 lab_camera camera;

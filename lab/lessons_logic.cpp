@@ -152,7 +152,8 @@ status_rows status_line(const status_facts& f) {
         r.top = "add points with the right button; h shows the keys";
         break;
       case flat_kind::single:
-        r.top = "one point: its Voronoi region is the whole plane; add 2 more points for a triangle";
+        r.top =
+            "one point: its Voronoi region is the whole plane; add 2 more points for a triangle";
         break;
       case flat_kind::line:
         r.top = "all points on one line: no triangles; the Voronoi regions are strips";
@@ -181,7 +182,8 @@ status_rows status_line(const status_facts& f) {
   r.bottom = buf;
   if (f.selected >= 0 && f.selected < f.count) {
     r.bottom += "   point " + std::to_string(f.selected) + " at (" +
-                hundredths(plane_table[f.selected].x) + ", " + hundredths(plane_table[f.selected].y) + ")";
+                hundredths(plane_table[f.selected].x) + ", " +
+                hundredths(plane_table[f.selected].y) + ")";
   }
   if (f.pointer_inside) {
     r.bottom += "   pointer (" + hundredths(f.pointer[0]) + ", " + hundredths(f.pointer[1]) + ")";

@@ -27,8 +27,8 @@ constexpr int kCount = sizeof kPresets / sizeof kPresets[0];
 // The grid points of the circle of radius 2.5 (x^2 + y^2 = 250^2 in
 // hundredths): no other regular polygon than the square has its corners on
 // the grid, and these twelve lie on the circle exactly.
-const std::pair<int, int> kCircle[] = {{250, 0},   {200, 150},   {150, 200},  {0, 250},
-                                       {-150, 200}, {-200, 150},  {-250, 0},   {-200, -150},
+const std::pair<int, int> kCircle[] = {{250, 0},     {200, 150},  {150, 200},  {0, 250},
+                                       {-150, 200},  {-200, 150}, {-250, 0},   {-200, -150},
                                        {-150, -200}, {0, -250},   {150, -200}, {200, -150}};
 
 std::mt19937& generator() {
@@ -70,8 +70,8 @@ std::vector<std::array<double, 2>> lab_preset_points(int i) {
       return out;
     }
     case '3':
-      return from_hundredths({{-200, -200}, {0, -200}, {200, -200}, {-120, 150}, {130, 180},
-                              {-40, -30}, {60, 40}});
+      return from_hundredths(
+          {{-200, -200}, {0, -200}, {200, -200}, {-120, 150}, {130, 180}, {-40, -30}, {60, 40}});
     case '4': {
       std::vector<std::array<double, 2>> out;
       for (int y = -2; y <= 2; ++y)
@@ -80,8 +80,8 @@ std::vector<std::array<double, 2>> lab_preset_points(int i) {
     }
     case '5':
       // Every point within 0.05 of (1.00, 0.54).
-      return from_hundredths({{100, 54}, {104, 52}, {97, 57}, {102, 58}, {96, 51}, {99, 50},
-                              {104, 56}, {101, 55}});
+      return from_hundredths(
+          {{100, 54}, {104, 52}, {97, 57}, {102, 58}, {96, 51}, {99, 50}, {104, 56}, {101, 55}});
     case '6':
       return random_points(20);
     case '7':
@@ -89,9 +89,18 @@ std::vector<std::array<double, 2>> lab_preset_points(int i) {
     case '8':
       return random_points(MAX_POINTS);
     case '9':
-      return from_hundredths({{-200, -150}, {210, -120}, {160, 190}, {-140, 220}, {-240, 40},
-                              {10, 20}, {-60, -40}, {90, -50}, {40, 110}, {-100, 90},
-                              {250, 60}, {-20, -230}});
+      return from_hundredths({{-200, -150},
+                              {210, -120},
+                              {160, 190},
+                              {-140, 220},
+                              {-240, 40},
+                              {10, 20},
+                              {-60, -40},
+                              {90, -50},
+                              {40, 110},
+                              {-100, 90},
+                              {250, 60},
+                              {-20, -230}});
   }
   fatal_error("lab: no preset %d\n", i);
 }

@@ -38,18 +38,52 @@ bool same_segment(const std::array<double, 4>& a, const double b[4]) {
 
 }  // namespace
 
-void check_flat_diagram(const delaunay_oracle::oracle& o, bool four, bool unique_triangle,
-                        const std::vector<std::array<int, 3>>& triangles,
-                        const std::vector<std::array<int, 2>>& edges,
-                        const std::vector<std::array<double, 4>>& voronoi) {
-  using delaunay_oracle::ipoint;
-  // Every pair some empty circle passes through with all others strictly
-  // outside, and only those, is an edge with its Voronoi piece.
+std::vector<std::array<int, 2>> strong_pairs(const delaunay_oracle::oracle& o) {
   std::vector<std::array<int, 2>> strong;
   const auto& d = o.distinct();
   for (std::size_t x = 0; x < d.size(); ++x)
     for (std::size_t y = x + 1; y < d.size(); ++y)
       if (o.strong_edge(d[x], d[y])) strong.push_back({d[x], d[y]});
+  return strong;
+}
+
+bool drawn_piece(const delaunay_oracle::oracle& o, int i, int j, double seg[4]) {
+  const delaunay_oracle::voronoi_piece v = o.voronoi(i, j);
+  if (v.bounded_from || v.bounded_to) return o.drawn(i, j, seg);
+  const delaunay_oracle::ipoint& a = o.point(i);
+  const delaunay_oracle::ipoint& b = o.point(j);
+  return clip_line((a.x + b.x) / 200.0, (a.y + b.y) / 200.0, v.dir[0], v.dir[1], seg);
+}
+
+std::vector<std::array<int, 3>> brute_triangles(const std::vector<delaunay_oracle::ipoint>& p,
+                                                int sign) {
+  std::vector<std::array<int, 3>> out;
+  const int n = static_cast<int>(p.size());
+  for (int i = 0; i < n; ++i)
+    for (int j = i + 1; j < n; ++j)
+      for (int k = j + 1; k < n; ++k) {
+        const long long o = delaunay_oracle::orient(p[i], p[j], p[k]);
+        if (o == 0) continue;
+        bool ok = true;
+        for (int m = 0; m < n && ok; ++m) {
+          if (m == i || m == j || m == k) continue;
+          const int in = o > 0 ? delaunay_oracle::incircle(p[i], p[j], p[k], p[m])
+                               : delaunay_oracle::incircle(p[i], p[k], p[j], p[m]);
+          ok = sign < 0 ? in < 0 : in > 0;
+        }
+        if (ok) out.push_back({i, j, k});
+      }
+  return out;
+}
+
+void check_flat_diagram(const delaunay_oracle::oracle& o, bool four, bool unique_triangle,
+                        const std::vector<std::array<int, 3>>& triangles,
+                        const std::vector<std::array<int, 2>>& edges,
+                        const std::vector<std::array<double, 4>>& voronoi) {
+  // Every pair some empty circle passes through with all others strictly
+  // outside, and only those, is an edge with its Voronoi piece.
+  const std::vector<std::array<int, 2>> strong = strong_pairs(o);
+  const auto& d = o.distinct();
   if (four) {
     std::vector<std::pair<int, int>> pairs;
     for (const auto& e : edges) pairs.emplace_back(e[0], e[1]);
@@ -65,17 +99,8 @@ void check_flat_diagram(const delaunay_oracle::oracle& o, bool four, bool unique
   std::vector<bool> used(voronoi.size(), false);
   for (const auto& e : strong) {
     SCOPED_TRACE("edge " + std::to_string(e[0]) + " " + std::to_string(e[1]));
-    const delaunay_oracle::voronoi_piece v = o.voronoi(e[0], e[1]);
     double seg[4];
-    bool drawn;
-    if (!v.bounded_from && !v.bounded_to) {
-      const ipoint& a = o.point(e[0]);
-      const ipoint& b = o.point(e[1]);
-      drawn = clip_line((a.x + b.x) / 200.0, (a.y + b.y) / 200.0, v.dir[0], v.dir[1], seg);
-    } else {
-      drawn = o.drawn(e[0], e[1], seg);
-    }
-    if (!drawn) continue;
+    if (!drawn_piece(o, e[0], e[1], seg)) continue;
     bool found = false;
     for (std::size_t k = 0; k < voronoi.size() && !found; ++k)
       if (!used[k] && same_segment(voronoi[k], seg)) {

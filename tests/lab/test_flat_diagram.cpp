@@ -29,20 +29,42 @@ const Case kCases[] = {
     {"one point entered twice", {{50, -20}, {50, -20}}, flat_kind::single},
     {"two points", {{-100, 0}, {100, 50}}, flat_kind::line},
     {"three in a row", {{-200, -100}, {0, 0}, {200, 100}}, flat_kind::line},
-    {"a vertical row out of order", {{0, 250}, {0, -100}, {0, 20}, {0, -270}, {0, 90}}, flat_kind::line},
-    {"a row with a repeated point", {{-100, 100}, {100, -100}, {-100, 100}, {0, 0}}, flat_kind::line},
+    {"a vertical row out of order",
+     {{0, 250}, {0, -100}, {0, 20}, {0, -270}, {0, 90}},
+     flat_kind::line},
+    {"a row with a repeated point",
+     {{-100, 100}, {100, -100}, {-100, 100}, {0, 0}},
+     flat_kind::line},
     {"acute triangle", {{-150, -100}, {170, -80}, {10, 200}}, flat_kind::circle},
     {"obtuse triangle (centre outside)", {{-250, 0}, {250, 0}, {0, 40}}, flat_kind::circle},
     {"square", {{-100, -100}, {100, -100}, {100, 100}, {-100, 100}}, flat_kind::circle},
     {"twelve on a circle of radius 2.5",
-     {{250, 0}, {200, 150}, {150, 200}, {0, 250}, {-150, 200}, {-200, 150}, {-250, 0},
-      {-200, -150}, {-150, -200}, {0, -250}, {150, -200}, {200, -150}},
+     {{250, 0},
+      {200, 150},
+      {150, 200},
+      {0, 250},
+      {-150, 200},
+      {-200, 150},
+      {-250, 0},
+      {-200, -150},
+      {-150, -200},
+      {0, -250},
+      {150, -200},
+      {200, -150}},
      flat_kind::circle},
-    {"five on one circle", {{-240, -70}, {-150, 200}, {0, 250}, {150, 200}, {240, -70}}, flat_kind::circle},
-    {"four in general position", {{-200, -150}, {180, -120}, {40, 220}, {-60, 30}}, flat_kind::four},
-    {"four in convex position", {{-200, -100}, {210, -140}, {160, 190}, {-120, 170}}, flat_kind::four},
+    {"five on one circle",
+     {{-240, -70}, {-150, 200}, {0, 250}, {150, 200}, {240, -70}},
+     flat_kind::circle},
+    {"four in general position",
+     {{-200, -150}, {180, -120}, {40, 220}, {-60, 30}},
+     flat_kind::four},
+    {"four in convex position",
+     {{-200, -100}, {210, -140}, {160, 190}, {-120, 170}},
+     flat_kind::four},
     {"three in a row and one off", {{-200, 0}, {0, 0}, {200, 0}, {30, 150}}, flat_kind::four},
-    {"five in general position", {{-200, -150}, {180, -120}, {40, 220}, {-60, 30}, {250, 250}}, flat_kind::hull},
+    {"five in general position",
+     {{-200, -150}, {180, -120}, {40, 220}, {-60, 30}, {250, 250}},
+     flat_kind::hull},
 };
 
 class FlatDiagram : public testing::TestWithParam<Case> {};
@@ -63,7 +85,8 @@ TEST_P(FlatDiagram, MatchesTheExactOracle) {
   EXPECT_EQ(g.kind != flat_kind::four, o.flat());
 
   const bool unique_triangle = g.kind == flat_kind::circle && g.distinct == 3;
-  check_flat_diagram(o, g.kind == flat_kind::four, unique_triangle, g.triangles, g.edges, g.voronoi);
+  check_flat_diagram(o, g.kind == flat_kind::four, unique_triangle, g.triangles, g.edges,
+                     g.voronoi);
   if (g.kind == flat_kind::circle) {
     const auto& d = o.distinct();
     const auto cc = o.circumcentre(d[0], d[1], d[2]);

@@ -33,11 +33,13 @@ TEST(LabProgramLessons, KeysAndPointerShowTheLessons) {
   const xd_window top = x.find_window("2D Points");
   ASSERT_NE(0u, top.id);
   xd_window view;
-  xdrive::wait_until([&] { return (view = x.describe(top.id).child_at(1, 1, 541, 541)).mapped; }, 5000);
+  xdrive::wait_until([&] { return (view = x.describe(top.id).child_at(1, 1, 541, 541)).mapped; },
+                     5000);
   ASSERT_NE(0u, view.id);
   const xd_window win3d = x.find_window("3D Projection");
   ASSERT_NE(0u, win3d.id);
-  ASSERT_TRUE(xdrive::wait_until([&] { return x.pixel(view.x + 20, view.y + 20) == kWhite; }, 5000));
+  ASSERT_TRUE(
+      xdrive::wait_until([&] { return x.pixel(view.x + 20, view.y + 20) == kWhite; }, 5000));
 
   // Keys go to the window under the pointer.
   x.move(view.x + 400, view.y + 100);

@@ -13,6 +13,7 @@
 #include "lab/edit.h"
 #include "lab/lab.h"
 #include "lab/lessons.h"
+#include "tests/lab/flat_check.h"
 #include "tests/support/delaunay_oracle.h"
 #include "tests/views/views_gui_support.h"
 #include "view2d/view2d.h"
@@ -56,32 +57,11 @@ std::vector<ipoint> preset_points(char key_char) {
   for (int i = 0; i < lab_preset_count(); ++i) {
     if (lab_preset_at(i).key != key_char) continue;
     std::vector<ipoint> out;
-    for (const auto& p : lab_preset_points(i)) out.push_back({std::llround(p[0] * 100), std::llround(p[1] * 100)});
+    for (const auto& p : lab_preset_points(i))
+      out.push_back({std::llround(p[0] * 100), std::llround(p[1] * 100)});
     return out;
   }
   return {};
-}
-
-// Triangles of the oracle's points with no point strictly inside their circle
-// (sign < 0), or with every other point strictly inside (sign > 0).
-std::vector<std::array<int, 3>> brute_triangles(const std::vector<ipoint>& p, int sign) {
-  std::vector<std::array<int, 3>> out;
-  const int n = static_cast<int>(p.size());
-  for (int i = 0; i < n; ++i)
-    for (int j = i + 1; j < n; ++j)
-      for (int k = j + 1; k < n; ++k) {
-        const long long o = delaunay_oracle::orient(p[i], p[j], p[k]);
-        if (o == 0) continue;
-        bool ok = true;
-        for (int m = 0; m < n && ok; ++m) {
-          if (m == i || m == j || m == k) continue;
-          const int in = o > 0 ? delaunay_oracle::incircle(p[i], p[j], p[k], p[m])
-                               : delaunay_oracle::incircle(p[i], p[k], p[j], p[m]);
-          ok = sign < 0 ? in < 0 : in > 0;
-        }
-        if (ok) out.push_back({i, j, k});
-      }
-  return out;
 }
 
 double px(long long hundredths) { return 541 / 2.0 + hundredths / 100.0 * 541 / 6.0; }
@@ -103,11 +83,13 @@ TEST(LabGui, EmptyCircleRunsThroughTheCornersOfTheTriangleUnderThePointer) {
     const double r = std::hypot(pts[t[0]].x / 100.0 - cc[0], pts[t[0]].y / 100.0 - cc[1]);
     // Only circles wholly in view above the status band.
     if (std::fabs(cc[0]) + r > 2.9 || cc[1] + r > 2.9 || cc[1] - r < -2.5) continue;
-    SCOPED_TRACE("triangle " + std::to_string(t[0]) + " " + std::to_string(t[1]) + " " + std::to_string(t[2]));
+    SCOPED_TRACE("triangle " + std::to_string(t[0]) + " " + std::to_string(t[1]) + " " +
+                 std::to_string(t[2]));
     const double gx = (pts[t[0]].x + pts[t[1]].x + pts[t[2]].x) / 300.0;
     const double gy = (pts[t[0]].y + pts[t[1]].y + pts[t[2]].y) / 300.0;
     point_at(gx, gy);
-    const double cx = 541 / 2.0 + cc[0] * 541 / 6, cy = 541 / 2.0 + cc[1] * 541 / 6, rp = r * 541 / 6;
+    const double cx = 541 / 2.0 + cc[0] * 541 / 6, cy = 541 / 2.0 + cc[1] * 541 / 6,
+                 rp = r * 541 / 6;
     for (int deg = 0; deg < 360; deg += 6) {
       const double a = deg * M_PI / 180;
       EXPECT_TRUE(has_near(points_win, kOrange, cx + rp * std::cos(a), cy + rp * std::sin(a), 2))
@@ -166,8 +148,8 @@ TEST(LabGui, FromBelowTheLowerFacesLieOverThe2DTrianglesAndFromAboveTheUpperOnes
       const double x = (px(pts[t[0]].x) + px(pts[t[1]].x) + px(pts[t[2]].x)) / 3;
       const double y = (px(pts[t[0]].y) + px(pts[t[1]].y) + px(pts[t[2]].y)) / 3;
       EXPECT_GT(count_where(view3d_win, v.face, int(x), int(y), 2), 20)
-          << "triangle " << t[0] << " " << t[1] << " " << t[2] << " at " << x << ", " << y
-          << ": " << frame_pixel(view3d_win, int(x), int(y));
+          << "triangle " << t[0] << " " << t[1] << " " << t[2] << " at " << x << ", " << y << ": "
+          << frame_pixel(view3d_win, int(x), int(y));
     }
     // Their outlines run exactly where the 2D view would draw their edges
     // (a mirrored or shifted view would put faces there, not outlines); the
@@ -177,7 +159,8 @@ TEST(LabGui, FromBelowTheLowerFacesLieOverThe2DTrianglesAndFromAboveTheUpperOnes
         const ipoint& a = pts[t[e]];
         const ipoint& b = pts[t[(e + 1) % 3]];
         for (double f : {0.3, 0.5, 0.7}) {
-          const double mx = px(a.x) + f * (px(b.x) - px(a.x)), my = px(a.y) + f * (px(b.y) - px(a.y));
+          const double mx = px(a.x) + f * (px(b.x) - px(a.x)),
+                       my = px(a.y) + f * (px(b.y) - px(a.y));
           EXPECT_GT(count_where(view3d_win, outline, int(mx), int(my), 1), 0) << mx << ", " << my;
           if (v.sign < 0) {
             EXPECT_GT(count_where(points_win, is_blue, int(mx), int(my), 1), 0);
@@ -199,24 +182,6 @@ double to_segment(double x, double y, const double s[4]) {
   return std::hypot(x - (s[0] + t * dx), y - (s[1] + t * dy));
 }
 
-bool clip_line_px(double mx, double my, double dx, double dy, double seg[4]) {
-  double t0 = -1e18, t1 = 1e18;
-  const double p[2] = {mx, my}, d[2] = {dx, dy};
-  for (int k = 0; k < 2; ++k) {
-    if (d[k] == 0) {
-      if (std::fabs(p[k]) > 3) return false;
-      continue;
-    }
-    double a = (-3 - p[k]) / d[k], b = (3 - p[k]) / d[k];
-    if (a > b) std::swap(a, b);
-    t0 = std::max(t0, a);
-    t1 = std::min(t1, b);
-  }
-  if (!(t1 > t0)) return false;
-  seg[0] = mx + t0 * dx, seg[1] = my + t0 * dy, seg[2] = mx + t1 * dx, seg[3] = my + t1 * dy;
-  return true;
-}
-
 TEST(LabGui, FlatSetsShowTheExactDiagramOfTheOracle) {
   start();
   struct Case {
@@ -230,35 +195,27 @@ TEST(LabGui, FlatSetsShowTheExactDiagramOfTheOracle) {
       {"a square", {{-150, -150}, {150, -150}, {150, 150}, {-150, 150}}},
       {"twelve on one circle", preset_points('0')},
       {"four in general position", {{-200, -150}, {180, -120}, {40, 220}, {-60, 30}}},
-      {"six in a row (the engine gives nothing)", {{-250, 0}, {-150, 0}, {-50, 0}, {50, 0}, {150, 0}, {250, 0}}},
+      {"six in a row (the engine gives nothing)",
+       {{-250, 0}, {-150, 0}, {-50, 0}, {50, 0}, {150, 0}, {250, 0}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     load(c.pts);
     const oracle o(c.pts);
     std::vector<std::array<double, 4>> pieces;  // expected Voronoi pieces, pixels
-    const auto& d = o.distinct();
-    for (std::size_t x = 0; x < d.size(); ++x)
-      for (std::size_t y = x + 1; y < d.size(); ++y) {
-        if (!o.strong_edge(d[x], d[y])) continue;
-        const ipoint& a = c.pts[d[x]];
-        const ipoint& b = c.pts[d[y]];
-        // The Delaunay edge, blue at its quarter points.
-        for (double t : {0.25, 0.75}) {
-          const double ex = px(a.x) + t * (px(b.x) - px(a.x)), ey = px(a.y) + t * (px(b.y) - px(a.y));
-          EXPECT_GT(count_where(points_win, is_blue, int(ex), int(ey), 1), 0) << d[x] << "-" << d[y];
-        }
-        const auto v = o.voronoi(d[x], d[y]);
-        double seg[4];
-        bool drawn;
-        if (!v.bounded_from && !v.bounded_to)
-          drawn = clip_line_px((a.x + b.x) / 200.0, (a.y + b.y) / 200.0, v.dir[0], v.dir[1], seg);
-        else
-          drawn = o.drawn(d[x], d[y], seg);
-        if (!drawn) continue;
-        pieces.push_back({541 / 2.0 + seg[0] * 541 / 6, 541 / 2.0 + seg[1] * 541 / 6,
-                          541 / 2.0 + seg[2] * 541 / 6, 541 / 2.0 + seg[3] * 541 / 6});
+    for (const auto& [i, j] : strong_pairs(o)) {
+      const ipoint& a = c.pts[i];
+      const ipoint& b = c.pts[j];
+      // The Delaunay edge, blue at its quarter points.
+      for (double t : {0.25, 0.75}) {
+        const double ex = px(a.x) + t * (px(b.x) - px(a.x)), ey = px(a.y) + t * (px(b.y) - px(a.y));
+        EXPECT_GT(count_where(points_win, is_blue, int(ex), int(ey), 1), 0) << i << "-" << j;
       }
+      double seg[4];
+      if (!drawn_piece(o, i, j, seg)) continue;
+      pieces.push_back({541 / 2.0 + seg[0] * 541 / 6, 541 / 2.0 + seg[1] * 541 / 6,
+                        541 / 2.0 + seg[2] * 541 / 6, 541 / 2.0 + seg[3] * 541 / 6});
+    }
     ASSERT_FALSE(pieces.empty());
     // Every piece is drawn red along its length (away from the points and
     // the status band), and nothing red lies off the pieces.

@@ -13,6 +13,7 @@
 
 #include "lab/lab.h"
 #include "lab/lessons.h"
+#include "tests/lab/flat_check.h"
 #include "tests/support/delaunay_oracle.h"
 
 namespace {
@@ -36,7 +37,8 @@ TEST(LabCamera, ResetIsZelmorsStartUpView) {
     for (const auto& p : pts) {
       const double d[3] = {p[0], p[1], p[2] - 7.5 / zoom};
       const double a = -70 * kPi / 180, b = 30 * kPi / 180;
-      const double y1 = std::cos(a) * d[1] - std::sin(a) * d[2], z1 = std::sin(a) * d[1] + std::cos(a) * d[2];
+      const double y1 = std::cos(a) * d[1] - std::sin(a) * d[2],
+                   z1 = std::sin(a) * d[1] + std::cos(a) * d[2];
       const double x2 = std::cos(b) * d[0] + std::sin(b) * z1;
       double out[3];
       camera_project(c, 540, 540, zoom, p, out);
@@ -160,14 +162,41 @@ TEST(LabStatusRows, SayWhatTheStateIs) {
     change(f);
     return f;
   };
-  cases.push_back({"empty", with([](status_facts& f) { f.count = 0; f.kind = flat_kind::empty; }), "add points"});
-  cases.push_back({"one point", with([](status_facts& f) { f.count = 1; f.kind = flat_kind::single; }), "add 2 more points"});
-  cases.push_back({"a line", with([](status_facts& f) { f.kind = flat_kind::line; }), "all points on one line: no triangles"});
-  cases.push_back({"a circle", with([](status_facts& f) { f.count = 6; f.distinct = 6; f.kind = flat_kind::circle; }), "all points on one circle"});
-  cases.push_back({"four points", with([](status_facts& f) { f.count = 4; f.kind = flat_kind::four; }), "add 1 more point for"});
-  cases.push_back({"full", with([](status_facts& f) { f.count = 200; }), "the table is full: 200 points"});
-  cases.push_back({"a message wins", with([](status_facts& f) { f.count = 200; f.message = "cannot read pts.txt"; }), "cannot read pts.txt"});
-  cases.push_back({"furthest named", with([](status_facts& f) { f.count = 9; f.furthest = true; }), "furthest-site: triangles orange, Voronoi purple"});
+  cases.push_back({"empty", with([](status_facts& f) {
+                     f.count = 0;
+                     f.kind = flat_kind::empty;
+                   }),
+                   "add points"});
+  cases.push_back({"one point", with([](status_facts& f) {
+                     f.count = 1;
+                     f.kind = flat_kind::single;
+                   }),
+                   "add 2 more points"});
+  cases.push_back({"a line", with([](status_facts& f) { f.kind = flat_kind::line; }),
+                   "all points on one line: no triangles"});
+  cases.push_back({"a circle", with([](status_facts& f) {
+                     f.count = 6;
+                     f.distinct = 6;
+                     f.kind = flat_kind::circle;
+                   }),
+                   "all points on one circle"});
+  cases.push_back({"four points", with([](status_facts& f) {
+                     f.count = 4;
+                     f.kind = flat_kind::four;
+                   }),
+                   "add 1 more point for"});
+  cases.push_back(
+      {"full", with([](status_facts& f) { f.count = 200; }), "the table is full: 200 points"});
+  cases.push_back({"a message wins", with([](status_facts& f) {
+                     f.count = 200;
+                     f.message = "cannot read pts.txt";
+                   }),
+                   "cannot read pts.txt"});
+  cases.push_back({"furthest named", with([](status_facts& f) {
+                     f.count = 9;
+                     f.furthest = true;
+                   }),
+                   "furthest-site: triangles orange, Voronoi purple"});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const status_rows r = status_line(c.f);
@@ -178,7 +207,8 @@ TEST(LabStatusRows, SayWhatTheStateIs) {
   f.pointer_inside = true;
   f.pointer[0] = -0.004;
   f.pointer[1] = 1.006;
-  EXPECT_EQ("2 / 200 points   point 0 at (0.50, -1.25)   pointer (0.00, 1.01)", status_line(f).bottom);
+  EXPECT_EQ("2 / 200 points   point 0 at (0.50, -1.25)   pointer (0.00, 1.01)",
+            status_line(f).bottom);
   f.selected = 1;
   f.pointer_inside = false;
   EXPECT_EQ("2 / 200 points   point 1 at (0.00, 2.00)", status_line(f).bottom);
@@ -193,8 +223,10 @@ void nothing() {}
 TEST(LabHelp, ListsEveryKeyWithinTheAboutWindow) {
   lab_clear_actions();
   const lab_action actions[] = {
-      {'h', 0, "show the help", nothing}, {'?', 0, "show the help", nothing},
-      {26, 0, "undo", nothing},           {'z', 0, "undo", nothing},
+      {'h', 0, "show the help", nothing},
+      {'?', 0, "show the help", nothing},
+      {26, 0, "undo", nothing},
+      {'z', 0, "undo", nothing},
       {127, 0, "delete the selected point", nothing},
       {'F', 0, "furthest-site triangulation and Voronoi on / off", nothing},
       {0, 1, "a special key", nothing},
@@ -205,7 +237,8 @@ TEST(LabHelp, ListsEveryKeyWithinTheAboutWindow) {
   std::size_t start = 0;
   for (std::size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1) {
     ++lines;
-    EXPECT_LE(nl - start, static_cast<std::size_t>(ABOUT_LINE_MAX)) << text.substr(start, nl - start);
+    EXPECT_LE(nl - start, static_cast<std::size_t>(ABOUT_LINE_MAX))
+        << text.substr(start, nl - start);
   }
   EXPECT_LE(lines, ABOUT_LINES);
   for (const char* has : {"h ?    show the help", "^Z z   undo", "Del    delete the selected point",
@@ -254,9 +287,10 @@ TEST(LabPresets, AreExactOnTheHundredthsGridInsideTheSquare) {
   }
   for (const auto& p : lab_preset_points(4)) EXPECT_LE(std::hypot(p[0] - 1.0, p[1] - 0.54), 0.1);
   const auto row = lab_preset_points(2);
-  EXPECT_EQ(0, delaunay_oracle::orient({std::llround(row[0][0] * 100), std::llround(row[0][1] * 100)},
-                                       {std::llround(row[1][0] * 100), std::llround(row[1][1] * 100)},
-                                       {std::llround(row[2][0] * 100), std::llround(row[2][1] * 100)}));
+  EXPECT_EQ(
+      0, delaunay_oracle::orient({std::llround(row[0][0] * 100), std::llround(row[0][1] * 100)},
+                                 {std::llround(row[1][0] * 100), std::llround(row[1][1] * 100)},
+                                 {std::llround(row[2][0] * 100), std::llround(row[2][1] * 100)}));
 }
 
 // --- furthest-site -------------------------------------------------------------
@@ -287,22 +321,7 @@ TEST(LabFurthestSite, IsTheUpperHullAndItsVoronoiEdgesHaveBothEndsFurthest) {
     const furthest_site f = compute_furthest_site();
     // Brute force: a triangle is furthest-site when every other point lies
     // strictly inside its circumcircle.
-    std::vector<std::array<int, 3>> expect;
-    for (int i = 0; i < n; ++i)
-      for (int j = i + 1; j < n; ++j)
-        for (int k = j + 1; k < n; ++k) {
-          const long long o = delaunay_oracle::orient(ip[i], ip[j], ip[k]);
-          if (o == 0) continue;
-          bool all_inside = true;
-          for (int m = 0; m < n && all_inside; ++m) {
-            if (m == i || m == j || m == k) continue;
-            const int in = o > 0 ? delaunay_oracle::incircle(ip[i], ip[j], ip[k], ip[m])
-                                 : delaunay_oracle::incircle(ip[i], ip[k], ip[j], ip[m]);
-            all_inside = in > 0;
-          }
-          if (all_inside) expect.push_back({i, j, k});
-        }
-    EXPECT_EQ(expect, f.triangles) << "round " << round;
+    EXPECT_EQ(brute_triangles(ip, +1), f.triangles) << "round " << round;
     // Along every Voronoi piece, the two ends of some furthest-site edge are
     // equally far and no point is further.
     EXPECT_FALSE(f.voronoi.empty());

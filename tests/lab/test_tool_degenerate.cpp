@@ -27,8 +27,8 @@ std::string run_tool(const std::string& args, const std::vector<ipoint>& pts) {
     std::ofstream f(in);
     for (const ipoint& p : pts) f << p.x / 100.0 << " " << p.y / 100.0 << "\n";
   }
-  const std::string cmd = std::string("'") + ZELMOR_DELAUNAY_EXE + "' " + args + " '" + in +
-                          "' > '" + out + "'";
+  const std::string cmd =
+      std::string("'") + ZELMOR_DELAUNAY_EXE + "' " + args + " '" + in + "' > '" + out + "'";
   const int raw = std::system(cmd.c_str());
   std::ifstream f(out);
   std::stringstream s;
@@ -89,8 +89,18 @@ TEST(ToolDegenerate, PrintsTheExactDiagramsOfFlatSets) {
       {"three points", {{-150, -100}, {170, -80}, {10, 200}}, true},
       {"a square", {{100, 0}, {0, 100}, {-100, 0}, {0, -100}}, false},
       {"twelve on one circle",
-       {{250, 0}, {200, 150}, {150, 200}, {0, 250}, {-150, 200}, {-200, 150}, {-250, 0},
-        {-200, -150}, {-150, -200}, {0, -250}, {150, -200}, {200, -150}},
+       {{250, 0},
+        {200, 150},
+        {150, 200},
+        {0, 250},
+        {-150, 200},
+        {-200, 150},
+        {-250, 0},
+        {-200, -150},
+        {-150, -200},
+        {0, -250},
+        {150, -200},
+        {200, -150}},
        false},
   };
   for (const Case& c : cases) {
