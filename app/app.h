@@ -81,6 +81,35 @@ int add_point(const point_rec& p);
 // The lift rule: x*x + y*y in double, the float weight widened and added last.
 double lifted_height(double x, double y);
 
+// --- Per-point weights (app/weights.cpp) -----------------------------------
+//
+// A front end that gives its points weights points this at MAX_POINTS
+// doubles, entry i the weight of point i; point i is then lifted
+// to x*x + y*y + weight - w_i, the lower hull projects to the regular
+// (weighted Delaunay) triangulation and the centres of the records are power
+// centres.  Null (zelmor, the batch tool without --power): every weight 0.
+extern const double* point_weights;
+
+// Weights are held within -WEIGHT_LIMIT .. WEIGHT_LIMIT square plane units:
+// in whole units (10^-4) at most 10^12, so heights stay within
+// -10^12 .. 3 * 10^12 and every integer computation on them fits.
+inline constexpr double WEIGHT_LIMIT = 1e8;
+
+// The weight of point i in the units of the engine's heights, square
+// hundredths: floor(10^4 w_i + 0.5), held at the limit; 0 without the hook,
+// for an index outside the tables and for a weight that is not a number.
+long long weight_units(int i);
+
+// The height of point i at (x, y): lifted_height(x, y) less its rounded
+// weight.  Exactly lifted_height(x, y) for a weight of 0.
+double lifted_height_of(int i, double x, double y);
+
+// After a recomputation: hidden[i] = 1 for each point that is a vertex of no
+// Delaunay triangle (its weighted lift lies above the lower hull, or it
+// coincides with an earlier point), 0 for the others and for every entry when
+// the records hold no Delaunay triangle.  Returns the number of hidden points.
+int find_hidden_points(unsigned char hidden[MAX_POINTS]);
+
 // ---------------------------------------------------------------------------
 // Recompute pipeline, point-exchange file and extraction
 // ---------------------------------------------------------------------------
@@ -159,7 +188,8 @@ extern FILE* point_file;              // the stream a recomputation reads
 
 // read_site(-1) primes the reader (reads and checks the first data line);
 // read_site(j), j >= 0, returns site j (x and y in whole hundredths, the third
-// coordinate X*X + Y*Y of those) or null at the end of the input.
+// coordinate X*X + Y*Y of those less weight_units(j)) or null at the end of
+// the input.
 double* read_site(int j);
 // Storage for site j: the slot after prev, or a new block when j is a
 // multiple of BLOCKSIZE.

@@ -6,7 +6,11 @@
 // projection has area) is taken exactly, in 64- and 128-bit integers on the
 // whole hundredths in which the engine saw the points, never on floats: the
 // hulls of nearly cocircular points are thinner than any float tolerance.
-// The lift used for those decisions is (X, Y, X*X + Y*Y), the engine's own.
+// The lift used for those decisions is (X, Y, X*X + Y*Y - W), the engine's
+// own, W the point's weight in square hundredths (0 unless a front end gives
+// weights).  With |X|, |Y| <= 10^6 and |W| <= 10^12 the largest products
+// below stay under 2^100: cross products under 2^64, the side test
+// under 2^97, power centres' numerators under 2^67.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -176,13 +180,15 @@ dedge* walk_find(const point_rec* p, const point_rec* q) {
 // ---------------------------------------------------------------------------
 
 struct lifted {
-  long long x, y, z;  // X, Y in hundredths, z = X*X + Y*Y
+  long long x, y, z;  // X, Y in hundredths, z = X*X + Y*Y - w
+  long long w;        // the weight in square hundredths
 };
 
 bool lifted_of(const point_rec* p, lifted* out) {
   long long X = 0, Y = 0;
   if (!point_hundredths(p, &X, &Y)) return false;
-  *out = lifted{X, Y, X * X + Y * Y};
+  const long long W = weight_units(point_index(p));
+  *out = lifted{X, Y, X * X + Y * Y - W, W};
   return true;
 }
 
@@ -456,7 +462,9 @@ void compute_circumcentre(dtri* t) {
     return;
   }
   // Relative to a: u = b - a, w = c - a; the centre is a + m with
-  // 2 m.u = |u|^2 and 2 m.w = |w|^2.
+  // 2 m.u = |u|^2 - (W_b - W_a) and 2 m.w = |w|^2 - (W_c - W_a): the point
+  // of equal power |m - u|^2 - W_b = |m|^2 - W_a to all three, which for
+  // equal weights is the circumcentre.
   const i128 ux = b.x - a.x, uy = b.y - a.y, wx = c.x - a.x, wy = c.y - a.y;
   const i128 det = ux * wy - uy * wx;
   if (det == 0) {
@@ -464,7 +472,7 @@ void compute_circumcentre(dtri* t) {
     unset_cc(t);
     return;
   }
-  const i128 u2 = ux * ux + uy * uy, w2 = wx * wx + wy * wy;
+  const i128 u2 = ux * ux + uy * uy - (b.w - a.w), w2 = wx * wx + wy * wy - (c.w - a.w);
   const i128 mx = wy * u2 - uy * w2;  // m.x = mx / (2 det)
   const i128 my = ux * w2 - wx * u2;  // m.y = my / (2 det)
   const i128 den = 200 * det;         // and a further 100 from hundredths to units

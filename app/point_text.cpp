@@ -35,8 +35,9 @@ bool full_number(const std::string& s, double* v) {
 }
 
 bool read_point_stream(FILE* in, const std::string& name, std::vector<text_point>* points,
-                       std::string* error) {
+                       std::string* error, point_columns columns, bool* weighted) {
   points->clear();
+  bool weights = columns == point_columns::weights;
   char* line = nullptr;
   std::size_t cap = 0;
   long number = 0;
@@ -47,22 +48,30 @@ bool read_point_stream(FILE* in, const std::string& name, std::vector<text_point
     std::string text(line, static_cast<std::size_t>(len));
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
     const std::vector<std::string> tok = tokens_of(text);
+    if (text.rfind(WEIGHTS_HEADER, 0) == 0 && tokens_of(text.substr(sizeof WEIGHTS_HEADER - 1)).empty() &&
+        points->empty()) {
+      weights = true;
+    }
     if (tok.empty() || text[0] == '%') continue;
     const std::string where = name + " line " + std::to_string(number);
     double v[3] = {0.0, 0.0, 0.0};
-    bool numbers = tok.size() == 2 || tok.size() == 3;
+    bool numbers = tok.size() == 3 || (!weights && tok.size() == 2);
     for (std::size_t k = 0; numbers && k < tok.size(); ++k) numbers = full_number(tok[k], &v[k]);
     if (!numbers) {
-      *error = where + ": expected \"x y\" or \"x y z\", got \"" + text + "\"";
+      *error = where + (weights ? ": expected \"x y w\", got \"" : ": expected \"x y\" or \"x y z\", got \"") +
+               text + "\"";
       ok = false;
     } else if (std::fabs(v[0]) > COORD_LIMIT || std::fabs(v[1]) > COORD_LIMIT) {
       *error = where + ": coordinate beyond +-10000 in \"" + text + "\"";
+      ok = false;
+    } else if (weights && std::fabs(v[2]) > WEIGHT_LIMIT) {
+      *error = where + ": weight beyond +-100000000 in \"" + text + "\"";
       ok = false;
     } else if (points->size() == static_cast<std::size_t>(MAX_POINTS)) {
       *error = where + ": more than " + std::to_string(MAX_POINTS) + " points";
       ok = false;
     } else {
-      points->push_back({v[0], v[1]});
+      points->push_back({v[0], v[1], weights ? v[2] : 0.0});
     }
   }
   const bool read_error = ok && std::ferror(in) != 0;
@@ -72,16 +81,18 @@ bool read_point_stream(FILE* in, const std::string& name, std::vector<text_point
     *error = "cannot read " + name + ": " + std::strerror(saved);
     ok = false;
   }
+  if (weighted != nullptr) *weighted = weights;
   return ok;
 }
 
-bool read_point_file(const char* path, std::vector<text_point>* points, std::string* error) {
+bool read_point_file(const char* path, std::vector<text_point>* points, std::string* error,
+                     point_columns columns, bool* weighted) {
   FILE* in = std::fopen(path, "r");
   if (in == nullptr) {
     *error = std::string("cannot open ") + path + ": " + std::strerror(errno);
     return false;
   }
-  const bool ok = read_point_stream(in, path, points, error);
+  const bool ok = read_point_stream(in, path, points, error, columns, weighted);
   std::fclose(in);
   return ok;
 }

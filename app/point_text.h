@@ -15,10 +15,22 @@
 
 #include "app/app.h"
 
-// One point as read: its plane coordinates.
+// One point as read: its plane coordinates, and its weight when the file is
+// read with weights (0 otherwise).
 struct text_point {
   double x, y;
+  double w = 0.0;
 };
+
+// What a third number on a line is: a height, read and ignored ("x y" or
+// "x y z" lines), or a weight ("x y w", every line three numbers, the weight
+// within WEIGHT_LIMIT).  Never guessed from the numbers: the caller asks for
+// weights, or the file says so with WEIGHTS_HEADER.
+enum class point_columns { heights, weights };
+
+// A comment line that, met before the first point, makes the rest of the
+// file read with weights (a saved file with weights begins with it).
+inline constexpr const char WEIGHTS_HEADER[] = "% columns: x y weight";
 
 // The whole of s as one finite number (strtod syntax, nothing before or
 // after).  Returns false and leaves v alone otherwise.
@@ -29,9 +41,13 @@ bool full_number(const std::string& s, double* v);
 // one line in error (no program name, no newline), e.g.
 //   "pts.txt line 3: expected \"x y\" or \"x y z\", got \"1 2 3 4\""
 // and points left in an unspecified state.  Does not close in.
+// columns says how to read a third number; *weighted (when given) is set to
+// whether weights were read (asked for, or WEIGHTS_HEADER met).
 bool read_point_stream(FILE* in, const std::string& name, std::vector<text_point>* points,
-                       std::string* error);
+                       std::string* error, point_columns columns = point_columns::heights,
+                       bool* weighted = nullptr);
 
 // read_point_stream on the file at path, opened and closed here; a file that
 // cannot be opened gives "cannot open PATH: REASON".
-bool read_point_file(const char* path, std::vector<text_point>* points, std::string* error);
+bool read_point_file(const char* path, std::vector<text_point>* points, std::string* error,
+                     point_columns columns = point_columns::heights, bool* weighted = nullptr);

@@ -38,7 +38,7 @@ int add_point(const point_rec& p) {
     return 0;
   }
   plane_table[point_count] = p;
-  point_table[point_count] = point_rec{p.x, p.y, lifted_height(p.x, p.y), p.w};
+  point_table[point_count] = point_rec{p.x, p.y, lifted_height_of(point_count, p.x, p.y), p.w};
   ++point_count;
   return 1;
 }

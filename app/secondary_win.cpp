@@ -3,7 +3,9 @@
 // recomputation ends.
 //
 // A site is site_dim = 3 doubles: x and y in whole hundredths of a plane
-// unit, then X*X + Y*Y of those whole hundredths.  The file's own third
+// unit, then X*X + Y*Y of those whole hundredths, less the point's weight in
+// the same square units when a front end gives weights (weight_units; none
+// in zelmor, where it is 0).  The file's own third
 // number (the height x*x + y*y + weight) is checked but not used: rounded on
 // its own it would not lie on the paraboloid through the rounded x and y, and
 // the hull would lose points and Delaunay triangles.  A constant added to
@@ -177,7 +179,13 @@ double* read_site(int j) {
 
   // The message, then the location line of an internal error report.
   if (k != site_dim) fatal_error("inconsistent input\n%s line %d \n", __FILE__, __LINE__);
-  if (s != nullptr) s[2] = s[0] * s[0] + s[1] * s[1];  // exact: |s[0]|, |s[1]| <= 10^6
+  if (s != nullptr) {
+    // Exact: |s[0]|, |s[1]| <= 10^6 and |weight| <= 10^12 keep every value
+    // an integer below 2^53.
+    s[2] = s[0] * s[0] + s[1] * s[1];
+    const long long w = weight_units(j);
+    if (w != 0) s[2] -= static_cast<double>(w);
+  }
   previous_site = s;
   return s;
 }

@@ -58,6 +58,25 @@ void recompute_bench(benchmark::State& state) {
 }
 BENCHMARK(recompute_bench)->Name("recompute")->Arg(200);
 
+// The same with every point weighted (0 to 1, in the lab's steps): the
+// regular triangulation and the power diagram, a few points hidden.
+void recompute_weighted_bench(benchmark::State& state) {
+  bench_dir dir;
+  static double weights[MAX_POINTS];
+  std::mt19937_64 rng(7);
+  std::uniform_int_distribution<int> steps(0, 10);
+  for (double& w : weights) w = steps(rng) / 10.0;
+  point_weights = weights;
+  random_view_points(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    write_point_file();
+    recompute();
+  }
+  reset_record_lists();
+  point_weights = nullptr;
+}
+BENCHMARK(recompute_weighted_bench)->Name("recompute_weighted")->Arg(200);
+
 using clock_type = std::chrono::steady_clock;
 double micros(clock_type::time_point a, clock_type::time_point b) {
   return std::chrono::duration<double, std::micro>(b - a).count();

@@ -85,7 +85,8 @@ int lab_selected_point();
 int lab_load_file(const char* path, const char* what);
 
 // The text a save writes: a comment line naming the program and the count,
-// then "x y" per point with 17 significant digits (read back exactly).
+// then "x y" per point with 17 significant digits (read back exactly); when
+// any point has a weight, WEIGHTS_HEADER after the comment and "x y w" lines.
 std::string lab_points_text(const std::vector<lab_point>& pts);
 
 // Writes the current points to a new file in the working directory named by

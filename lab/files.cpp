@@ -101,10 +101,14 @@ mode_t new_file_mode() {
   return 0666 & ~mask;
 }
 
-std::string saved_note(const std::vector<lab_point>& pts) {
+bool any_weight(const std::vector<lab_point>& pts) {
   for (const lab_point& p : pts)
-    if (p.w != 0.0) return " (without the weights)";
-  return "";
+    if (p.w != 0.0) return true;
+  return false;
+}
+
+std::string saved_note(const std::vector<lab_point>& pts) {
+  return any_weight(pts) ? " (with their weights)" : "";
 }
 
 }  // namespace
@@ -150,7 +154,9 @@ bool read_regular_file(const char* path, std::vector<text_point>* read, std::str
     close(fd);
     return false;
   }
-  const bool ok = read_point_stream(in, path, read, error);
+  // A file with weights says so in its header; the third column of any
+  // other file is a height and ignored.
+  const bool ok = read_point_stream(in, path, read, error, point_columns::heights);
   std::fclose(in);
   return ok;
 }
@@ -174,7 +180,13 @@ int lab_load_file(const char* path, const char* what) {
       report(path + std::string(where) + "; nothing loaded");
       return 0;
     }
-    pts.push_back({p.x, p.y, 0.0});
+    if (!(p.w >= 0.0 && p.w <= LAB_WEIGHT_MAX)) {
+      char where[160];
+      std::snprintf(where, sizeof where, ": point %zu has weight %g, outside 0 .. %g", i, p.w, LAB_WEIGHT_MAX);
+      report(path + std::string(where) + "; nothing loaded");
+      return 0;
+    }
+    pts.push_back({p.x, p.y, p.w});
   }
   lab_replace_points(pts, what);
   lab_status("loaded %zu points from %s", pts.size(), path);
@@ -182,10 +194,19 @@ int lab_load_file(const char* path, const char* what) {
 }
 
 std::string lab_points_text(const std::vector<lab_point>& pts) {
-  std::string s = "% zelmor-lab: " + std::to_string(pts.size()) + " points, one \"x y\" a line\n";
-  char line[80];
+  // Weights, when any point has one, as a third column that the header
+  // names: without it a third number would be read as a height.
+  const bool weights = any_weight(pts);
+  std::string s = "% zelmor-lab: " + std::to_string(pts.size()) + " points, one \"x y" +
+                  (weights ? " w\" a line, the third number the point's weight\n" : "\" a line\n");
+  if (weights) s += std::string(WEIGHTS_HEADER) + "\n";
+  char line[120];
   for (const lab_point& p : pts) {
-    std::snprintf(line, sizeof line, "%.17g %.17g\n", p.x, p.y);
+    if (weights) {
+      std::snprintf(line, sizeof line, "%.17g %.17g %.17g\n", p.x, p.y, p.w);
+    } else {
+      std::snprintf(line, sizeof line, "%.17g %.17g\n", p.x, p.y);
+    }
     s += line;
   }
   return s;

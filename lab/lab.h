@@ -77,6 +77,11 @@ void lab_status_rows(char* top, char* bottom, int size);
 // it a weight.  zelmor has no per-point weight: this lives in the lab only.
 extern double lab_point_weight[MAX_POINTS];
 
+// The lab's weights lie in 0 .. LAB_WEIGHT_MAX (a circle of radius 3 at
+// most, half the view) and change in steps of LAB_WEIGHT_STEP.
+inline constexpr double LAB_WEIGHT_MAX = 9.0;
+inline constexpr double LAB_WEIGHT_STEP = 0.1;
+
 // ---------------------------------------------------------------------------
 // GL side (lab_windows.cpp)
 // ---------------------------------------------------------------------------

@@ -38,6 +38,15 @@ int drag_x = 0, drag_y = 0;
 bool dragging = false;
 int status_serial_at_press = -1;
 
+// The flat sets' diagrams and the empty circle are those of unweighted
+// points; with weights the regular triangulation and the power diagram are
+// another lesson (the weights' own).
+bool any_weight() {
+  for (int i = 0; i < point_count; ++i)
+    if (lab_point_weight[i] != 0.0) return true;
+  return false;
+}
+
 // --- drawing helpers ---------------------------------------------------------
 
 void segment(const double s[4]) {
@@ -67,6 +76,7 @@ void dot(const double c[2], double r) {
 // --- 2D overlays ---------------------------------------------------------------
 
 void draw_flat_sets() {
+  if (any_weight()) return;
   const flat_diagram g = compute_flat_diagram(plane_table, point_count);
   if (!flat_diagram_drawn(g, point_count)) return;
   glLineWidth(2.0f);
@@ -115,7 +125,7 @@ void draw_furthest_site() {
 }
 
 bool current_circle(empty_circle* c) {
-  if (!circle_on || !pointer_inside) return false;
+  if (!circle_on || !pointer_inside || any_weight()) return false;
   const flat_diagram g = compute_flat_diagram(plane_table, point_count);
   return find_empty_circle(pointer[0], pointer[1], &g, c) != 0;
 }

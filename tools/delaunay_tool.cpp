@@ -2,11 +2,15 @@
 // in batch, through the very same lift, point-exchange text, site reader,
 // hull engine and extraction as the windows use (linked from zelmor_core).
 //
-//   zelmor-delaunay [--weight W] [--svg FILE] [--degenerate] [POINTS]
+//   zelmor-delaunay [--weight W] [--power] [--svg FILE] [--degenerate] [POINTS]
 //
 // Input: POINTS or standard input, one point "x y" or "x y z" a line (z is
 // ignored, so a saved point-exchange file reads as it is); lines starting
-// with '%' and blank lines are skipped; at most MAX_POINTS points.
+// with '%' and blank lines are skipped; at most MAX_POINTS points.  With
+// --power, or in a file that begins with the weights header, "x y w" lines:
+// each point has weight w, and the triangulation is the regular one, the
+// Voronoi edges those of the power diagram, and "hidden I" names each point
+// that has no cell.
 // Output on standard output, one record a line:
 //   points N
 //   triangle I J K          each Delaunay triangle, I < J < K
@@ -32,7 +36,7 @@
 namespace {
 
 const char kUsage[] =
-    "usage: zelmor-delaunay [--weight W] [--svg FILE] [POINTS]\n"
+    "usage: zelmor-delaunay [--weight W] [--power] [--svg FILE] [POINTS]\n"
     "\n"
     "Reads points, one \"x y\" or \"x y z\" a line (z is ignored; lines starting\n"
     "with '%' and blank lines are skipped; at most 200 points) from POINTS or\n"
@@ -49,7 +53,17 @@ const char kUsage[] =
     "Nothing is computed unless the lifted hull is three-dimensional (at least\n"
     "4 points, not all on one line or one circle).\n"
     "\n"
+    "With --power, or when the input begins with the comment line\n"
+    "  % columns: x y weight\n"
+    "every line is \"x y w\": point i has weight w_i (-1e8 to 1e8, rounded to\n"
+    "0.0001) and is lifted to x*x + y*y + W - w_i.  The records are then the\n"
+    "regular (weighted Delaunay) triangulation and the power diagram, whose\n"
+    "edges join power centres, and one more kind is printed:\n"
+    "  hidden I              a point whose lift lies above the lower hull: it has\n"
+    "                        no cell and is in no triangle\n"
+    "\n"
     "  --weight W   the weight of the lift (-1000 to 1000)\n"
+    "  --power      read \"x y w\" lines: weighted points, power diagram\n"
     "  --svg FILE   also draw the top view into FILE as SVG\n"
     "  --degenerate where the hull is not three-dimensional, print the exact\n"
     "               diagram all the same (as zelmor-lab draws it): bisector\n"
@@ -67,6 +81,7 @@ const char kUsage[] =
 
 struct options {
   double weight = 1.0;
+  bool power = false;
   const char* svg = nullptr;
   const char* points = nullptr;
   bool degenerate = false;
@@ -101,6 +116,8 @@ options parse_options(int argc, char** argv) {
         o.svg = argv[i] + 6;
       }
       if (*o.svg == '\0') fail("--svg needs a file name");
+    } else if (!only_files && a == "--power") {
+      o.power = true;
     } else if (!only_files && a == "--degenerate") {
       o.degenerate = true;
     } else if (!only_files && a == "--") {
@@ -115,15 +132,20 @@ options parse_options(int argc, char** argv) {
   return o;
 }
 
-std::vector<text_point> read_points(const options& o) {
+// The points, and whether they came with weights (--power or the header).
+std::vector<text_point> read_points(const options& o, bool* weighted) {
   const bool from_stdin = o.points == nullptr || std::strcmp(o.points, "-") == 0;
   std::vector<text_point> pts;
   std::string error;
-  const bool ok = from_stdin ? read_point_stream(stdin, "standard input", &pts, &error)
-                             : read_point_file(o.points, &pts, &error);
+  const point_columns columns = o.power ? point_columns::weights : point_columns::heights;
+  const bool ok = from_stdin ? read_point_stream(stdin, "standard input", &pts, &error, columns, weighted)
+                             : read_point_file(o.points, &pts, &error, columns, weighted);
   if (!ok) fail(error);
   return pts;
 }
+
+// The points' weights while the pipeline runs with them.
+double weights[MAX_POINTS];
 
 // Runs the program's pipeline on the lifted points, the exchange text going
 // through a memory stream.
@@ -148,10 +170,14 @@ struct results {
   std::vector<std::array<int, 3>> triangles;
   std::vector<std::array<int, 2>> edges;
   std::vector<std::array<double, 4>> voronoi;
+  bool weighted = false;
+  unsigned char hidden[MAX_POINTS] = {};
 };
 
-results collect() {
+results collect(bool weighted) {
   results r;
+  r.weighted = weighted;
+  if (weighted) find_hidden_points(r.hidden);
   for (rec_node* n = tri_list->head; n != nullptr; n = n->next) {
     const auto* t = static_cast<const dtri*>(n->data);
     if (!is_delaunay_triangle(t)) continue;
@@ -200,6 +226,9 @@ std::string text_of(const results& r) {
     std::snprintf(buf, sizeof buf, "voronoi %.17g %.17g %.17g %.17g\n", v[0], v[1], v[2], v[3]);
     s += buf;
   }
+  for (int i = 0; i < point_count; ++i) {
+    if (r.hidden[i]) s += "hidden " + std::to_string(i) + "\n";
+  }
   return s;
 }
 
@@ -230,13 +259,29 @@ std::string svg_of(const results& r) {
                   px(v[0]), py(v[1]), px(v[2]), py(v[3]));
     s += buf;
   }
-  s += "</g>\n<g class=\"points\" fill=\"black\" font-family=\"monospace\" font-size=\"13\">\n";
+  s += "</g>\n";
+  if (r.weighted) {
+    // Each weighted point's circle of radius sqrt(w): the power diagram's
+    // edges are where two such circles' powers are equal.
+    s += "<g class=\"weights\" fill=\"none\" stroke=\"rgb(40%,40%,40%)\" stroke-dasharray=\"4 3\">\n";
+    for (int i = 0; i < point_count; ++i) {
+      const double w = static_cast<double>(weight_units(i)) * 1e-4;
+      if (w <= 0.0) continue;
+      std::snprintf(buf, sizeof buf, "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"%.3f\"/>\n", px(point_table[i].x),
+                    py(point_table[i].y), 100.0 * std::sqrt(w));
+      s += buf;
+    }
+    s += "</g>\n";
+  }
+  s += "<g class=\"points\" fill=\"black\" font-family=\"monospace\" font-size=\"13\">\n";
   for (int i = 0; i < point_count; ++i) {
     const point_rec& p = point_table[i];
+    // A hidden point is drawn hollow: it has no cell.
     std::snprintf(buf, sizeof buf,
-                  "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"3\"/>"
+                  "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"3\"%s/>"
                   "<text x=\"%.3f\" y=\"%.3f\">%d</text>\n",
-                  px(p.x), py(p.y), px(p.x + 0.07), py(p.y + 0.07), i);
+                  px(p.x), py(p.y), r.hidden[i] ? " class=\"hidden\" fill=\"white\" stroke=\"black\"" : "",
+                  px(p.x + 0.07), py(p.y + 0.07), i);
     s += buf;
   }
   s += "</g>\n</g>\n"
@@ -260,16 +305,20 @@ void write_svg(const char* path, const std::string& svg) {
 
 int main(int argc, char** argv) {
   const options o = parse_options(argc, argv);
-  const std::vector<text_point> pts = read_points(o);
+  bool weighted = false;
+  const std::vector<text_point> pts = read_points(o, &weighted);
 
   weight = static_cast<float>(o.weight);
   point_count = 0;
+  for (std::size_t i = 0; i < pts.size(); ++i) weights[i] = pts[i].w;
+  if (weighted) point_weights = weights;
   for (const text_point& p : pts) add_point(point_rec{p.x, p.y, 0.0, 1.0});
   compute();
-  results r = collect();
-  if (o.degenerate && r.triangles.empty() && r.edges.empty()) {
+  results r = collect(weighted);
+  if (o.degenerate && !weighted && r.triangles.empty() && r.edges.empty()) {
     // The engine had no three-dimensional hull: the exact diagram of the
-    // flat set (nothing changes for a set the engine covers).
+    // flat set (nothing changes for a set the engine covers).  Weighted
+    // points are left alone: their diagram is another one.
     const flat_diagram g = compute_flat_diagram(point_table, point_count);
     r.triangles = g.triangles;
     r.edges = g.edges;

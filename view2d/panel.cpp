@@ -37,7 +37,7 @@ namespace {
 // a common shift of every height changes no hull face's projection.
 void relift_points() {
   for (int i = 0; i < point_count; ++i)
-    point_table[i].z = lifted_height(plane_table[i].x, plane_table[i].y);
+    point_table[i].z = lifted_height_of(i, plane_table[i].x, plane_table[i].y);
 }
 
 void caption(const char* text, int x, int y) {

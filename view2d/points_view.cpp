@@ -151,7 +151,7 @@ void points_motion(int x, int y) {
     last_mouse_y = y;
     move_point(plane_table, drag_index, dx, dy, 0.0);
     const point_rec& p = plane_table[drag_index];
-    point_table[drag_index] = point_rec{p.x, p.y, lifted_height(p.x, p.y), p.w};
+    point_table[drag_index] = point_rec{p.x, p.y, lifted_height_of(drag_index, p.x, p.y), p.w};
     write_point_file();
     need_recompute = 1;
   }

@@ -216,12 +216,48 @@ TEST_F(LabFiles, SavingToFileReplacesItWhole) {
   EXPECT_EQ(slurp("class.txt"), lab_points_text(lab_current_points()));
 }
 
-TEST_F(LabFiles, WeightsAreSaidToBeLeftOutOfASave) {
+TEST_F(LabFiles, WeightsAreSavedAsAThirdColumnThatTheHeaderNamesAndLoadBack) {
   random_points(5, 8);
-  lab_point_weight[2] = 0.5;
+  std::vector<lab_point> pts = lab_current_points();
+  pts[2].w = 0.5;
+  pts[4].w = 9.0;
+  lab_replace_points(pts, "weights");
   std::string name;
   ASSERT_EQ(lab_save_new(&name), 1);
-  EXPECT_EQ(std::string(lab_status_text()), "saved 5 points to " + name + " (without the weights)");
+  EXPECT_EQ(std::string(lab_status_text()), "saved 5 points to " + name + " (with their weights)");
+  const std::string text = slurp(name);
+  EXPECT_NE(text.find(std::string("\n") + WEIGHTS_HEADER + "\n"), std::string::npos) << text;
+  lab_set_points({});
+  ASSERT_EQ(lab_load_file(name.c_str(), "load"), 1) << lab_status_text();
+  const std::vector<lab_point> after = lab_current_points();
+  ASSERT_EQ(after.size(), pts.size());
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    EXPECT_EQ(after[i].x, pts[i].x);
+    EXPECT_EQ(after[i].y, pts[i].y);
+    EXPECT_EQ(after[i].w, pts[i].w);
+  }
+  // The batch tool reads the same file with its weights.
+  std::vector<text_point> read;
+  std::string error;
+  bool weighted = false;
+  ASSERT_TRUE(read_point_file(name.c_str(), &read, &error, point_columns::heights, &weighted)) << error;
+  EXPECT_TRUE(weighted);
+  EXPECT_EQ(read[4].w, 9.0);
+  // Without weights the file stays two columns, with no header.
+  lab_replace_points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, "plain");
+  EXPECT_EQ(lab_points_text(lab_current_points()).find(WEIGHTS_HEADER), std::string::npos);
+}
+
+TEST_F(LabFiles, AWeightOutsideTheLabsRangeIsRefusedWithNothingChanged) {
+  random_points(6, 9);
+  const std::vector<lab_point> before = lab_current_points();
+  for (const char* w : {"-0.5", "9.5"}) {
+    put("w.txt", std::string(WEIGHTS_HEADER) + "\n0 0 1\n1 1 " + w + "\n");
+    EXPECT_EQ(lab_load_file("w.txt", "load"), 0);
+    EXPECT_EQ(std::string(lab_status_text()).rfind("w.txt: point 1 has weight " + std::string(w[0] == '-' ? "-0.5" : "9.5"), 0), 0u)
+        << lab_status_text();
+    EXPECT_EQ(lab_current_points().size(), before.size());
+  }
 }
 
 using LabFilesDeathTest = LabFiles;

@@ -18,6 +18,7 @@
 
 #include "app/app.h"
 #include "tests/support/delaunay_oracle.h"
+#include "tests/support/regular_oracle.h"
 
 namespace pipeline_test {
 
@@ -120,6 +121,28 @@ inline delaunay_oracle::oracle oracle_of_table() {
 
 inline bool close(double a, double b) { return std::fabs(a - b) <= 1e-9 * std::max(1.0, std::fabs(a)); }
 
+// One program edge's drawn dual against the oracle's piece v (want, when
+// want_drawn, is v as drawn).  Returns "" when they agree.
+inline std::string drawn_mismatch(const dedge* e, const std::string& where, bool want_drawn,
+                                  const double want[4], const delaunay_oracle::voronoi_piece& v) {
+  double got[4];
+  const bool got_drawn = voronoi_edge(e, got) != 0;
+  if (want_drawn != got_drawn) {
+    return where + (got_drawn ? " drawn but should not be" : " not drawn but should be");
+  }
+  if (!want_drawn) return "";
+  const bool same = close(want[0], got[0]) && close(want[1], got[1]) && close(want[2], got[2]) &&
+                    close(want[3], got[3]);
+  const bool swapped = close(want[0], got[2]) && close(want[1], got[3]) && close(want[2], got[0]) &&
+                       close(want[3], got[1]);
+  // A segment may run either way; a ray runs from its bounded end.
+  if (same || (v.bounded_from && v.bounded_to && swapped)) return "";
+  char buf[300];
+  std::snprintf(buf, sizeof buf, ": got (%.17g, %.17g)-(%.17g, %.17g), want (%.17g, %.17g)-(%.17g, %.17g)",
+                got[0], got[1], got[2], got[3], want[0], want[1], want[2], want[3]);
+  return where + buf;
+}
+
 // The records of the last recomputation against the exact oracle: the
 // Delaunay triangles and edges, and every edge's Voronoi edge as drawn.
 // Returns "" when everything agrees.
@@ -129,27 +152,55 @@ inline std::string mismatch_with_oracle() {
   if (!tri.empty()) return tri;
   for (const dedge* e : edges()) {
     const int i = index_of(e->a), j = index_of(e->b);
-    double want[4], got[4];
-    const bool strong = o.strong_edge(i, j);
-    const bool want_drawn = strong && o.drawn(i, j, want);
-    const bool got_drawn = voronoi_edge(e, got) != 0;
-    const std::string where = "Voronoi edge of " + std::to_string(i) + "-" + std::to_string(j);
-    if (want_drawn != got_drawn) {
-      return where + (got_drawn ? " drawn but should not be" : " not drawn but should be");
-    }
-    if (!want_drawn) continue;
-    const delaunay_oracle::voronoi_piece v = o.voronoi(i, j);
-    const bool same = close(want[0], got[0]) && close(want[1], got[1]) && close(want[2], got[2]) &&
-                      close(want[3], got[3]);
-    const bool swapped = close(want[0], got[2]) && close(want[1], got[3]) && close(want[2], got[0]) &&
-                         close(want[3], got[1]);
-    // A segment may run either way; a ray runs from its circumcentre.
-    if (!(same || (v.bounded_from && v.bounded_to && swapped))) {
-      char buf[300];
-      std::snprintf(buf, sizeof buf, ": got (%.17g, %.17g)-(%.17g, %.17g), want (%.17g, %.17g)-(%.17g, %.17g)",
-                    got[0], got[1], got[2], got[3], want[0], want[1], want[2], want[3]);
-      return where + buf;
-    }
+    double want[4];
+    const bool want_drawn = o.strong_edge(i, j) && o.drawn(i, j, want);
+    const std::string bad = drawn_mismatch(e, "Voronoi edge of " + std::to_string(i) + "-" + std::to_string(j),
+                                           want_drawn, want, o.voronoi(i, j));
+    if (!bad.empty()) return bad;
+  }
+  return "";
+}
+
+// A weight in the units of the lifted heights, square hundredths, by the
+// C library: the nearest integer to 10^4 w, halves up.
+inline long long libc_weight_units(double w) { return static_cast<long long>(std::floor(1e4 * w + 0.5)); }
+
+inline regular_oracle::oracle regular_oracle_of_table(const double* weights) {
+  std::vector<regular_oracle::wpoint> ip;
+  for (int i = 0; i < point_count; ++i) {
+    ip.push_back({libc_hundredths(point_table[i].x), libc_hundredths(point_table[i].y),
+                  weights != nullptr ? libc_weight_units(weights[i]) : 0});
+  }
+  return regular_oracle::oracle(ip);
+}
+
+// The records of the last recomputation against the exact regular oracle:
+// the regular triangles and their edges, the power diagram's edges as drawn
+// (when the points lie within the oracle's power-diagram range) and the
+// hidden points.  Where lifts are coplanar a point may lie on the lower hull
+// without being a corner of it; unless degenerate_ok, every point must be
+// either a vertex of the triangulation or strictly hidden (or a copy).
+inline std::string mismatch_with_regular_oracle(const double* weights, bool degenerate_ok = false,
+                                                bool check_power = true) {
+  const regular_oracle::oracle o = regular_oracle_of_table(weights);
+  const std::string tri = o.check(delaunay_index_triangles(), index_edges());
+  if (!tri.empty()) return tri;
+  unsigned char hidden[MAX_POINTS];
+  find_hidden_points(hidden);
+  for (int i = 0; i < point_count; ++i) {
+    const bool must = !o.flat() && (o.hidden(i) || o.rep(i) != i);
+    if (must && !hidden[i]) return "point " + std::to_string(i) + " is hidden but not reported so";
+    if (hidden[i] && !must && !degenerate_ok) return "point " + std::to_string(i) + " reported hidden";
+  }
+  if (!check_power) return "";
+  for (const dedge* e : edges()) {
+    const int i = index_of(e->a), j = index_of(e->b);
+    double want[4];
+    const delaunay_oracle::voronoi_piece v = o.power_edge(i, j);
+    const bool want_drawn = o.strong_edge(i, j) && delaunay_oracle::clip_piece(v, want);
+    const std::string bad =
+        drawn_mismatch(e, "power edge of " + std::to_string(i) + "-" + std::to_string(j), want_drawn, want, v);
+    if (!bad.empty()) return bad;
   }
   return "";
 }

@@ -107,6 +107,7 @@ struct parsed {
   std::vector<std::array<int, 3>> triangles;
   std::vector<std::pair<int, int>> edges;
   std::vector<std::array<double, 4>> voronoi;
+  std::vector<int> hidden;
 };
 parsed parse(const std::string& out) {
   parsed p;
@@ -127,12 +128,25 @@ parsed parse(const std::string& out) {
       std::array<double, 4> v;
       in >> v[0] >> v[1] >> v[2] >> v[3];
       p.voronoi.push_back(v);
+    } else if (word == "hidden") {
+      int i = -1;
+      in >> i;
+      p.hidden.push_back(i);
     } else {
       ADD_FAILURE() << "unexpected word " << word;
       break;
     }
   }
   return p;
+}
+
+// The same segment, either way round.
+bool same_segment(const std::array<double, 4>& w, const std::array<double, 4>& g) {
+  const bool same = pipeline_test::close(w[0], g[0]) && pipeline_test::close(w[1], g[1]) &&
+                    pipeline_test::close(w[2], g[2]) && pipeline_test::close(w[3], g[3]);
+  const bool swapped = pipeline_test::close(w[0], g[2]) && pipeline_test::close(w[1], g[3]) &&
+                       pipeline_test::close(w[2], g[0]) && pipeline_test::close(w[3], g[1]);
+  return same || swapped;
 }
 
 TEST_F(DelaunayTool, AgreesWithTheOracleOnRandomAndDegenerateSets) {
@@ -170,15 +184,7 @@ TEST_F(DelaunayTool, AgreesWithTheOracleOnRandomAndDegenerateSets) {
       if (o.strong_edge(i, j) && o.drawn(i, j, seg)) want.push_back({seg[0], seg[1], seg[2], seg[3]});
     }
     ASSERT_EQ(want.size(), got.voronoi.size());
-    for (std::size_t k = 0; k < want.size(); ++k) {
-      const auto& w = want[k];
-      const auto& g = got.voronoi[k];
-      const bool same = pipeline_test::close(w[0], g[0]) && pipeline_test::close(w[1], g[1]) &&
-                        pipeline_test::close(w[2], g[2]) && pipeline_test::close(w[3], g[3]);
-      const bool swapped = pipeline_test::close(w[0], g[2]) && pipeline_test::close(w[1], g[3]) &&
-                           pipeline_test::close(w[2], g[0]) && pipeline_test::close(w[3], g[1]);
-      EXPECT_TRUE(same || swapped) << k;
-    }
+    for (std::size_t k = 0; k < want.size(); ++k) EXPECT_TRUE(same_segment(want[k], got.voronoi[k])) << k;
   }
 }
 
@@ -259,6 +265,9 @@ const ErrorCase kErrors[] = {
     {"a missing weight", "--weight", "0 0\n", "--weight needs a value"},
     {"a missing picture name", "--svg", "0 0\n", "--svg needs a file name"},
     {"two inputs", "a b", "", "more than one"},
+    {"power: a line without its weight", "--power", "0 0 1\n1 1\n", "line 2: expected \"x y w\""},
+    {"power: a weight beyond the limit", "--power", "0 0 1e9\n", "weight beyond"},
+    {"the weights header, then two numbers", "", "% columns: x y weight\n0 0\n", "expected \"x y w\""},
     {"an unwritable picture", "--svg no-such-dir/view.svg", "0 0\n1 0\n0 1\n1 1\n", "cannot write no-such-dir/view.svg"},
 };
 
@@ -278,7 +287,7 @@ TEST_F(DelaunayTool, BadInputIsOneLineOnStandardErrorStatusTwoAndNothingWritten)
 TEST_F(DelaunayTool, HelpPrintsTheUsage) {
   const run_result r = run_tool("--help");
   EXPECT_EQ(0, r.status);
-  EXPECT_EQ(0u, r.out.find("usage: zelmor-delaunay [--weight W] [--svg FILE] [POINTS]\n"));
+  EXPECT_EQ(0u, r.out.find("usage: zelmor-delaunay [--weight W] [--power] [--svg FILE] [POINTS]\n"));
   EXPECT_EQ("", r.err);
 }
 
@@ -299,6 +308,76 @@ TEST_F(DelaunayTool, ASavedPointFileGivesWhatTheProgramComputes) {
   const std::set<std::array<int, 3>> theirs(p.triangles.begin(), p.triangles.end());
   EXPECT_EQ(mine, theirs);
   EXPECT_EQ(pipeline_test::edges().size(), p.edges.size());
+}
+
+// Weighted points in, the regular triangulation and the power diagram out,
+// checked against the brute-force regular oracle.
+TEST_F(DelaunayTool, PowerReadsWeightsAndAgreesWithTheRegularOracle) {
+  std::mt19937_64 rng(15);
+  std::uniform_real_distribution<double> u(-3.0, 3.0), w(0.0, 2.0);
+  for (int round = 0; round < 4; ++round) {
+    SCOPED_TRACE(round);
+    std::string input;
+    std::vector<regular_oracle::wpoint> ip;
+    char line[120];
+    for (int i = 0; i < 30; ++i) {
+      const double x = u(rng), y = u(rng), wt = i % 7 == 0 ? 1.5 + w(rng) : w(rng) * 0.2;
+      std::snprintf(line, sizeof line, "%.17g %.17g %.17g\n", x, y, wt);
+      input += line;
+      ip.push_back({pipeline_test::libc_hundredths(x), pipeline_test::libc_hundredths(y),
+                    pipeline_test::libc_weight_units(wt)});
+    }
+    const run_result r = run_tool("--power", input);
+    ASSERT_EQ(0, r.status) << r.err;
+    const parsed got = parse(r.out);
+    EXPECT_EQ(30, got.points);
+    const regular_oracle::oracle o(ip);
+    EXPECT_EQ("", o.check(got.triangles, got.edges));
+    std::vector<int> want_hidden;
+    for (int i = 0; i < 30; ++i) {
+      if (o.hidden(i)) want_hidden.push_back(i);
+    }
+    EXPECT_EQ(want_hidden, got.hidden);
+    std::vector<std::array<double, 4>> want;
+    for (const auto& [i, j] : got.edges) {
+      double seg[4];
+      if (o.strong_edge(i, j) && delaunay_oracle::clip_piece(o.power_edge(i, j), seg)) {
+        want.push_back({seg[0], seg[1], seg[2], seg[3]});
+      }
+    }
+    ASSERT_EQ(want.size(), got.voronoi.size());
+    for (std::size_t k = 0; k < want.size(); ++k) EXPECT_TRUE(same_segment(want[k], got.voronoi[k])) << k;
+    // The header says the same as the option; without either the third
+    // column is a height and the weights are ignored.
+    EXPECT_EQ(r.out, run_tool("", "% columns: x y weight\n" + input).out);
+    const parsed plain = parse(run_tool("", input).out);
+    EXPECT_TRUE(plain.hidden.empty());
+  }
+}
+
+TEST_F(DelaunayTool, PowerWithEqualWeightsPrintsThePlainDiagram) {
+  const std::string plain = "-1 -1\n1 -1\n1 1\n-1 1\n0 0\n2.5 0.3\n-0.4 2.2\n";
+  std::string weighted;
+  std::istringstream in(plain);
+  std::string l;
+  while (std::getline(in, l)) weighted += l + " 0.75\n";
+  EXPECT_EQ(run_tool("", plain).out, run_tool("--power", weighted).out);
+}
+
+TEST_F(DelaunayTool, PowerSvgDrawsWeightCirclesAndHiddenPointsHollow) {
+  // The centre weighing 5 hides its 8 neighbours of the 5 x 5 grid.
+  std::string input;
+  for (int i = 0; i < 25; ++i) {
+    input += std::to_string(i % 5 - 2) + " " + std::to_string(i / 5 - 2) + (i == 12 ? " 5\n" : " 0\n");
+  }
+  const run_result r = run_tool("--power --svg view.svg", input);
+  ASSERT_EQ(0, r.status) << r.err;
+  EXPECT_EQ((std::vector<int>{6, 7, 8, 11, 13, 16, 17, 18}), parse(r.out).hidden);
+  const std::string svg = slurp("view.svg");
+  // One circle of radius sqrt(5) around the centre (300, 300), and 25 points.
+  EXPECT_NE(std::string::npos, svg.find("<circle cx=\"300.000\" cy=\"300.000\" r=\"223.607\"/>"));
+  EXPECT_EQ(26, count_of(svg, "<circle"));
+  EXPECT_EQ(8, count_of(svg, "class=\"hidden\""));
 }
 
 }  // namespace

@@ -17,6 +17,8 @@ struct ReadCase {
   bool ok;
   std::vector<text_point> points;  // when ok
   const char* error;               // when not ok
+  point_columns columns = point_columns::heights;
+  bool weighted = false;           // weights read (asked for or the header)
 };
 
 std::string many_lines(int n) {
@@ -37,6 +39,19 @@ const ReadCase kRead[] = {
     {"far away", "1 20000\n", false, {}, "pts line 1: coordinate beyond +-10000 in \"1 20000\""},
     {"201 points", many_lines(201), false, {}, "pts line 201: more than 200 points"},
     {"200 points", many_lines(200), true, {}, ""},
+    {"the weights header", "% columns: x y weight  \n1 2 0.5\n-1 0 0\n", true, {{1, 2, 0.5}, {-1, 0, 0}}, "",
+     point_columns::heights, true},
+    {"the header after a point is a comment", "1 2\n% columns: x y weight\n3 4 5\n", true, {{1, 2}, {3, 4}}, "",
+     point_columns::heights, false},
+    {"a header with more words is a comment", "% columns: x y weight or not\n3 4 5\n", true, {{3, 4}}, ""},
+    {"weights asked for", "1 2 3\n%x\n-1 -2 0.25\n", true, {{1, 2, 3}, {-1, -2, 0.25}}, "", point_columns::weights,
+     true},
+    {"weights asked for, two numbers", "1 2\n", false, {}, "pts line 1: expected \"x y w\", got \"1 2\"",
+     point_columns::weights},
+    {"header, four numbers", "% columns: x y weight\n1 2 3 4\n", false, {},
+     "pts line 2: expected \"x y w\", got \"1 2 3 4\""},
+    {"weight beyond the limit", "1 2 -2e8\n", false, {}, "pts line 1: weight beyond +-100000000 in \"1 2 -2e8\"",
+     point_columns::weights},
 };
 
 TEST(ReadPointStream, AcceptsThePointFormatAndReportsBadLinesWithoutEnding) {
@@ -48,7 +63,8 @@ TEST(ReadPointStream, AcceptsThePointFormatAndReportsBadLinesWithoutEnding) {
     std::rewind(f);
     std::vector<text_point> pts;
     std::string error;
-    const bool ok = read_point_stream(f, "pts", &pts, &error);
+    bool weighted = !c.weighted;
+    const bool ok = read_point_stream(f, "pts", &pts, &error, c.columns, &weighted);
     std::fclose(f);
     ASSERT_EQ(ok, c.ok) << error;
     if (!ok) {
@@ -59,10 +75,12 @@ TEST(ReadPointStream, AcceptsThePointFormatAndReportsBadLinesWithoutEnding) {
       EXPECT_EQ(pts.size(), 200u);
       continue;
     }
+    EXPECT_EQ(weighted, c.weighted);
     ASSERT_EQ(pts.size(), c.points.size());
     for (std::size_t i = 0; i < pts.size(); ++i) {
       EXPECT_EQ(pts[i].x, c.points[i].x);
       EXPECT_EQ(pts[i].y, c.points[i].y);
+      EXPECT_EQ(pts[i].w, c.points[i].w);
     }
   }
 }

@@ -143,18 +143,31 @@ voronoi_piece oracle::voronoi(int i, int j) const {
     out[1] = static_cast<double>((static_cast<long double>(a.y + b.y) * static_cast<long double>(t.den) +
                                   2.0L * static_cast<long double>(t.num) * ny) / den);
   };
+  double from[2], to[2];
+  if (r.has_lo) centre(r.lo, from);
+  if (r.has_hi) centre(r.hi, to);
+  return piece_of(r.has_lo ? from : nullptr, r.has_hi ? to : nullptr, static_cast<double>(nx),
+                  static_cast<double>(ny));
+}
+
+voronoi_piece piece_of(const double* from, const double* to, double dx, double dy) {
   voronoi_piece v;
-  v.bounded_from = r.has_lo;
-  v.bounded_to = r.has_hi;
-  if (r.has_lo) centre(r.lo, v.from);
-  if (r.has_hi) centre(r.hi, v.to);
-  v.dir[0] = static_cast<double>(nx);
-  v.dir[1] = static_cast<double>(ny);
+  v.bounded_from = from != nullptr;
+  v.bounded_to = to != nullptr;
+  for (int k = 0; k < 2; ++k) {
+    if (from != nullptr) v.from[k] = from[k];
+    if (to != nullptr) v.to[k] = to[k];
+  }
+  v.dir[0] = dx;
+  v.dir[1] = dy;
   return v;
 }
 
 bool oracle::drawn(int i, int j, double seg[4], double half) const {
-  const voronoi_piece v = voronoi(i, j);
+  return clip_piece(voronoi(i, j), seg, half);
+}
+
+bool clip_piece(const voronoi_piece& v, double seg[4], double half) {
   if (v.bounded_from && v.bounded_to) {
     seg[0] = v.from[0];
     seg[1] = v.from[1];

@@ -41,6 +41,15 @@ struct voronoi_piece {
   double dir[2] = {0, 0};  // direction from `from` towards `to`, unnormalised
 };
 
+// A piece from its ends (null for an end at infinity) and its direction.
+voronoi_piece piece_of(const double* from, const double* to, double dx, double dy);
+
+// A piece as the program's 2D view draws it: a segment between two bounded
+// ends, or a ray from its bounded end up to where it leaves the view square
+// [-half, half]^2.  Returns false when nothing of it is drawn (a ray that
+// never meets the square).
+bool clip_piece(const voronoi_piece& v, double seg[4], double half = 3.0);
+
 class oracle {
  public:
   explicit oracle(std::vector<ipoint> pts);

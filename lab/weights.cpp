@@ -1,0 +1,48 @@
+// The lab's weights, GL-free: the hook into the core's lift, one point's
+// weight changed in steps, New clearing them, the status message.
+#include "lab/weights.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "app/app.h"
+#include "lab/lab.h"
+
+void lab_weights_attach() { point_weights = lab_point_weight; }
+
+int lab_change_weight(int i, int steps) {
+  if (i < 0 || i >= point_count) {
+    lab_status("no point selected: click one with the left or middle button, then + or -");
+    return 0;
+  }
+  double w = lab_point_weight[i] + steps * LAB_WEIGHT_STEP;
+  if (w < 0.0) w = 0.0;
+  if (w > LAB_WEIGHT_MAX) w = LAB_WEIGHT_MAX;
+  // Whole 10^-4, the units the lift rounds weights to: repeated steps do not
+  // drift (0.1 + 0.1 + 0.1 is 0.3 here, not 0.30000000000000004).
+  w = std::round(w * 1e4) / 1e4;
+  if (w == lab_point_weight[i]) {
+    lab_status("point %d: weight %.2f already %s", i, w, w == 0.0 ? "at least 0" : "at most 9");
+    return 0;
+  }
+  lab_point_weight[i] = w;
+  point_table[i].z = lifted_height_of(i, plane_table[i].x, plane_table[i].y);
+  write_point_file();
+  need_recompute = 1;
+  lab_status("%s", lab_weight_message(i).c_str());
+  return 1;
+}
+
+void lab_clear_weights() {
+  for (double& w : lab_point_weight) w = 0.0;
+}
+
+std::string lab_weight_message(int i) {
+  unsigned char hidden[MAX_POINTS];
+  const int n = find_hidden_points(hidden);
+  const double w = lab_point_weight[i];
+  char text[LAB_STATUS_MAX];
+  std::snprintf(text, sizeof text, "point %d: weight %.2f (circle radius %.2f); %d point%s hidden", i, w,
+                std::sqrt(w), n, n == 1 ? "" : "s");
+  return text;
+}

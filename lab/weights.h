@@ -1,0 +1,41 @@
+// lab/weights.h — weighted points in zelmor-lab: each point's weight lowers
+// its lift, the lower hull projects to the regular triangulation and the 2D
+// view shows the power diagram; a point whose lift ends above the lower hull
+// is hidden and has no cell.
+//
+// Everything above the "GL side" banner is GL-free (zelmor_lab_logic).
+#pragma once
+
+#include <string>
+
+// Points the core's weight hook (point_weights) at lab_point_weight, so that
+// every lift, the site reader and the extraction use the lab's weights.
+void lab_weights_attach();
+
+// Changes the weight of point i by steps * LAB_WEIGHT_STEP, held within
+// 0 .. LAB_WEIGHT_MAX and kept to whole 10^-4: the point is lifted again,
+// ".ZELMOR" rewritten and need_recompute raised; the status line says so.
+// Returns 1 when the weight changed, 0 when i names no point or the weight
+// is at its bound already (the status line says which).
+int lab_change_weight(int i, int steps);
+
+// Every weight back to 0 (New), without touching the point set.
+void lab_clear_weights();
+
+// The status message about point i's weight, with the number of points
+// the last recomputation found hidden:
+//   "point 3: weight 0.40 (circle radius 0.63); 2 points hidden"
+std::string lab_weight_message(int i);
+
+// ---------------------------------------------------------------------------
+// GL side (weights_windows.cpp)
+// ---------------------------------------------------------------------------
+
+// Binds + / = and - (the selected point's weight), w (weight circles on or
+// off), the mouse wheel over a point in the 2D view, the drawing of the
+// circles and hidden points, the sinking lifts in 3D, and New clearing the
+// weights; attaches the weights to the core.  Before lab_create_windows.
+void lab_weights_init();
+
+// Whether the 2D view draws the weight circles (w toggles; on at start).
+extern int lab_show_weight_circles;
