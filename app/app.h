@@ -114,10 +114,30 @@ int find_hidden_points(unsigned char hidden[MAX_POINTS]);
 // Recompute pipeline, point-exchange file and extraction
 // ---------------------------------------------------------------------------
 
-// Rewrites ".ZELMOR" in the working directory from point_table.
+// Rewrites ".ZELMOR" in the working directory from point_table.  The new
+// file replaces the old one whole (a link is replaced, never written
+// through); a directory, FIFO, device or another user's file in its place is
+// left alone.  A failed save says so on standard output and stays on record
+// (point_file_failure) until a save succeeds; the text is kept in memory
+// either way.
 void write_point_file();
 
-// Reads ".ZELMOR" back, builds the hull, refills tri_list and edge_list.
+// Null while the last save of ".ZELMOR" succeeded, else why it failed, as
+// ".ZELMOR not saved: <reason>".
+const char* point_file_failure();
+
+// Set by start-up: called whenever point_file_failure() changes, so that the
+// GL side can show it.  Null means nothing to do.
+extern void (*point_file_state_changed)();
+
+// Formats point_table into the in-memory point text (write_point_file does
+// this first), and a read stream over that text (null when out of memory).
+void update_point_text();
+FILE* open_point_text();
+
+// Reads the text write_point_file last produced back from memory (not from
+// the file, which another process may have changed), builds the hull,
+// refills tri_list and edge_list.
 void recompute();
 
 // Set by start-up: posts a redisplay of the 2D points view (the last step of
@@ -142,8 +162,8 @@ int voronoi_edge(const dedge* e, double seg[4]);
 
 // --- Point-exchange file: lines "%.15f %.15f %.15f\n" --------------------
 
-// Writes one line per valid point_table entry to f (the body of
-// write_point_file, also used by the batch tool on a memory stream).
+// Writes one line per valid point_table entry to f: the text that
+// write_point_file saves.
 void write_points(FILE* f);
 
 // Formats v exactly as printf's "%.15f" does; out needs room for 330
@@ -161,8 +181,9 @@ double exchange_hundredths(double v);
 inline constexpr double COORD_LIMIT = 10000.0;
 
 // recompute on a stream already open for reading (closed here): records
-// reset, sites read, hull built, records extracted, hull and sites released.  recompute() runs it on ".ZELMOR"; the batch tool
-// on a memory stream.  Does not post the redisplay.
+// reset, sites read, hull built, records extracted, hull and sites released.
+// recompute() and the batch tool run it on open_point_text().  Does not post
+// the redisplay.
 void recompute_from(FILE* in);
 
 // recompute_from's steps after the reset, for timing them one by one: the

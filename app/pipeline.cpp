@@ -2,10 +2,12 @@
 // site callbacks, the output driver and recompute's order of steps.
 //
 //   write_point_file / write_points / format_fixed15   the file's lines
+//   update_point_text / open_point_text                 the same text in memory
 //   exchange_value / exchange_hundredths               what the reader makes of them
 //   get_next_site / block_site_num / order_identity     the engine's callbacks
 //   output_hull                                         the output driver
 //   reset_record_lists / recompute_from / recompute     the pipeline
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +15,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/app.h"
@@ -99,61 +102,151 @@ double exchange_value(double v) {
 
 double exchange_hundredths(double v) { return std::floor(100.0 * exchange_value(v) + 0.5); }
 
-void write_points(FILE* f) {
-  // Lines are gathered in a buffer and written in few calls; a line is at
-  // most 3 * 329 + 3 characters even for the largest doubles.
-  char buf[8192];
-  std::size_t used = 0;
-  for (int i = 0; i < point_count; ++i) {
-    if (used > sizeof buf - 1000) {
-      std::fwrite(buf, 1, used, f);
-      used = 0;
-    }
-    const point_rec& p = point_table[i];
-    used += static_cast<std::size_t>(format_fixed15(p.x, buf + used));
-    buf[used++] = ' ';
-    used += static_cast<std::size_t>(format_fixed15(p.y, buf + used));
-    buf[used++] = ' ';
-    used += static_cast<std::size_t>(format_fixed15(p.z, buf + used));
-    buf[used++] = '\n';
-  }
-  if (used > 0) std::fwrite(buf, 1, used, f);
-}
-
 namespace {
 
-// Rewrites the file from empty ("w+c": create or truncate; "c" asks for
-// commit on flush where the platform knows it).  A file that cannot be
-// opened leaves the old one in place and is reported.
-void rewrite_from_empty() {
-  FILE* f = std::fopen(".ZELMOR", "w+c");
-  if (f == nullptr) {
-    std::printf("File open failed :(\n");
-    std::fflush(stdout);
-    return;
+// The longest line format_fixed15 can give: three numbers of at most 329
+// characters, two blanks and the newline.
+constexpr std::size_t kMaxLine = 3 * 329 + 3;
+
+// The text write_point_file last produced, whether or not it reached the
+// disk: the recomputation reads this, never the file, so that a file another
+// process changed, a full disk or a folder that cannot be written leave the
+// program with its own points and their triangulation.
+char point_text[MAX_POINTS * kMaxLine];
+std::size_t point_text_size = 0;
+
+// Why the last save failed ("" once one succeeds).
+char save_failure[160] = "";
+
+std::size_t format_points(char* out) {
+  std::size_t used = 0;
+  for (int i = 0; i < point_count; ++i) {
+    const point_rec& p = point_table[i];
+    used += static_cast<std::size_t>(format_fixed15(p.x, out + used));
+    out[used++] = ' ';
+    used += static_cast<std::size_t>(format_fixed15(p.y, out + used));
+    out[used++] = ' ';
+    used += static_cast<std::size_t>(format_fixed15(p.z, out + used));
+    out[used++] = '\n';
   }
-  write_points(f);
-  std::fclose(f);
+  return used;
+}
+
+const char kPointFile[] = ".ZELMOR";
+
+// May the name ".ZELMOR" be replaced?  Absent, a symbolic link (the link is
+// replaced, its target never written) or a regular file of this user's: yes,
+// and *mode is the mode to keep (0 for none).  Anything else (a directory, a
+// FIFO, a device, another user's file) is left alone: the reason is returned.
+const char* refusal_to_replace(mode_t* mode) {
+  *mode = 0;
+  struct stat st;
+  if (lstat(kPointFile, &st) != 0) return errno == ENOENT ? nullptr : std::strerror(errno);
+  if (S_ISLNK(st.st_mode)) return nullptr;
+  if (S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
+  if (!S_ISREG(st.st_mode)) return "not a regular file";
+  if (st.st_uid != geteuid()) return "owned by another user";
+  *mode = st.st_mode & 07777;
+  return nullptr;
+}
+
+bool write_all(int fd, const char* p, std::size_t n) {
+  while (n > 0) {
+    const ssize_t k = write(fd, p, n);
+    if (k < 0 && errno == EINTR) continue;
+    if (k <= 0) {
+      if (k == 0) errno = EIO;
+      return false;
+    }
+    p += k;
+    n -= static_cast<std::size_t>(k);
+  }
+  return true;
+}
+
+// Puts point_text on disk as ".ZELMOR": written whole into a new file beside
+// it, then put in the old one's place, so that a reader sees either the old
+// file or the new one, never a torn one, and no file is ever written through
+// a link.  Swapping the two names and then removing the old file avoids the
+// flush that ext4 makes when a rename or a truncation replaces a file's data
+// (milliseconds on every drag step).  Returns null, or why nothing was
+// saved; *opened tells whether the new file could be created at all.
+const char* save_point_text(bool* opened) {
+  *opened = false;
+  mode_t mode = 0;
+  if (const char* refused = refusal_to_replace(&mode)) return refused;
+  char temp[64];
+  int fd = -1;
+  for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+    std::snprintf(temp, sizeof temp, "%s.%ld.%d.tmp", kPointFile, static_cast<long>(getpid()), attempt);
+    fd = open(temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) return std::strerror(errno);
+  }
+  if (fd < 0) return std::strerror(EEXIST);
+  *opened = true;
+  // A new file gets 0666 less the umask, as the old one did when it was
+  // made; a mode the user has given the old file since is kept.
+  static const mode_t created_mode = [] {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return static_cast<mode_t>(0666 & ~mask);
+  }();
+  bool ok = write_all(fd, point_text, point_text_size);
+  if (ok && mode != 0 && mode != created_mode) ok = fchmod(fd, mode) == 0;
+  int saved = errno;
+  if (close(fd) != 0 && ok) {
+    ok = false;
+    saved = errno;
+  }
+  if (ok) {
+    if (renameat2(AT_FDCWD, temp, AT_FDCWD, kPointFile, RENAME_EXCHANGE) == 0) {
+      unlink(temp);  // the old file, now under the new one's name
+      return nullptr;
+    }
+    if (std::rename(temp, kPointFile) == 0) return nullptr;  // nothing to swap with, or no swap here
+    saved = errno;
+  }
+  unlink(temp);
+  return std::strerror(saved);
 }
 
 }  // namespace
 
+void write_points(FILE* f) {
+  char* text = static_cast<char*>(std::malloc(static_cast<std::size_t>(point_count) * kMaxLine + 1));
+  if (text == nullptr) fatal_error("out of memory for the point-exchange text\n");
+  std::fwrite(text, 1, format_points(text), f);
+  std::free(text);
+}
+
+void (*point_file_state_changed)() = nullptr;
+
+const char* point_file_failure() { return save_failure[0] != '\0' ? save_failure : nullptr; }
+
+void update_point_text() { point_text_size = format_points(point_text); }
+
+FILE* open_point_text() { return fmemopen(point_text, point_text_size, "r"); }
+
 void write_point_file() {
-  // The file is overwritten in place and then cut to its new length rather
-  // than truncated to nothing first: on ext4 a file truncated to zero and
-  // written again is flushed to disk when closed, which costs milliseconds
-  // on every drag step.  The content is the same either way.
-  const int fd = open(".ZELMOR", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  FILE* f = fd >= 0 ? fdopen(fd, "r+") : nullptr;
-  if (f == nullptr) {
-    if (fd >= 0) close(fd);
-    rewrite_from_empty();
-    return;
+  update_point_text();
+  bool opened = false;
+  const char* failure = save_point_text(&opened);
+  // The console as ever; the failure also stays on record (the "2D Points"
+  // title shows it) until a save succeeds.
+  if (failure != nullptr) {
+    if (opened) {
+      std::printf("%s not saved: %s\n", kPointFile, failure);
+    } else {
+      std::printf("File open failed :(\n");
+    }
+    std::fflush(stdout);
   }
-  write_points(f);
-  const bool cut = std::fflush(f) == 0 && ftruncate(fd, ftello(f)) == 0;
-  std::fclose(f);
-  if (!cut) rewrite_from_empty();
+  char now[sizeof save_failure] = "";
+  if (failure != nullptr) std::snprintf(now, sizeof now, "%s not saved: %s", kPointFile, failure);
+  if (std::strcmp(now, save_failure) != 0) {
+    std::memcpy(save_failure, now, sizeof now);
+    if (point_file_state_changed != nullptr) point_file_state_changed();
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -260,8 +353,9 @@ void recompute_from(FILE* in) {
 }
 
 void recompute() {
-  // "c" as in write_point_file.
-  FILE* f = std::fopen(".ZELMOR", "rc");
+  // The text last written, from memory: the same reader, rounding and
+  // records as from the file, whatever has become of the file since.
+  FILE* f = open_point_text();
   if (f == nullptr) {
     std::printf("Open Failed\n");
     std::fflush(stdout);

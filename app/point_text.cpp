@@ -34,19 +34,43 @@ bool full_number(const std::string& s, double* v) {
   return true;
 }
 
+namespace {
+
+// Longer lines are refused: no point line is anywhere near as long, and an
+// endless stream without newlines (a device, a pipe) must not grow memory
+// for ever.
+constexpr std::size_t kMaxLine = 65536;
+
+enum class line_read { line, end, too_long, error };
+
+// The next line of in, without its newline, into *line.
+line_read next_line(FILE* in, std::string* line) {
+  line->clear();
+  bool any = false;
+  int c = 0;
+  while ((c = getc(in)) != EOF) {
+    any = true;
+    if (c == '\n') return line_read::line;
+    if (line->size() == kMaxLine) return line_read::too_long;
+    line->push_back(static_cast<char>(c));
+  }
+  if (std::ferror(in)) return line_read::error;
+  return any ? line_read::line : line_read::end;
+}
+
+}  // namespace
+
 bool read_point_stream(FILE* in, const std::string& name, std::vector<text_point>* points,
                        std::string* error, point_columns columns, bool* weighted) {
   points->clear();
   bool weights = columns == point_columns::weights;
-  char* line = nullptr;
-  std::size_t cap = 0;
+  std::string text;
   long number = 0;
-  ssize_t len = 0;
   bool ok = true;
-  while (ok && (len = getline(&line, &cap, in)) >= 0) {
+  line_read r = line_read::line;
+  while (ok && (r = next_line(in, &text)) == line_read::line) {
     ++number;
-    std::string text(line, static_cast<std::size_t>(len));
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    while (!text.empty() && text.back() == '\r') text.pop_back();
     const std::vector<std::string> tok = tokens_of(text);
     if (text.rfind(WEIGHTS_HEADER, 0) == 0 && tokens_of(text.substr(sizeof WEIGHTS_HEADER - 1)).empty() &&
         points->empty()) {
@@ -74,11 +98,12 @@ bool read_point_stream(FILE* in, const std::string& name, std::vector<text_point
       points->push_back({v[0], v[1], weights ? v[2] : 0.0});
     }
   }
-  const bool read_error = ok && std::ferror(in) != 0;
-  const int saved = errno;
-  std::free(line);
-  if (read_error) {
-    *error = "cannot read " + name + ": " + std::strerror(saved);
+  if (ok && r == line_read::too_long) {
+    *error = name + " line " + std::to_string(number + 1) + ": longer than " + std::to_string(kMaxLine) +
+             " characters";
+    ok = false;
+  } else if (ok && r == line_read::error) {
+    *error = "cannot read " + name + ": " + std::strerror(errno);
     ok = false;
   }
   if (weighted != nullptr) *weighted = weights;

@@ -5,6 +5,9 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
+#include <csignal>
+#include <string>
+
 #include "diag/diag.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
@@ -47,6 +50,16 @@ void redisplay_windows(const char* codes) {
   if (current != 0) glutSetWindow(current);
 }
 
+void show_point_file_state() {
+  if (top_win == 0) return;
+  std::string title = "2D Points";
+  if (const char* failure = point_file_failure()) title += std::string(" - ") + failure;
+  const int current = glutGetWindow();
+  glutSetWindow(top_win);
+  glutSetWindowTitle(title.c_str());
+  if (current != 0) glutSetWindow(current);
+}
+
 void top_display() {
   glClear(GL_COLOR_BUFFER_BIT);
   glutSwapBuffers();
@@ -60,6 +73,11 @@ void create_windows() {
   // recompute's last step, from the GL-free core: the 2D view redraws with
   // the new records.
   post_points_redisplay = [] { redisplay_windows("2"); };
+  // A failed save of ".ZELMOR" shows in the "2D Points" title while it lasts.
+  point_file_state_changed = show_point_file_state;
+  // The console is best effort: a reader that went away (a closed pipe)
+  // must not end the program at its next message.
+  std::signal(SIGPIPE, SIG_IGN);
 
   glutInitWindowPosition(553, 0);
   glutInitWindowSize(view3d_w, view3d_h);

@@ -34,6 +34,11 @@ void create_windows();
 // skipped.
 void redisplay_windows(const char* codes);
 
+// Titles "2D Points" after the state of the last save of ".ZELMOR":
+// "2D Points" while it succeeds, "2D Points - .ZELMOR not saved: <reason>"
+// while it fails.  The current window stays current.
+void show_point_file_state();
+
 void top_display();
 void top_reshape(int width, int height);
 

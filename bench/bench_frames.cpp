@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string>
 
 #include "app/windows.h"
 #include "view2d/view2d.h"
@@ -126,6 +127,63 @@ BENCHMARK_CAPTURE(frame_3d, lists, false)->Name("frame_3d/200")->Unit(benchmark:
 BENCHMARK_CAPTURE(frame_3d, immediate, true)
     ->Name("frame_3d/200/immediate")
     ->Unit(benchmark::kMillisecond);
+
+// One layer of the 3D frame at a time, between a clear and a swap, under the
+// display's transform in the initial view: where the 3D frame's time goes.
+// "clear" draws no layer (the clear, the swap and the finish alone).
+void layer_3d(benchmark::State& state, void (*draw)(), bool immediate) {
+  if (!start_program(state)) return;
+  const drawing_path path{immediate};
+  load_200_points();
+  const cpu_meter meter{state};
+  glutSetWindow(view3d_win);
+  for (auto _ : state) {
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPushMatrix();
+    glLoadIdentity();
+    glTranslatef(view3d_w / 2, view3d_h / 2, 0.0f);
+    glScalef(2.7f * zoom_factor, 2.7f * zoom_factor, 2.7f * zoom_factor);
+    glRotatef(30.0f, 0.0f, 1.0f, 0.0f);
+    glRotatef(-70.0f, 1.0f, 0.0f, 0.0f);
+    glScalef(10.0f, 10.0f, 10.0f);
+    glTranslatef(0.0f, 0.0f, -7.5f / zoom_factor);
+    draw();
+    glPopMatrix();
+    glutSwapBuffers();
+    glFinish();
+  }
+}
+
+const struct {
+  const char* name;
+  void (*draw)();
+} layers_3d[] = {
+    {"clear", [] {}},
+    {"cubes", [] { draw_plane_points(plane_table); }},
+    {"spheres", [] { draw_lifted_points(); }},
+    {"labels", [] { draw_point_labels(point_table); }},
+    {"hull_faces", [] { draw_hull_faces(); }},
+    {"delaunay_edges", [] { draw_delaunay_edges(); }},
+    {"surface",
+     [] {
+       glTranslatef(0.0f, 0.0f, weight);
+       draw_hyperboloid();
+     }},
+    {"axes", [] { draw_axes(1); }},
+};
+
+const bool layers_registered = [] {
+  for (const auto& l : layers_3d) {
+    for (const bool immediate : {false, true}) {
+      const std::string name =
+          std::string("layer_3d/") + l.name + (immediate ? "/immediate" : "");
+      benchmark::RegisterBenchmark(name.c_str(), layer_3d, l.draw, immediate)
+          ->Unit(benchmark::kMillisecond);
+    }
+  }
+  return true;
+}();
 
 void frame_2d(benchmark::State& state, bool immediate) {
   if (!start_program(state)) return;

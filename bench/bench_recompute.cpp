@@ -1,6 +1,6 @@
 // The recompute pipeline on 200 random points of the view, as one drag step
-// costs it: write the point-exchange file, then recompute (read, hull,
-// extraction, release).  recompute_steps/200 runs the same steps with a
+// costs it: write the point-exchange file, then recompute (read the text
+// back from memory, hull, extraction, release).  recompute_steps/200 runs the same steps with a
 // clock around each and reports them as counters (microseconds per run).
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -93,7 +93,7 @@ void recompute_steps_bench(benchmark::State& state) {
     const auto t1 = clock_type::now();
     reset_record_lists();  // the previous run's records
     const auto t2 = clock_type::now();
-    simplex* root = recompute_build(std::fopen(".ZELMOR", "rc"));
+    simplex* root = recompute_build(open_point_text());
     const auto t3 = clock_type::now();
     recompute_extract(root);
     const auto t4 = clock_type::now();

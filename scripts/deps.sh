@@ -7,6 +7,7 @@ packages=(
   freeglut3-dev libglu1-mesa-dev libgl-dev libx11-dev libxtst-dev
   libgtest-dev libgmock-dev libbenchmark-dev libqhull-dev
   xvfb libgl1-mesa-dri
+  imagemagick librsvg2-bin
 )
 missing=()
 for p in "${packages[@]}"; do

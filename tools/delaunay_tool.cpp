@@ -29,6 +29,10 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "app/app.h"
 #include "app/point_text.h"
 
@@ -140,20 +144,14 @@ std::vector<text_point> read_points(const options& o, bool* weighted) {
 double weights[MAX_POINTS];
 
 // Runs the program's pipeline on the lifted points, the exchange text going
-// through a memory stream.
+// through memory as in the windows.
 void compute() {
   reset_record_lists();
   if (point_count < 4) return;  // no three-dimensional hull
-  char* text = nullptr;
-  std::size_t size = 0;
-  FILE* out = open_memstream(&text, &size);
-  if (out == nullptr) fail("out of memory");
-  write_points(out);
-  if (std::fclose(out) != 0) fail("out of memory");
-  FILE* in = fmemopen(text, size, "r");
+  update_point_text();
+  FILE* in = open_point_text();
   if (in == nullptr) fail("out of memory");
   recompute_from(in);  // closes in
-  std::free(text);
 }
 
 int index_of(const point_rec* p) { return static_cast<int>(p - point_table); }
@@ -232,10 +230,7 @@ std::string svg_of(const results& r) {
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"600\" height=\"600\" "
       "viewBox=\"0 0 600 600\">\n"
-      "<defs><clipPath id=\"view\"><rect x=\"0\" y=\"0\" width=\"600\" height=\"600\"/>"
-      "</clipPath></defs>\n"
-      "<rect x=\"0\" y=\"0\" width=\"600\" height=\"600\" fill=\"white\"/>\n"
-      "<g clip-path=\"url(#view)\">\n";
+      "<rect x=\"0\" y=\"0\" width=\"600\" height=\"600\" fill=\"white\"/>\n";
   char buf[400];
   s += "<g class=\"delaunay\" stroke=\"rgb(0%,30%,100%)\" stroke-width=\"2\">\n";
   for (const auto& e : r.edges) {
@@ -276,20 +271,83 @@ std::string svg_of(const results& r) {
                   px(p.x + 0.07), py(p.y + 0.07), i);
     s += buf;
   }
-  s += "</g>\n</g>\n"
+  s += "</g>\n"
        "<rect x=\"0\" y=\"0\" width=\"600\" height=\"600\" fill=\"none\" stroke=\"black\"/>\n"
        "</svg>\n";
   return s;
 }
 
+[[noreturn]] void cannot_write(const char* path, int error) {
+  fail(std::string("cannot write ") + path + ": " + std::strerror(error));
+}
+
+// Writes all of data to fd; false (errno set) when a write fails.
+bool write_all(int fd, const std::string& data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t k = write(fd, data.data() + done, data.size() - done);
+    if (k < 0 && errno == EINTR) continue;
+    if (k <= 0) {
+      if (k == 0) errno = EIO;
+      return false;
+    }
+    done += static_cast<std::size_t>(k);
+  }
+  return true;
+}
+
+// The picture goes to a new file beside the target, which then takes the
+// target's name: a failed write leaves the old target as it was, and only
+// that new file, made here, is ever removed.  A link is followed to the file
+// it names.  Something that is not a regular file (a device, a FIFO) is
+// written into as it stands and never removed.
 void write_svg(const char* path, const std::string& svg) {
-  FILE* f = std::fopen(path, "w");
-  if (f == nullptr) fail(std::string("cannot write ") + path + ": " + std::strerror(errno));
-  const bool ok = std::fwrite(svg.data(), 1, svg.size(), f) == svg.size();
-  const int saved = errno;
-  if (std::fclose(f) != 0 || !ok) {
-    std::remove(path);
-    fail(std::string("cannot write ") + path + ": " + std::strerror(ok ? errno : saved));
+  struct stat st;
+  const bool exists = stat(path, &st) == 0;
+  if (exists && !S_ISREG(st.st_mode)) {
+    if (S_ISDIR(st.st_mode)) cannot_write(path, EISDIR);
+    const int fd = open(path, O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) cannot_write(path, errno);
+    const bool ok = write_all(fd, svg);
+    const int saved = errno;
+    if (close(fd) != 0 && ok) cannot_write(path, errno);
+    if (!ok) cannot_write(path, saved);
+    return;
+  }
+  // The file the name leads to (through any links), so that a link stays a
+  // link; a name that leads nowhere yet is taken as it is.
+  std::string target = path;
+  if (exists) {
+    char* real = realpath(path, nullptr);
+    if (real != nullptr) {
+      target = real;
+      std::free(real);
+    }
+  }
+  std::string temp = target + ".XXXXXX";
+  const int fd = mkstemp(temp.data());
+  if (fd < 0) cannot_write(path, errno);
+  // mkstemp makes the file private; give it the mode the target had, or
+  // that a new file gets.
+  mode_t mode = st.st_mode & 07777;
+  if (!exists) {
+    const mode_t mask = umask(0);
+    umask(mask);
+    mode = 0666 & ~mask;
+  }
+  bool ok = write_all(fd, svg) && fchmod(fd, mode) == 0;
+  int saved = errno;
+  if (close(fd) != 0 && ok) {
+    ok = false;
+    saved = errno;
+  }
+  if (ok && std::rename(temp.c_str(), target.c_str()) != 0) {
+    ok = false;
+    saved = errno;
+  }
+  if (!ok) {
+    unlink(temp.c_str());
+    cannot_write(path, saved);
   }
 }
 

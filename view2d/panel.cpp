@@ -152,10 +152,10 @@ void panel_mouse(int button, int state, int x, int y) {
       }
       if (zoom_in_button.state) {
         zoom_in_button.state = 0;
-        zoom_factor *= 1.5f;
+        zoom_factor = zoom_in_step(zoom_factor);
       } else if (zoom_out_button.state) {
         zoom_out_button.state = 0;
-        zoom_factor /= 1.5f;
+        zoom_factor = zoom_out_step(zoom_factor);
       }
     }
   }

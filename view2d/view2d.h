@@ -104,6 +104,15 @@ void slider_mouse(slider_rec& s, int button, int state, int x, int y);
 void slider_motion(slider_rec& s, int x, int y);
 // height - y - 1: a GLUT mouse y (from the top) as a pixel row from the bottom.
 int flip_y_in(int height, int y);
+// The zoom buttons: zoom times or divided by 1.5, unless that would leave
+// [ZOOM_MIN, ZOOM_MAX]; then the zoom stays.  The range holds some sixty
+// presses either way from the start (1.5), far beyond any useful view, and
+// keeps the zoom finite and nonzero so that the other button always brings
+// the view back.
+inline constexpr float ZOOM_MIN = 1e-11f;
+inline constexpr float ZOOM_MAX = 1e11f;
+float zoom_in_step(float zoom);
+float zoom_out_step(float zoom);
 // Calls line(ctx, k, begin, length) for each line k = 0, 1, ... of text: the
 // characters up to a '\n' or the end.  A final '\n' starts no further line;
 // two '\n' in a row give an empty line between them.

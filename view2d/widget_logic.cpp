@@ -102,3 +102,13 @@ void for_each_text_line(const char* text,
     p = (*end == '\n') ? end + 1 : end;
   }
 }
+
+float zoom_in_step(float zoom) {
+  const float next = zoom * 1.5f;
+  return next <= ZOOM_MAX ? next : zoom;
+}
+
+float zoom_out_step(float zoom) {
+  const float next = zoom / 1.5f;
+  return next >= ZOOM_MIN ? next : zoom;
+}

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "app/windows.h"
 #include "view3d/view3d.h"
@@ -125,11 +126,66 @@ void emit_surface() {
   }
 }
 
+// The mesh in client-side arrays, filled at the first draw: every mesh point
+// once (as the floats the immediate path sends), and each quad as the two
+// triangles that Mesa makes of a four-vertex GL_POLYGON, in its vertex
+// order, so that each triangle is set up and shaded exactly as before.
+struct surface_arrays {
+  bool filled;
+  float vertex[MESH_N * MESH_N][3];
+  float normal[MESH_N * MESH_N][3];
+  GLushort index[(MESH_N - 1) * (MESH_N - 1) * 6];
+};
+surface_arrays surface;
+
+// Corners of a quad in polygon order (0 .. 3, as emit_surface sends them)
+// for its two triangles.
+constexpr int SURFACE_TRIANGLES[6] = {1, 2, 0, 2, 3, 0};
+
+void fill_surface_arrays() {
+  for (int i = 0; i < MESH_N; ++i) {
+    for (int j = 0; j < MESH_N; ++j) {
+      const point_rec& n = hyperboloid_normals[i][j];
+      const point_rec& v = hyperboloid_mesh[i][j];
+      float* out_v = surface.vertex[i * MESH_N + j];
+      float* out_n = surface.normal[i * MESH_N + j];
+      out_v[0] = static_cast<float>(v.x);
+      out_v[1] = static_cast<float>(v.y);
+      out_v[2] = static_cast<float>(v.z);
+      out_n[0] = static_cast<float>(n.x);
+      out_n[1] = static_cast<float>(n.y);
+      out_n[2] = static_cast<float>(n.z);
+    }
+  }
+  int k = 0;
+  for (int i = 0; i < MESH_N - 1; ++i) {
+    for (int j = 0; j < MESH_N - 1; ++j) {
+      const int corner[4] = {i * MESH_N + j, i * MESH_N + j + 1, (i + 1) * MESH_N + j + 1,
+                             (i + 1) * MESH_N + j};
+      for (const int c : SURFACE_TRIANGLES) surface.index[k++] = static_cast<GLushort>(corner[c]);
+    }
+  }
+  surface.filled = true;
+}
+
 }  // namespace
 
 void draw_hyperboloid() {
   glEnable(GL_LIGHTING);
-  draw_static(piece::surface, hyperboloid_opacity, emit_surface);
+  if (immediate_drawing) {
+    emit_surface();
+  } else {
+    if (!surface.filled) fill_surface_arrays();
+    glColor4f(1.0f, 1.0f, 0.0f, hyperboloid_opacity);
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, surface.vertex);
+    glNormalPointer(GL_FLOAT, 0, surface.normal);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(std::size(surface.index)), GL_UNSIGNED_SHORT,
+                   surface.index);
+    glPopClientAttrib();
+  }
   glDisable(GL_LIGHTING);
 }
 

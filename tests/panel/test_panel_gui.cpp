@@ -3,6 +3,7 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -182,6 +183,32 @@ TEST_F(Panel, ZoomButtonsScaleByOneAndAHalfAtEachRelease) {
     EXPECT_EQ(c.zoom, zoom_factor);
     EXPECT_EQ(0, zoom_in_button.state);
     EXPECT_EQ(0, zoom_out_button.state);
+  }
+}
+
+// Hundreds of presses on one button: the 3D view stays drawable, and the
+// other button brings it back to the very frame it showed before.
+TEST_F(Panel, HundredsOfZoomPressesStayWithinReachOfTheOtherButton) {
+  place_points(kSix);
+  gui_settle();
+  const uint64_t start = frame_digest(view3d_win);
+  for (const bool in_first : {true, false}) {
+    SCOPED_TRACE(in_first ? "+ then -" : "- then +");
+    ASSERT_EQ(1.5f, zoom_factor);
+    int moved = 0;
+    for (int i = 0; i < 300; ++i) {
+      const float before = zoom_factor;
+      in_first ? click(ZOOM_IN_X, ZOOM_IN_Y) : click(ZOOM_OUT_X, ZOOM_OUT_Y);
+      ASSERT_TRUE(std::isfinite(zoom_factor) && zoom_factor > 0.0f) << "press " << i + 1;
+      if (zoom_factor != before) ++moved;
+    }
+    gui_settle();
+    for (int i = 0; i < moved; ++i) in_first ? click(ZOOM_OUT_X, ZOOM_OUT_Y) : click(ZOOM_IN_X, ZOOM_IN_Y);
+    EXPECT_NEAR(1.5f, zoom_factor, 1e-4f);
+    zoom_factor = 1.5f;  // float rounding aside, the start
+    redisplay_windows("S");
+    gui_settle();
+    EXPECT_EQ(start, frame_digest(view3d_win));
   }
 }
 

@@ -1,6 +1,8 @@
 // The widget kit's arithmetic, without a display.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -330,6 +332,40 @@ TEST(ForEachTextLine, SplitsAtNewlinesInOrder) {
         &seen);
     EXPECT_TRUE(seen.in_order);
     EXPECT_EQ(c.lines, seen.lines);
+  }
+}
+
+// The zoom keeps every value of the usual presses, and however long either
+// button is pressed the zoom stays finite and nonzero, so that as many
+// presses on the other button bring it back to where it started.
+TEST(ZoomSteps, KeepTheUsualValuesAndNeverRunOffTheRange) {
+  float z = 1.5f, plain = 1.5f;
+  for (int i = 0; i < 40; ++i) {
+    z = zoom_in_step(z);
+    plain *= 1.5f;
+    ASSERT_EQ(plain, z) << "press " << i + 1;
+  }
+  z = plain = 1.5f;
+  for (int i = 0; i < 40; ++i) {
+    z = zoom_out_step(z);
+    plain /= 1.5f;
+    ASSERT_EQ(plain, z) << "press " << i + 1;
+  }
+  for (const bool in_first : {true, false}) {
+    SCOPED_TRACE(in_first ? "+ then -" : "- then +");
+    z = 1.5f;
+    int moved = 0;
+    for (int i = 0; i < 1000; ++i) {
+      const float next = in_first ? zoom_in_step(z) : zoom_out_step(z);
+      ASSERT_TRUE(std::isfinite(next) && next > 0.0f) << "press " << i + 1;
+      if (next != z) ++moved;
+      z = next;
+    }
+    EXPECT_GT(moved, 50);
+    EXPECT_LT(moved, 1000);
+    EXPECT_TRUE(z >= ZOOM_MIN && z <= ZOOM_MAX);
+    for (int i = 0; i < moved; ++i) z = in_first ? zoom_out_step(z) : zoom_in_step(z);
+    EXPECT_NEAR(1.5f, z, 1.5f * 1e-4f);
   }
 }
 

@@ -12,6 +12,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,6 +25,18 @@
 namespace pipeline_test {
 
 using pt = std::array<double, 2>;
+
+// A whole file's bytes ("" when it cannot be read), and a file made of them.
+inline std::string slurp(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+inline void spit(const std::string& path, const std::string& content) {
+  std::ofstream f(path, std::ios::binary);
+  f << content;
+}
 
 // Each test runs in a directory of its own, removed afterwards.
 class temp_dir {

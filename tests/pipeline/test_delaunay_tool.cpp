@@ -1,6 +1,9 @@
 // zelmor-delaunay end to end, run as its own process in a fresh directory.
 #include <gtest/gtest.h>
 #include <dirent.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -8,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <set>
 #include <sstream>
@@ -24,22 +28,15 @@ struct run_result {
   std::string out, err;
 };
 
-std::string slurp(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-void spit(const std::string& path, const std::string& content) {
-  std::ofstream f(path, std::ios::binary);
-  f << content;
-}
+using pipeline_test::slurp;
+using pipeline_test::spit;
 
 // Runs the tool with the given arguments (already quoted) and standard input.
-run_result run_tool(const std::string& args, const std::string& input = "") {
+// shell, when given, runs first in the same shell (a ulimit, a trap).
+run_result run_tool(const std::string& args, const std::string& input = "", const std::string& shell = "") {
   spit("tool.in", input);
-  const std::string cmd = std::string("'") + ZELMOR_DELAUNAY_EXE + "' " + args + " < tool.in > tool.out 2> tool.err";
+  const std::string cmd =
+      shell + "'" + ZELMOR_DELAUNAY_EXE + "' " + args + " < tool.in > tool.out 2> tool.err";
   const int raw = std::system(cmd.c_str());
   run_result r;
   r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -223,13 +220,23 @@ TEST_F(DelaunayTool, SvgDrawsTheTopView) {
   EXPECT_EQ(0u, svg.find("<?xml"));
   EXPECT_NE(std::string::npos, svg.find("<svg"));
   EXPECT_NE(std::string::npos, svg.find("</svg>"));
-  EXPECT_NE(std::string::npos, svg.find("clip-path=\"url(#view)\""));
+  // No clip wrapper (ImageMagick 6 draws nothing under one): the Voronoi
+  // rays already end at the border, and what lies beyond it (the edges to
+  // the point at x = 3.5) falls outside the picture anyway.
+  EXPECT_EQ(std::string::npos, svg.find("clip"));
   const std::size_t blue = svg.find("stroke=\"rgb(0%,30%,100%)\"");
   const std::size_t red = svg.find("stroke=\"rgb(100%,0%,0%)\"");
   ASSERT_NE(std::string::npos, blue);
   ASSERT_NE(std::string::npos, red);
   EXPECT_EQ(static_cast<int>(p.edges.size()), count_of(svg.substr(blue, red - blue), "<line"));
   EXPECT_EQ(static_cast<int>(p.voronoi.size()), count_of(svg.substr(red), "<line"));
+  const std::string voronoi = svg.substr(red, svg.find("</g>", red) - red);
+  for (const char* attr : {"x1=\"", "y1=\"", "x2=\"", "y2=\""}) {
+    for (std::size_t at = voronoi.find(attr); at != std::string::npos; at = voronoi.find(attr, at + 1)) {
+      const double v = std::strtod(voronoi.c_str() + at + 4, nullptr);
+      EXPECT_TRUE(v >= 0.0 && v <= 600.0) << attr << v;
+    }
+  }
   EXPECT_EQ(6, count_of(svg, "<circle"));
   for (int i = 0; i < 6; ++i) EXPECT_NE(std::string::npos, svg.find(">" + std::to_string(i) + "</text>"));
   // Point 0 at (-1, -1) sits at (200, 400) in the 600-pixel picture, y down.
@@ -269,6 +276,10 @@ const ErrorCase kErrors[] = {
     {"power: a weight beyond the limit", "--power", "0 0 1e9\n", "weight beyond"},
     {"the weights header, then two numbers", "", "% columns: x y weight\n0 0\n", "expected \"x y w\""},
     {"an unwritable picture", "--svg no-such-dir/view.svg", "0 0\n1 0\n0 1\n1 1\n", "cannot write no-such-dir/view.svg"},
+    {"a line longer than 64 KiB", "", "0 0\n" + std::string(70000, '1') + "\n",
+     "standard input line 2: longer than 65536 characters"},
+    {"a stream of NUL bytes without a newline", "", std::string(300000, '\0'),
+     "standard input line 1: longer than 65536 characters"},
 };
 
 TEST_F(DelaunayTool, BadInputIsOneLineOnStandardErrorStatusTwoAndNothingWritten) {
@@ -282,6 +293,190 @@ TEST_F(DelaunayTool, BadInputIsOneLineOnStandardErrorStatusTwoAndNothingWritten)
     EXPECT_NE(std::string::npos, r.err.find(c.says)) << r.err;
     EXPECT_EQ((std::set<std::string>{}), files_here());
   }
+}
+
+std::string grid_points(int n) {
+  std::string s;
+  char line[80];
+  for (int i = 0; i < n; ++i) {
+    std::snprintf(line, sizeof line, "%.2f %.2f\n", -2.7 + (i % 8) * 0.7 + (i / 8) * 0.03, -2.6 + (i / 8) * 0.65);
+    s += line;
+  }
+  return s;
+}
+
+// A failed picture write leaves whatever stood at the name as it was and
+// removes nothing but its own new file.
+struct SvgFailureCase {
+  const char* what;
+  std::function<bool()> make;  // false: cannot be made here
+  std::string shell;           // makes the write fail
+  std::string says;
+  std::function<std::string()> check;  // "" when what stood there is unchanged
+};
+
+std::string kind_and_content(const char* path, mode_t kind, const std::string& content) {
+  struct stat st;
+  if (lstat(path, &st) != 0) return std::string(path) + " is gone";
+  if ((st.st_mode & S_IFMT) != kind) return std::string(path) + " changed its kind";
+  if (kind == S_IFREG && slurp(path) != content) return std::string(path) + " changed its content";
+  return "";
+}
+
+// A file size limit makes writes beyond 2 KiB fail (EFBIG, the signal
+// ignored), the messages on standard error still fit.
+const char kSizeLimit[] = "trap '' XFSZ; ulimit -f 4; ";
+
+const SvgFailureCase kSvgFailures[] = {
+    {"a device node that refuses writes (a private twin of /dev/full)",
+     [] { return mknod("pic.svg", S_IFCHR | 0666, makedev(1, 7)) == 0; }, "", "No space left on device",
+     [] {
+       struct stat st;
+       if (lstat("pic.svg", &st) != 0 || !S_ISCHR(st.st_mode)) return std::string("the device node is gone");
+       return std::string(major(st.st_rdev) == 1 && minor(st.st_rdev) == 7 ? "" : "another device");
+     }},
+    {"a link to an old picture",
+     [] {
+       spit("old.svg", "an old picture\n");
+       return symlink("old.svg", "pic.svg") == 0;
+     },
+     kSizeLimit, "File too large",
+     [] { return kind_and_content("pic.svg", S_IFLNK, "") + kind_and_content("old.svg", S_IFREG, "an old picture\n"); }},
+    {"an old picture",
+     [] {
+       spit("pic.svg", "an old picture\n");
+       return true;
+     },
+     kSizeLimit, "File too large", [] { return kind_and_content("pic.svg", S_IFREG, "an old picture\n"); }},
+};
+
+TEST_F(DelaunayTool, AFailedPictureWriteLeavesWhatStoodThere) {
+  for (const SvgFailureCase& c : kSvgFailures) {
+    SCOPED_TRACE(c.what);
+    const std::set<std::string> before_make = files_here();
+    if (!c.make()) {
+      std::printf("[ SKIPPED  ] %s: cannot be made here\n", c.what);
+      continue;
+    }
+    const std::set<std::string> before = files_here();
+    const run_result r = run_tool("--svg pic.svg", grid_points(60), c.shell);
+    EXPECT_EQ(2, r.status);
+    EXPECT_EQ("", r.out);
+    EXPECT_EQ("zelmor-delaunay: cannot write pic.svg: " + c.says + "\n", r.err);
+    EXPECT_EQ("", c.check());
+    EXPECT_EQ(before, files_here()) << "a temporary file was left behind";
+    for (const std::string& n : files_here()) {
+      if (before_make.count(n) == 0) std::remove(n.c_str());
+    }
+  }
+}
+
+TEST_F(DelaunayTool, APictureThroughALinkGoesToTheLinkedFileAndTheLinkStays) {
+  spit("old.svg", "an old picture\n");
+  ASSERT_EQ(0, symlink("old.svg", "pic.svg"));
+  const run_result r = run_tool("--svg pic.svg", grid_points(12));
+  ASSERT_EQ(0, r.status) << r.err;
+  struct stat st;
+  ASSERT_EQ(0, lstat("pic.svg", &st));
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(0u, slurp("old.svg").find("<?xml"));
+  EXPECT_EQ((std::set<std::string>{"old.svg", "pic.svg"}), files_here());
+}
+
+// The picture rendered by every SVG renderer installed (ImageMagick's
+// convert, librsvg's rsvg-convert, Chromium), read back as pixels: the
+// Delaunay edges blue, the Voronoi edges red, the points black.
+struct image {
+  int w = 0, h = 0;
+  std::vector<unsigned char> rgb;
+  bool any(int cx, int cy, int r, bool (*pred)(const unsigned char*)) const {
+    for (int y = cy - r; y <= cy + r; ++y)
+      for (int x = cx - r; x <= cx + r; ++x)
+        if (x >= 0 && y >= 0 && x < w && y < h && pred(&rgb[3 * (y * w + x)])) return true;
+    return false;
+  }
+};
+
+image read_ppm(const std::string& path) {
+  image im;
+  std::ifstream f(path, std::ios::binary);
+  std::string magic;
+  int maxval = 0;
+  f >> magic >> im.w >> im.h >> maxval;
+  f.get();
+  if (magic != "P6" || maxval != 255 || im.w <= 0 || im.h <= 0) return image{};
+  im.rgb.resize(static_cast<std::size_t>(3 * im.w * im.h));
+  f.read(reinterpret_cast<char*>(im.rgb.data()), static_cast<std::streamsize>(im.rgb.size()));
+  if (!f) return image{};
+  return im;
+}
+
+bool blueish(const unsigned char* c) { return c[2] > 150 && c[0] < 100 && c[2] > c[1] + 60; }
+bool reddish(const unsigned char* c) { return c[0] > 150 && c[1] < 100 && c[2] < 100; }
+bool dark(const unsigned char* c) { return c[0] < 90 && c[1] < 90 && c[2] < 90; }
+bool white(const unsigned char* c) { return c[0] > 245 && c[1] > 245 && c[2] > 245; }
+
+bool installed(const std::string& program) {
+  return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+TEST_F(DelaunayTool, ThePictureRendersInEveryInstalledRenderer) {
+  // ImageMagick 6 from Debian (/usr/bin), which also turns the others' PNG
+  // into pixels for this test.
+  const std::string im = "/usr/bin/convert";
+  if (access(im.c_str(), X_OK) != 0) GTEST_SKIP() << "ImageMagick (Debian package imagemagick) is not installed";
+  const std::string points = grid_points(23);
+  const run_result r = run_tool("--svg view.svg", points);
+  ASSERT_EQ(0, r.status) << r.err;
+  const parsed p = parse(r.out);
+  std::vector<std::array<double, 2>> pts;
+  std::istringstream in(points);
+  double x = 0, y = 0;
+  while (in >> x >> y) pts.push_back({(x + 3.0) * 100.0, (3.0 - y) * 100.0});
+  ASSERT_FALSE(p.edges.empty());
+  ASSERT_FALSE(p.voronoi.empty());
+
+  char cwd[4096];
+  ASSERT_NE(nullptr, getcwd(cwd, sizeof cwd));
+  struct renderer {
+    std::string name, program, command;
+  };
+  const std::vector<renderer> renderers = {
+      {"ImageMagick", im, im + " view.svg -depth 8 ppm:out.ppm"},
+      {"librsvg", "rsvg-convert", "rsvg-convert view.svg -o out.png && " + im + " out.png -depth 8 ppm:out.ppm"},
+      {"Chromium", "chromium",
+       "timeout 120 chromium --headless --no-sandbox --disable-gpu --hide-scrollbars --user-data-dir=chromium-profile"
+       " --window-size=600,600 --screenshot=out.png file://" + std::string(cwd) + "/view.svg >/dev/null 2>&1 && " +
+           im + " out.png -depth 8 ppm:out.ppm"},
+  };
+  for (const renderer& re : renderers) {
+    SCOPED_TRACE(re.name);
+    if (!installed(re.program)) {
+      std::printf("[ SKIPPED  ] %s is not installed\n", re.name.c_str());
+      continue;
+    }
+    std::remove("out.ppm");
+    ASSERT_EQ(0, std::system(re.command.c_str()));
+    const image img = read_ppm("out.ppm");
+    ASSERT_EQ(600, img.w);
+    ASSERT_EQ(600, img.h);
+    int whites = 0;
+    for (std::size_t i = 0; i < img.rgb.size(); i += 3) whites += white(&img.rgb[i]);
+    EXPECT_GT(whites, 600 * 600 / 2) << "no white background";
+    for (const auto& [i, j] : p.edges) {
+      const double ax = pts[i][0], ay = pts[i][1], bx = pts[j][0], by = pts[j][1];
+      if (std::hypot(bx - ax, by - ay) < 60) continue;  // labels may cover a short edge
+      const int cx = int(ax + (bx - ax) / 3), cy = int(ay + (by - ay) / 3);
+      EXPECT_TRUE(img.any(cx, cy, 3, blueish)) << "Delaunay edge " << i << "-" << j;
+    }
+    for (const auto& v : p.voronoi) {
+      const int cx = int((v[0] + v[2] + 6.0) * 50.0), cy = int((6.0 - v[1] - v[3]) * 50.0);
+      if (cx < 3 || cy < 3 || cx > 596 || cy > 596) continue;
+      EXPECT_TRUE(img.any(cx, cy, 3, reddish)) << "Voronoi edge at " << cx << ", " << cy;
+    }
+    for (const auto& q : pts) EXPECT_TRUE(img.any(int(q[0]), int(q[1]), 1, dark)) << q[0] << ", " << q[1];
+  }
+  std::system("rm -rf chromium-profile out.png out.ppm");
 }
 
 TEST_F(DelaunayTool, HelpPrintsTheUsage) {

@@ -22,6 +22,7 @@ namespace {
 
 using pipeline_test::in_temp_dir;
 using pipeline_test::libc_hundredths;
+using pipeline_test::slurp;
 
 std::string libc_fixed15(double v) {
   char buf[400];
@@ -81,12 +82,6 @@ TEST(ExchangeValue, IsWhatStrtodReadsBackFromTheText) {
 
 class PointFile : public in_temp_dir {};
 
-std::string slurp(const char* path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
 
 TEST_F(PointFile, WritePointFileWritesOnePrintfLinePerPointInTableOrder) {
   // A longer file first: the rewrite must leave nothing of it behind.
