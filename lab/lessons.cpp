@@ -296,11 +296,11 @@ void reset_camera() {
 }
 void view_from_below() {
   camera_below(camera, points_win_w, points_win_h, view3d_w, view3d_h);
-  lab_status("camera: from below, the lower faces over the 2D view's triangles");
+  lab_status("camera: from below (lower faces over the 2D triangles)");
 }
 void view_from_above() {
   camera_above(camera, points_win_w, points_win_h, view3d_w, view3d_h);
-  lab_status("camera: from above, the upper faces over the furthest-site triangles");
+  lab_status("camera: from above (upper faces)");
 }
 void fit_view() {
   camera_fit(camera);

@@ -80,6 +80,8 @@ sleep 0.4
 import -window root -crop 1093x616+0+0 "$out/zelmor-lab-empty-circle.png"
 lab_key c shift+f t                                # furthest-site, view from above
 import -window root -crop 1093x616+0+0 "$out/zelmor-lab-furthest-site.png"
-lab_key shift+f 0 f                                # twelve points on one circle, fitted
+lab_key shift+f 0 r f                              # twelve points on one circle, fitted
+xdotool mousemove 30 30 click --delay 0 1          # a click on empty space: the hint again
+sleep 0.4
 import -window root -crop 1093x616+0+0 "$out/zelmor-lab-one-circle.png"
 echo "wrote $out/zelmor-lab-empty-circle.png $out/zelmor-lab-furthest-site.png $out/zelmor-lab-one-circle.png"
