@@ -18,6 +18,7 @@
 #include <cmath>
 
 #include "app/app.h"
+#include "app/flat_diagram.h"
 
 namespace {
 
@@ -25,10 +26,12 @@ constexpr double kHalf = 3.0;  // the view square is [-kHalf, kHalf]^2
 
 bool has_cc(const dtri* t) { return t->cc[0] != CC_UNSET && t->cc[1] != CC_UNSET; }
 
+}  // namespace
+
 // Clips the ray s + t d, t >= 0, to the view square.  Fills end with the
 // point where it leaves the square and returns 1, or returns 0 when the ray
 // has no stretch of positive length inside.
-int ray_exit(const double s[2], const double d[2], double end[2]) {
+int clip_ray_to_view(const double s[2], const double d[2], double end[2]) {
   double t_in = 0.0, t_out = INFINITY;
   int exit_axis = -1;
   for (int k = 0; k < 2; ++k) {
@@ -55,8 +58,6 @@ int ray_exit(const double s[2], const double d[2], double end[2]) {
   end[exit_axis] = d[exit_axis] > 0.0 ? kHalf : -kHalf;
   return 1;
 }
-
-}  // namespace
 
 int voronoi_edge(const dedge* e, double seg[4]) {
   if (e == nullptr) return 0;
@@ -100,7 +101,7 @@ int voronoi_edge(const dedge* e, double seg[4]) {
   const double s[2] = {t->cc[0], t->cc[1]};
   const double d[2] = {static_cast<double>(dx), static_cast<double>(dy)};
   double end[2];
-  if (!ray_exit(s, d, end)) return 0;
+  if (!clip_ray_to_view(s, d, end)) return 0;
   seg[0] = s[0];
   seg[1] = s[1];
   seg[2] = end[0];

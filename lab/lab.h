@@ -5,6 +5,8 @@
 // display; the GL half wires it to the windows.
 #pragma once
 
+#include <string>
+
 #include "app/app.h"
 
 // ---------------------------------------------------------------------------
@@ -39,6 +41,11 @@ const lab_action* lab_action_at(int i);
 // Forgets every action (tests).
 void lab_clear_actions();
 
+// The About window's text in the lab (help_logic.cpp): the mouse, then every
+// action of the key table with its keys (actions of one name share a row),
+// in two columns; lines of at most 74 characters.
+std::string lab_help_text();
+
 // ---------------------------------------------------------------------------
 // Status message (GL-free, status.cpp)
 // ---------------------------------------------------------------------------
@@ -49,6 +56,16 @@ inline constexpr int LAB_STATUS_MAX = 160;
 // LAB_STATUS_MAX - 1 characters).  The message stays until the next one.
 void lab_status(const char* format, ...) __attribute__((format(printf, 1, 2)));
 const char* lab_status_text();
+// Counts the calls of lab_status: a feature can tell whether a message was
+// set while it was not looking.
+int lab_status_serial();
+
+// The status line: a band of two rows at the bottom of the 2D view, the
+// message (or a hint for the state) above, the point count, the selected
+// point and the pointer below.  The rows come from lab_status_rows
+// (lessons.cpp).
+inline constexpr int LAB_STATUS_BAND = 34;  // pixels
+void lab_status_rows(char* top, char* bottom, int size);
 
 // ---------------------------------------------------------------------------
 // Per-point data of the lab (GL-free, status.cpp)
@@ -107,3 +124,19 @@ void lab_add_points_mouse_filter(lab_mouse_filter filter);
 // gesture changed the point set.
 typedef void (*lab_mouse_observer)(lab_window window, int button, int state);
 void lab_add_mouse_observer(lab_mouse_observer observer);
+
+// Told of every pointer motion in the 2D points view (passive, or with a
+// button held, after zelmor's own motion callback), and of the pointer
+// leaving it (x = y = -1).  x, y as GLUT gives them, y from the top.
+typedef void (*lab_pointer_observer)(int x, int y);
+void lab_add_pointer_observer(lab_pointer_observer observer);
+// The 2D points view's passive motion callback: tells the pointer observers.
+void lab_points_passive(int x, int y);
+
+// Told of every press, release (mouse) and drag motion (motion) in the 3D
+// window after zelmor's own callbacks.
+void lab_add_view3d_observers(void (*mouse)(int button, int state, int x, int y),
+                              void (*motion)(int x, int y));
+
+// Features' start-up (each called by lab_main before lab_create_windows).
+void lab_lessons_init();

@@ -8,6 +8,7 @@
 int main(int argc, char** argv) {
   glutInit(&argc, argv);
   glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
+  lab_lessons_init();
   lab_edit_init(argc, argv);
   lab_weights_init();
   lab_create_windows();

@@ -93,6 +93,9 @@ chroot "$root_dir" test -x /usr/bin/zelmor
 chroot "$root_dir" test -x /usr/bin/zelmor-delaunay
 chroot "$root_dir" test -f /usr/share/applications/zelmor.desktop
 chroot "$root_dir" test -x /usr/bin/zelmor-desktop
+chroot "$root_dir" test -x /usr/bin/zelmor-lab
+chroot "$root_dir" grep -qx 'Name=ZELMOR Lab' /usr/share/applications/zelmor-lab.desktop
+chroot "$root_dir" test -x /usr/bin/zelmor-lab-desktop
 
 # Start the installed program in the clean root, under an Xvfb of its own,
 # and wait for its windows.

@@ -2,12 +2,15 @@
 # Makes the README's pictures from a real run of ZELMOR under a private Xvfb:
 # a short lesson is clicked in with xdotool and both windows are captured.
 # Needs: xvfb xdotool imagemagick (apt-get install -y xvfb xdotool imagemagick).
+# Then zelmor-lab shows its lessons by its keys: the empty circle seen from
+# below, the furthest-site diagram seen from above, and twelve points on one
+# circle drawn exactly.
 # Usage: bash scripts/screenshots.sh [OUT_DIR]   (default docs/)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 out="$(realpath -m "${1:-$root/docs}")"
 mkdir -p "$out"
-[ -x "$root/build/zelmor" ] || bash "$root/scripts/build.sh"
+[ -x "$root/build/zelmor" ] && [ -x "$root/build/zelmor-lab" ] || bash "$root/scripts/build.sh"
 
 work=$(mktemp -d /tmp/zelmor-shots.XXXXXX)
 fifo="$work/display"
@@ -52,3 +55,33 @@ import -window root -crop 541x616+0+0 "$out/zelmor-2d-points.png"
 import -window root -crop 540x540+553+0 "$out/zelmor-3d-projection.png"
 import -window root -crop 1093x616+0+0 "$out/zelmor-both-windows.png"
 echo "wrote $out/zelmor-2d-points.png $out/zelmor-3d-projection.png $out/zelmor-both-windows.png"
+
+# zelmor-lab, in a working directory of its own.
+kill $app 2>/dev/null || true
+wait $app 2>/dev/null || true
+mkdir -p "$work/lab" && cd "$work/lab"
+"$root/build/zelmor-lab" >/dev/null 2>&1 &
+app=$!
+for _ in $(seq 1 100); do
+  xdotool search --name '^2D Points$' >/dev/null 2>&1 && break
+  sleep 0.05
+done
+sleep 0.5
+# Keys go to the window under the pointer.
+lab_key() {
+  xdotool key --delay 0 "$@"
+  sleep 0.4
+}
+xdotool mousemove 400 100
+lab_key 9                                          # the README's twelve points
+xdotool mousemove "$(awk 'BEGIN{printf "%d", 1+270.5+0.55*541/6}')" "$(awk 'BEGIN{printf "%d", 1+270.5-0.1*541/6}')"
+lab_key c b                                        # empty circle, view from below
+sleep 0.4
+import -window root -crop 1093x616+0+0 "$out/zelmor-lab-empty-circle.png"
+lab_key c shift+f t                                # furthest-site, view from above
+import -window root -crop 1093x616+0+0 "$out/zelmor-lab-furthest-site.png"
+lab_key shift+f 0 r f                              # twelve points on one circle, fitted
+xdotool mousemove 30 30 click --delay 0 1          # a click on empty space: the hint again
+sleep 0.4
+import -window root -crop 1093x616+0+0 "$out/zelmor-lab-one-circle.png"
+echo "wrote $out/zelmor-lab-empty-circle.png $out/zelmor-lab-furthest-site.png $out/zelmor-lab-one-circle.png"

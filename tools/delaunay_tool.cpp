@@ -2,7 +2,7 @@
 // in batch, through the very same lift, point-exchange text, site reader,
 // hull engine and extraction as the windows use (linked from zelmor_core).
 //
-//   zelmor-delaunay [--weight W] [--power] [--svg FILE] [POINTS]
+//   zelmor-delaunay [--weight W] [--power] [--svg FILE] [--degenerate] [POINTS]
 //
 // Input: POINTS or standard input, one point "x y" or "x y z" a line (z is
 // ignored, so a saved point-exchange file reads as it is); lines starting
@@ -35,6 +35,7 @@
 
 #include "app/app.h"
 #include "app/point_text.h"
+#include "app/flat_diagram.h"
 
 namespace {
 
@@ -68,6 +69,10 @@ const char kUsage[] =
     "  --weight W   the weight of the lift (-1000 to 1000)\n"
     "  --power      read \"x y w\" lines: weighted points, power diagram\n"
     "  --svg FILE   also draw the top view into FILE as SVG\n"
+    "  --degenerate where the hull is not three-dimensional, print the exact\n"
+    "               diagram all the same (as zelmor-lab draws it): bisector\n"
+    "               lines for points on one line, rays from the centre for\n"
+    "               points on one circle, the triangle of 3 points\n"
     "  --help       print this text\n"
     "Coordinates must lie within -10000 to 10000.  Bad input ends the program\n"
     "with status 2 and one line on standard error.\n";
@@ -83,6 +88,7 @@ struct options {
   bool power = false;
   const char* svg = nullptr;
   const char* points = nullptr;
+  bool degenerate = false;
 };
 
 options parse_options(int argc, char** argv) {
@@ -116,6 +122,8 @@ options parse_options(int argc, char** argv) {
       if (*o.svg == '\0') fail("--svg needs a file name");
     } else if (!only_files && a == "--power") {
       o.power = true;
+    } else if (!only_files && a == "--degenerate") {
+      o.degenerate = true;
     } else if (!only_files && a == "--") {
       only_files = true;
     } else if (!only_files && a.size() > 1 && a[0] == '-') {
@@ -364,7 +372,16 @@ int main(int argc, char** argv) {
   if (weighted) point_weights = weights;
   for (const text_point& p : pts) add_point(point_rec{p.x, p.y, 0.0, 1.0});
   compute();
-  const results r = collect(weighted);
+  results r = collect(weighted);
+  if (o.degenerate && !weighted && r.triangles.empty() && r.edges.empty()) {
+    // The engine had no three-dimensional hull: the exact diagram of the
+    // flat set (nothing changes for a set the engine covers).  Weighted
+    // points are left alone: their diagram is another one.
+    const flat_diagram g = compute_flat_diagram(point_table, point_count);
+    r.triangles = g.triangles;
+    r.edges = g.edges;
+    r.voronoi = g.voronoi;
+  }
 
   if (o.svg != nullptr) write_svg(o.svg, svg_of(r));
   const std::string text = text_of(r);

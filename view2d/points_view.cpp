@@ -77,7 +77,7 @@ void points_display() {
   // Everything lies in the plane z = 0 with the depth test on (GL_LESS):
   // where two layers cover a pixel, the one drawn first stays visible.
   draw_plane_points(plane_table);
-  draw_point_labels(plane_table);
+  label_drawer(plane_table);
   if (point_count > 4) {
     if (show_delaunay) draw_delaunay_edges();
     if (show_voronoi) draw_voronoi_edges();

@@ -84,6 +84,16 @@ extern int rotating;                  // 1 while the left button is held here
 // zelmor; a program built on the same windows (the lab) sets it.
 extern void (*view3d_overlay)();
 
+// When set, builds the camera's modelview in place of the start-up view and
+// the drag rotation above (view_rotation and the steps are then left alone):
+// called once per display with the identity loaded, before anything is drawn.
+// Null in zelmor; the lab sets it for its camera presets.
+extern void (*view3d_camera)();
+
+// Draws the point labels of table in both views.  draw_point_labels in
+// zelmor; the lab replaces it to hide the labels or keep them inside the view.
+extern void (*label_drawer)(const point_rec* table);
+
 // ---------------------------------------------------------------------------
 // GL-free camera arithmetic (camera_logic.cpp).
 // ---------------------------------------------------------------------------

@@ -11,6 +11,8 @@ int rot_step_x = 0, rot_step_y = 0;
 int drag_last_x = 0, drag_last_y = 0;
 int rotating = 0;
 void (*view3d_overlay)() = nullptr;
+void (*view3d_camera)() = nullptr;
+void (*label_drawer)(const point_rec* table) = draw_point_labels;
 
 namespace {
 
@@ -29,16 +31,9 @@ const float BACK_SHININESS = 50.0f;
 const float BACK_SPECULAR[4] = {0.0f, 0.0f, 1.0f, 1.0f};
 const float BACK_DIFFUSE[4] = {1.0f, 0.0f, 0.0f, 1.0f};
 
-}  // namespace
-
-void view3d_display() {
-  glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glPushMatrix();
-  glPushAttrib(GL_CURRENT_BIT);
-  glPushMatrix();
-  glLoadIdentity();
-
+// The start-up view with the drag rotation composed in (the identity is
+// loaded on entry).
+void load_zelmor_view() {
   // The view.  The rotations come after the centring and the scales, so every
   // step turns the scene about the screen's own axes through the centre.
   glTranslatef(view3d_w / 2, view3d_h / 2, 0.0f);
@@ -62,10 +57,26 @@ void view3d_display() {
   // The scene point at the window centre is (0, 0, 7.5 / zoom): zooming in
   // moves the view down towards the bottom of the surface.
   glTranslatef(0.0f, 0.0f, -7.5f / zoom_factor);
+}
+
+}  // namespace
+
+void view3d_display() {
+  glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glPushMatrix();
+  glPushAttrib(GL_CURRENT_BIT);
+  glPushMatrix();
+  glLoadIdentity();
+
+  if (view3d_camera != nullptr)
+    view3d_camera();
+  else
+    load_zelmor_view();
 
   draw_plane_points(plane_table);
   draw_lifted_points();
-  draw_point_labels(point_table);
+  label_drawer(point_table);
   // With 4 points or fewer there is no hull to show: the flag stays set until
   // a fifth point arrives.
   if (point_count > 4) {

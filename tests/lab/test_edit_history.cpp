@@ -12,6 +12,7 @@
 
 #include "lab/edit.h"
 #include "lab/lab.h"
+#include "lab/weights.h"
 #include "tests/pipeline/pipeline_test_util.h"
 
 namespace {
@@ -97,6 +98,7 @@ class LabHistory : public in_temp_dir {
   void SetUp() override {
     in_temp_dir::SetUp();
     selected_count = 0;
+    point_weights = nullptr;  // the plain lift unless a test attaches the weights
     for (double& w : lab_point_weight) w = 0.0;
     write_point_file();
     lab_history_reset();
@@ -221,6 +223,24 @@ TEST_F(LabHistory, UndoRestoresThePointWeights) {
   lab_undo();  // the weight
   EXPECT_EQ(lab_point_weight[1], 0.0);
   EXPECT_EQ(std::string(lab_status_text()), "undone: weight of point 1 (z undo, y redo)");
+}
+
+TEST_F(LabHistory, UndoAndRedoLiftEachPointWithItsOwnWeight) {
+  lab_weights_attach();
+  mouse_add(0.5, 0.5);
+  mouse_add(1, -1);
+  std::vector<lab_point> pts = lab_current_points();
+  pts[1].w = 2.0;
+  lab_replace_points(pts, "weights");
+  const double sunk = point_table[1].z;
+  EXPECT_LT(sunk, lifted_height(1, -1));  // the weighted lift sinks the point
+  lab_delete_point(0);
+  EXPECT_EQ(point_table[0].z, sunk);  // moved down with its weight and its lift
+  lab_undo();
+  lab_undo();
+  EXPECT_EQ(point_table[1].z, lifted_height(1, -1));
+  lab_redo();
+  EXPECT_EQ(point_table[1].z, sunk);
 }
 
 TEST_F(LabHistory, DeleteMovesTheLaterPointsDownAndClearsTheSelection) {

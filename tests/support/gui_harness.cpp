@@ -61,12 +61,15 @@ std::ostream& operator<<(std::ostream& os, const rgb& c) {
   return os << "rgb(" << c.r << ", " << c.g << ", " << c.b << ")";
 }
 
-void gui_start() {
+void gui_start() { gui_start_program(app_main, "zelmor"); }
+
+void gui_start_program(int (*entry)(int argc, char** argv), const char* name) {
   if (g_started) return;
   g_started = true;
-  static char arg0[] = "zelmor";
-  static char* argv[] = {arg0, nullptr};
-  app_main(1, argv);
+  static std::string arg0;
+  arg0 = name;
+  static char* argv[] = {arg0.data(), nullptr};
+  entry(1, argv);
   gui_pump_until([] { return frame_count(points_win) > 0; }, 10000);
   gui_settle();
 }

@@ -23,6 +23,10 @@ std::ostream& operator<<(std::ostream& os, const rgb& c);
 // Runs the program's start-up once per process and pumps until the 2D points
 // view has drawn its first frame.
 void gui_start();
+// The same for another program built on zelmor's windows (zelmor-lab: its
+// main() compiled as lab_main); gui_start() is gui_start_program(app_main).
+// Only the first start of a process runs.
+void gui_start_program(int (*entry)(int argc, char** argv), const char* name);
 
 // The window that was current when start-up entered the main loop.
 int window_current_at_main_loop();

@@ -1,0 +1,97 @@
+// The real zelmor-lab under Xvfb, driven with real X key and pointer events:
+// a preset loaded by its key, the empty circle under the pointer, the view
+// from below laid over the 2D triangles, the help window.  Checked through
+// the exchange file and the screen's pixels.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "tests/support/xdrive.h"
+
+namespace {
+
+const xd_rgb kWhite{255, 255, 255};
+const xd_rgb kOrange{255, 128, 0};
+
+// Where plane (x, y) is drawn, relative to the top-left of a 541 x 541 view
+// (and, from below, of the 540 x 540 3D window: the same pixels).
+int pixel_x(double x) { return static_cast<int>(std::floor(270.5 + x * 541.0 / 6.0)); }
+int pixel_y(double y, int height) {
+  return height - 1 - static_cast<int>(std::floor(270.5 + y * 541.0 / 6.0));
+}
+
+bool orange_near(const xd_image& img, int x, int y) {
+  return img.count(kOrange, x - 2, y - 2, x + 2, y + 2, 12) > 0;
+}
+
+TEST(LabProgramLessons, KeysAndPointerShowTheLessons) {
+  xdrive x;
+  ASSERT_TRUE(x.connect());
+  ASSERT_TRUE(x.launch(ZELMOR_LAB_BINARY));
+  const xd_window top = x.find_window("2D Points");
+  ASSERT_NE(0u, top.id);
+  xd_window view;
+  xdrive::wait_until([&] { return (view = x.describe(top.id).child_at(1, 1, 541, 541)).mapped; },
+                     5000);
+  ASSERT_NE(0u, view.id);
+  const xd_window win3d = x.find_window("3D Projection");
+  ASSERT_NE(0u, win3d.id);
+  ASSERT_TRUE(
+      xdrive::wait_until([&] { return x.pixel(view.x + 20, view.y + 20) == kWhite; }, 5000));
+
+  // Keys go to the window under the pointer.
+  x.move(view.x + 400, view.y + 100);
+  ASSERT_TRUE(x.key("1"));
+  const double square[][2] = {{-1.5, -1.5}, {1.5, -1.5}, {1.5, 1.5}, {-1.5, 1.5}, {0, 0}};
+  ASSERT_TRUE(x.wait_file(".ZELMOR", [&](const std::string& s) {
+    const auto pts = xd_parse_points(s);
+    if (pts.size() != 5) return false;
+    for (int i = 0; i < 5; ++i)
+      if (pts[i].x != square[i][0] || pts[i].y != square[i][1]) return false;
+    return true;
+  })) << x.program_stderr();
+
+  // The empty circle of the lower triangle (-1.5, -1.5), (1.5, -1.5), (0, 0):
+  // centre (0, -1.5), radius 1.5.
+  ASSERT_TRUE(x.key("c"));
+  x.move(view.x + pixel_x(0.0), view.y + pixel_y(-0.9, 541));
+  const double angles[] = {30, 60, 120, 150};
+  ASSERT_TRUE(xdrive::wait_until(
+      [&] {
+        const xd_image img = x.grab(view);
+        for (double a : angles) {
+          const double r = a * M_PI / 180;
+          if (!orange_near(img, pixel_x(1.5 * std::cos(r)), pixel_y(-1.5 + 1.5 * std::sin(r), 541)))
+            return false;
+        }
+        return true;
+      },
+      3000))
+      << "no circle through the triangle's corners";
+  // Not the circle of a neighbouring triangle: nothing orange at the top.
+  EXPECT_EQ(0, x.grab(view).count(kOrange, 0, 0, 540, pixel_y(0.3, 541), 12));
+
+  // From below: the lower faces lie over the 2D triangles, the one under the
+  // pointer lit orange, its neighbour to the right cyan.
+  ASSERT_TRUE(x.key("b"));
+  ASSERT_TRUE(xdrive::wait_until(
+      [&] {
+        const xd_image img = x.grab(win3d);
+        const xd_rgb right = img.at(pixel_x(0.9), pixel_y(0.0, 540));
+        return orange_near(img, pixel_x(0.0), pixel_y(-1.0, 540)) && right.g > right.r + 30 &&
+               right.b > right.r + 30;
+      },
+      3000))
+      << "the view from below";
+
+  // The help: the About window comes up.
+  ASSERT_TRUE(x.key("h"));
+  EXPECT_TRUE(xdrive::wait_until([&] { return x.top_window("About ZELMOR").mapped; }, 3000));
+
+  EXPECT_TRUE(x.running());
+  EXPECT_EQ("", x.program_stderr());
+}
+
+}  // namespace

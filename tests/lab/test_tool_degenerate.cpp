@@ -1,0 +1,131 @@
+// zelmor-delaunay --degenerate: the exact diagrams of flat sets in the tool's
+// usual lines, checked against the oracle; the default output stays as it
+// was, and sets the hull covers print the same with or without the option.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/lab/flat_check.h"
+
+namespace {
+
+using delaunay_oracle::ipoint;
+
+// Runs the tool on the points (hundredths) with the given options; stdout.
+std::string run_tool(const std::string& args, const std::vector<ipoint>& pts) {
+  char dir[] = "/tmp/zelmor-tool-XXXXXX";
+  if (mkdtemp(dir) == nullptr) return "mkdtemp failed";
+  const std::string in = std::string(dir) + "/in", out = std::string(dir) + "/out";
+  {
+    std::ofstream f(in);
+    for (const ipoint& p : pts) f << p.x / 100.0 << " " << p.y / 100.0 << "\n";
+  }
+  const std::string cmd =
+      std::string("'") + ZELMOR_DELAUNAY_EXE + "' " + args + " '" + in + "' > '" + out + "'";
+  const int raw = std::system(cmd.c_str());
+  std::ifstream f(out);
+  std::stringstream s;
+  s << f.rdbuf();
+  std::remove(in.c_str());
+  std::remove(out.c_str());
+  rmdir(dir);
+  if (!WIFEXITED(raw) || WEXITSTATUS(raw) != 0) return "failed";
+  return s.str();
+}
+
+struct parsed {
+  int points = -1;
+  std::vector<std::array<int, 3>> triangles;
+  std::vector<std::array<int, 2>> edges;
+  std::vector<std::array<double, 4>> voronoi;
+};
+
+parsed parse(const std::string& text) {
+  parsed p;
+  std::istringstream in(text);
+  std::string word;
+  while (in >> word) {
+    if (word == "points") {
+      in >> p.points;
+    } else if (word == "triangle") {
+      std::array<int, 3> t{};
+      in >> t[0] >> t[1] >> t[2];
+      p.triangles.push_back(t);
+    } else if (word == "edge") {
+      std::array<int, 2> e{};
+      in >> e[0] >> e[1];
+      p.edges.push_back(e);
+    } else if (word == "voronoi") {
+      std::array<double, 4> v{};
+      in >> v[0] >> v[1] >> v[2] >> v[3];
+      p.voronoi.push_back(v);
+    } else {
+      ADD_FAILURE() << "unexpected word " << word;
+      break;
+    }
+  }
+  return p;
+}
+
+struct Case {
+  const char* what;
+  std::vector<ipoint> pts;
+  bool unique_triangle;
+};
+
+TEST(ToolDegenerate, PrintsTheExactDiagramsOfFlatSets) {
+  const Case cases[] = {
+      {"one point", {{120, -40}}, false},
+      {"two points", {{-100, 0}, {150, 50}}, false},
+      {"a row of five", {{0, 0}, {100, 0}, {200, 0}, {-250, 0}, {-100, 0}}, false},
+      {"a slanted row with a repeat", {{-100, -50}, {100, 50}, {-100, -50}, {200, 100}}, false},
+      {"three points", {{-150, -100}, {170, -80}, {10, 200}}, true},
+      {"a square", {{100, 0}, {0, 100}, {-100, 0}, {0, -100}}, false},
+      {"twelve on one circle",
+       {{250, 0},
+        {200, 150},
+        {150, 200},
+        {0, 250},
+        {-150, 200},
+        {-200, 150},
+        {-250, 0},
+        {-200, -150},
+        {-150, -200},
+        {0, -250},
+        {150, -200},
+        {200, -150}},
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const parsed plain = parse(run_tool("", c.pts));
+    EXPECT_EQ(static_cast<int>(c.pts.size()), plain.points);
+    EXPECT_TRUE(plain.edges.empty() && plain.voronoi.empty()) << "the default output changed";
+    const parsed p = parse(run_tool("--degenerate", c.pts));
+    EXPECT_EQ(static_cast<int>(c.pts.size()), p.points);
+    const delaunay_oracle::oracle o(c.pts);
+    ASSERT_TRUE(o.flat());
+    check_flat_diagram(o, false, c.unique_triangle, p.triangles, p.edges, p.voronoi);
+  }
+}
+
+TEST(ToolDegenerate, SetsTheHullCoversPrintTheSameWithOrWithoutTheOption) {
+  const std::vector<ipoint> sets[] = {
+      {{-100, -100}, {100, -100}, {100, 100}, {-100, 100}, {0, 0}},
+      {{0, 0}, {200, 0}, {0, 200}, {50, 50}},
+  };
+  for (const auto& pts : sets) {
+    const std::string plain = run_tool("", pts);
+    EXPECT_NE(std::string::npos, plain.find("triangle"));
+    EXPECT_EQ(plain, run_tool("--degenerate", pts));
+  }
+}
+
+}  // namespace
