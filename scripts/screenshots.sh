@@ -20,15 +20,19 @@ xvfb=$!
 read -r -t 20 dnum <"$fifo"
 export DISPLAY=":$dnum"
 cd "$work"
+# Waits for the program's "2D Points" window, then a little for its frames.
+wait_for_windows() {
+  for _ in $(seq 1 100); do
+    xdotool search --name '^2D Points$' >/dev/null 2>&1 && break
+    sleep 0.05
+  done
+  sleep 0.5
+}
 "$root/build/zelmor" >/dev/null 2>&1 &
 app=$!
 trap 'kill $app $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 
-for _ in $(seq 1 100); do
-  xdotool search --name '^2D Points$' >/dev/null 2>&1 && break
-  sleep 0.05
-done
-sleep 0.5
+wait_for_windows
 
 # The 2D view's subwindow sits at (1, 1) of the screen; plane (px, py) is at
 # pixel (270.5 + 90.17 px, 270.5 - 90.17 py) from its top-left corner.
@@ -62,11 +66,7 @@ wait $app 2>/dev/null || true
 mkdir -p "$work/lab" && cd "$work/lab"
 "$root/build/zelmor-lab" >/dev/null 2>&1 &
 app=$!
-for _ in $(seq 1 100); do
-  xdotool search --name '^2D Points$' >/dev/null 2>&1 && break
-  sleep 0.05
-done
-sleep 0.5
+wait_for_windows
 # Keys go to the window under the pointer.
 lab_key() {
   xdotool key --delay 0 "$@"

@@ -38,6 +38,11 @@ bool same_segment(const std::array<double, 4>& a, const double b[4]) {
 
 }  // namespace
 
+std::vector<delaunay_oracle::ipoint> twelve_on_one_circle() {
+  return {{250, 0},    {200, 150},   {150, 200},   {0, 250},  {-150, 200}, {-200, 150},
+          {-250, 0},   {-200, -150}, {-150, -200}, {0, -250}, {150, -200}, {200, -150}};
+}
+
 std::vector<std::array<int, 2>> strong_pairs(const delaunay_oracle::oracle& o) {
   std::vector<std::array<int, 2>> strong;
   const auto& d = o.distinct();

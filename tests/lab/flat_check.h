@@ -6,6 +6,9 @@
 
 #include "tests/support/delaunay_oracle.h"
 
+// The twelve grid points (hundredths) of the circle of radius 2.5, in turn.
+std::vector<delaunay_oracle::ipoint> twelve_on_one_circle();
+
 // The pairs of representatives through which some circle passes with every
 // other point strictly outside (i < j), by brute force; flat sets included.
 std::vector<std::array<int, 2>> strong_pairs(const delaunay_oracle::oracle& o);

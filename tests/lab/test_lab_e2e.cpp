@@ -86,7 +86,36 @@ TEST(LabProgramLessons, KeysAndPointerShowTheLessons) {
       3000))
       << "the view from below";
 
+  // A real left drag across the 3D window turns the scene half a turn about
+  // the screen's vertical axis through the middle of the points: the view
+  // from below becomes one from above, mirrored left to right, so the upper
+  // faces (green) now show where the lower ones (cyan) did.  (Two degrees a
+  // pixel, as in zelmor, would make three whole turns: still from below.)
+  auto hue = [&](double plane_x) { return x.grab(win3d).at(pixel_x(plane_x), pixel_y(0.0, 540)); };
+  ASSERT_TRUE(x.key("c"));  // the circle off: its plane tints the whole view
+  // "Show Hyperboloid" off in the panel (its box is at (230..280, 588..610)
+  // of the 541 x 615 panel, counted from the bottom): the surface would
+  // tint the faces seen from below.
+  x.click(top.x + 1 + 255, top.y + 541 + (615 - 1 - 599), 1);
+  ASSERT_TRUE(xdrive::wait_until(
+      [&] { return x.grab(win3d).count(kOrange, 0, 0, 539, 539, 12) == 0; }, 3000));
+  const xd_rgb before = hue(-0.9);
+  EXPECT_TRUE(before.b > before.r + 30 && before.g > before.r + 30)
+      << "cyan from below: " << before.r << " " << before.g << " " << before.b;
+  x.move(win3d.x + 0, win3d.y + 100);
+  x.press(1);
+  for (int k = 1; k <= 12; ++k) x.move(win3d.x + 45 * k, win3d.y + 100);
+  x.release(1);
+  ASSERT_TRUE(xdrive::wait_until(
+      [&] {
+        const xd_rgb c = hue(-0.9);
+        return c.g > c.r + 30 && c.g > c.b + 30;
+      },
+      3000))
+      << "after the drag: " << hue(-0.9).r << " " << hue(-0.9).g << " " << hue(-0.9).b;
+
   // The help: the About window comes up.
+  x.move(view.x + 400, view.y + 100);
   ASSERT_TRUE(x.key("h"));
   EXPECT_TRUE(xdrive::wait_until([&] { return x.top_window("About ZELMOR").mapped; }, 3000));
 
