@@ -1,11 +1,11 @@
 // The scene drawers shared by the "3D Projection" window and the 2D points
 // view.  What an edit can change (points, labels, hull faces, edges) is sent
-// vertex by vertex on every frame; what no edit changes (the surface mesh,
-// one sphere and one cube of the current marker size, the axes, the grid) is
-// compiled once into a display list per window and replayed.  A list holds
-// exactly the calls that the immediate path makes, so both draw the same
-// pixels; immediate_drawing switches back to the immediate path (the frame
-// comparison test and the benchmark use it; the program never sets it).
+// on every frame; what no edit changes goes to the GL once: the surface mesh
+// as client-side arrays, one sphere and one cube of the current marker size,
+// the axes, the grid and the label digits as display lists of each window.
+// Both forms carry exactly what the immediate path sends, so both draw the
+// same pixels; immediate_drawing switches back to the immediate path (the
+// frame comparison test and the benchmark use it; the program never sets it).
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 

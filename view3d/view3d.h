@@ -9,9 +9,10 @@
 //
 // Each drawer issues GL for one layer into the current window, in the
 // coordinates of the current modelview matrix (plane units).  The callers
-// decide which layers to draw.  Geometry that no edit changes (the surface
-// mesh, the sphere and the cube of a marker, the axes, the grid) is replayed
-// from display lists kept per window; the rest is sent vertex by vertex.  Contract: on entry blending
+// decide which layers to draw.  Geometry that no edit changes is sent to the
+// GL once (the surface mesh as client-side arrays; the sphere and the cube of
+// a marker, the axes, the grid and the label digits as display lists kept per
+// window) and drawn from there; the rest is sent on every frame.  Contract: on entry blending
 // (GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA) and the depth test are on and
 // lighting is off.  draw_hyperboloid and draw_hull_faces switch lighting on
 // and off again; draw_plane_points and draw_point_labels switch it off and
@@ -20,9 +21,9 @@
 // No drawer allocates memory.
 // ---------------------------------------------------------------------------
 
-// When true, every drawer sends everything vertex by vertex on every frame,
-// as before the display lists, and state changes are made per primitive as
-// before; the pixels are the same either way.  Only the frame comparison
+// When true, every drawer sends everything vertex by vertex on every frame
+// with its state changes per primitive, as before the display lists and the
+// arrays; the pixels are the same either way.  Only the frame comparison
 // test and the benchmark set it, to measure and check the two paths against
 // each other; the program leaves it false.
 extern bool immediate_drawing;
