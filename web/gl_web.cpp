@@ -214,16 +214,16 @@ void lit_colour(const context& c, float* out) {
     float L[3] = {l.position[0], l.position[1], l.position[2]};
     normalise3(L);
     const float ndl = std::max(0.0f, n[0] * L[0] + n[1] * L[1] + n[2] * L[2]);
-    float spec = 0;
+    float highlight = 0;
     if (ndl > 0) {
       float H[3] = {L[0], L[1], L[2] + 1.0f};
       normalise3(H);
       const float ndh = n[0] * H[0] + n[1] * H[1] + n[2] * H[2];
-      if (ndh > 0) spec = std::pow(ndh, m.shininess);
+      if (ndh > 0) highlight = std::pow(ndh, m.shininess);
     }
     for (int k = 0; k < 3; ++k)
       r[k] += l.ambient[k] * m.ambient[k] + ndl * l.diffuse[k] * m.diffuse[k] +
-              spec * l.specular[k] * m.specular[k];
+              highlight * l.specular[k] * m.specular[k];
   }
   for (int k = 0; k < 3; ++k) out[k] = std::clamp(r[k], 0.0f, 1.0f);
   out[3] = std::clamp(m.diffuse[3], 0.0f, 1.0f);
