@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tests/lab/flat_check.h"
+#include "tests/support/tool_output.h"
 
 namespace {
 
@@ -38,40 +39,6 @@ std::string run_tool(const std::string& args, const std::vector<ipoint>& pts) {
   rmdir(dir);
   if (!WIFEXITED(raw) || WEXITSTATUS(raw) != 0) return "failed";
   return s.str();
-}
-
-struct parsed {
-  int points = -1;
-  std::vector<std::array<int, 3>> triangles;
-  std::vector<std::array<int, 2>> edges;
-  std::vector<std::array<double, 4>> voronoi;
-};
-
-parsed parse(const std::string& text) {
-  parsed p;
-  std::istringstream in(text);
-  std::string word;
-  while (in >> word) {
-    if (word == "points") {
-      in >> p.points;
-    } else if (word == "triangle") {
-      std::array<int, 3> t{};
-      in >> t[0] >> t[1] >> t[2];
-      p.triangles.push_back(t);
-    } else if (word == "edge") {
-      std::array<int, 2> e{};
-      in >> e[0] >> e[1];
-      p.edges.push_back(e);
-    } else if (word == "voronoi") {
-      std::array<double, 4> v{};
-      in >> v[0] >> v[1] >> v[2] >> v[3];
-      p.voronoi.push_back(v);
-    } else {
-      ADD_FAILURE() << "unexpected word " << word;
-      break;
-    }
-  }
-  return p;
 }
 
 struct Case {
@@ -101,7 +68,9 @@ TEST(ToolDegenerate, PrintsTheExactDiagramsOfFlatSets) {
     EXPECT_EQ(static_cast<int>(c.pts.size()), p.points);
     const delaunay_oracle::oracle o(c.pts);
     ASSERT_TRUE(o.flat());
-    check_flat_diagram(o, false, c.unique_triangle, p.triangles, p.edges, p.voronoi);
+    std::vector<std::array<int, 2>> edges;
+    for (const auto& [a, b] : p.edges) edges.push_back({a, b});
+    check_flat_diagram(o, false, c.unique_triangle, p.triangles, edges, p.voronoi);
   }
 }
 

@@ -20,6 +20,7 @@
 
 #include "tests/pipeline/pipeline_test_util.h"
 #include "tests/support/delaunay_oracle.h"
+#include "tests/support/tool_output.h"
 
 namespace {
 
@@ -96,45 +97,6 @@ TEST_F(DelaunayTool, ReadsFilesWithHeightsCommentsAndBlankLinesAndSkipsNothingEl
   const run_result r = run_tool("pts.txt");
   EXPECT_EQ(0, r.status);
   EXPECT_EQ(run_tool("", "-1 -1\n1 -1\n1 1\n-1 1\n0 0\n").out, r.out);
-}
-
-// Parses the tool's output into index lists.
-struct parsed {
-  int points = -1;
-  std::vector<std::array<int, 3>> triangles;
-  std::vector<std::pair<int, int>> edges;
-  std::vector<std::array<double, 4>> voronoi;
-  std::vector<int> hidden;
-};
-parsed parse(const std::string& out) {
-  parsed p;
-  std::istringstream in(out);
-  std::string word;
-  while (in >> word) {
-    if (word == "points") {
-      in >> p.points;
-    } else if (word == "triangle") {
-      std::array<int, 3> t;
-      in >> t[0] >> t[1] >> t[2];
-      p.triangles.push_back(t);
-    } else if (word == "edge") {
-      std::pair<int, int> e;
-      in >> e.first >> e.second;
-      p.edges.push_back(e);
-    } else if (word == "voronoi") {
-      std::array<double, 4> v;
-      in >> v[0] >> v[1] >> v[2] >> v[3];
-      p.voronoi.push_back(v);
-    } else if (word == "hidden") {
-      int i = -1;
-      in >> i;
-      p.hidden.push_back(i);
-    } else {
-      ADD_FAILURE() << "unexpected word " << word;
-      break;
-    }
-  }
-  return p;
 }
 
 // The same segment, either way round.
