@@ -102,7 +102,6 @@ void points_mouse(int button, int state, int x, int y) {
     edit_mode = MODE_ADD;  // also ends a left drag in progress
     need_recompute = 1;
     write_point_file();
-    redisplay_windows("2");
     redisplay_windows("12");
     redisplay_windows("3S");
     return;
@@ -130,7 +129,6 @@ void points_mouse(int button, int state, int x, int y) {
   // Releases of the left and middle buttons, and any other button.  A release
   // keeps drag_index: the next press resets it.
   if (state == GLUT_UP) {
-    if (drag_index != -1) redisplay_windows("2");
     redisplay_windows("12");
   }
   redisplay_windows("3S");
