@@ -63,6 +63,11 @@ struct context {
   float raster_colour[4] = {1, 1, 1, 1};
   bool raster_valid = true;
 
+  // Between begin_closed_solid and end_closed_solid: where the solid's
+  // centre (its object origin) lies in window coordinates.
+  bool solid_open = false, solid_centre_ok = false;
+  float solid_centre[3] = {0, 0, 0};
+
   struct saved_current {
     float colour[4], normal[3], raster[3], raster_colour[4];
     bool raster_valid;
@@ -86,7 +91,20 @@ void set_canvas_size(int width, int height);
 // Draws every gathered triangle (at a buffer swap, before a clear, and
 // whenever the drawing state changes).
 void flush();
-// Number of WebGL draw calls since start-up, for the benchmark.
+// Number of WebGL draw calls and of triangles drawn since start-up, for the
+// benchmark.
 extern long draw_calls;
+extern long triangles_drawn;
+
+// Off: every triangle is drawn and bitmaps go as runs of pixels, so that a
+// test can check that leaving out unseen triangles and drawing text from the
+// atlas change no pixel.
+extern bool drawing_savings;
+
+// Brackets the triangles of a closed convex solid centred on the object
+// origin (GLUT's sphere and cube), whose hidden back faces need not be drawn.
+// Recorded in a display list like any GL call.
+void begin_closed_solid();
+void end_closed_solid();
 
 }  // namespace zelmor_web
