@@ -67,8 +67,10 @@ void apply(const float* m, const float* v, float* out) {
     out[row] = m[row] * v[0] + m[4 + row] * v[1] + m[8 + row] * v[2] + m[12 + row] * v[3];
 }
 
+// The matrix that a matrix call changes; every caller may change it.
 float* top_matrix() {
   context& c = *current;
+  ++c.matrix_changes;
   if (c.matrix_mode == GL_PROJECTION) return c.projection[c.projection_depth];
   return c.modelview[c.modelview_depth];
 }
@@ -304,22 +306,39 @@ void eye_normal(const float* m, const float* n, float* out) {
   out[2] = (co[6] * n[0] + co[7] * n[1] + co[8] * n[2]) * inv;
 }
 
+// The product of the two matrices and the normal matrix, when they changed.
+void derive(const context& cc) {
+  context& c = const_cast<context&>(cc);
+  if (c.derived_at == c.matrix_changes) return;
+  float* mvp = c.model_view_projection;
+  std::memcpy(mvp, c.projection[c.projection_depth], 64);
+  mult(mvp, c.modelview[c.modelview_depth]);
+  for (int k = 0; k < 3; ++k) {
+    const float axis[3] = {k == 0 ? 1.0f : 0.0f, k == 1 ? 1.0f : 0.0f, k == 2 ? 1.0f : 0.0f};
+    float col[3];
+    eye_normal(c.modelview[c.modelview_depth], axis, col);
+    for (int r = 0; r < 3; ++r) c.normal_matrix[r * 3 + k] = col[r];
+  }
+  c.derived_at = c.matrix_changes;
+}
+
 void lit_colour(const context& c, float* out) {
   const material_state& m = c.front;
-  float n[3];
-  eye_normal(c.modelview[c.modelview_depth], c.normal, n);
+  derive(c);
+  const float* q = c.normal_matrix;
+  const float* cn = c.normal;
+  float n[3] = {q[0] * cn[0] + q[1] * cn[1] + q[2] * cn[2], q[3] * cn[0] + q[4] * cn[1] + q[5] * cn[2],
+                q[6] * cn[0] + q[7] * cn[1] + q[8] * cn[2]};
   if (c.normalize) normalise3(n);
   float r[3];
   for (int k = 0; k < 3; ++k) r[k] = m.emission[k] + c.model_ambient[k] * m.ambient[k];
   for (const light_state& l : c.lights) {
     if (!l.on) continue;
-    float L[3] = {l.position[0], l.position[1], l.position[2]};
-    normalise3(L);
+    const float* L = l.direction;
     const float ndl = std::max(0.0f, n[0] * L[0] + n[1] * L[1] + n[2] * L[2]);
     float highlight = 0;
     if (ndl > 0) {
-      float H[3] = {L[0], L[1], L[2] + 1.0f};
-      normalise3(H);
+      const float* H = l.half;
       const float ndh = n[0] * H[0] + n[1] * H[1] + n[2] * H[2];
       if (ndh > 0) highlight = std::pow(ndh, m.shininess);
     }
@@ -350,9 +369,9 @@ void track_colour(context& c) {
 // Object coordinates to window coordinates on the canvas; false when the
 // point lies outside the clip volume.
 bool to_window(const context& c, const float* obj, float* win) {
-  float eye[4], clip[4];
-  apply(c.modelview[c.modelview_depth], obj, eye);
-  apply(c.projection[c.projection_depth], eye, clip);
+  float clip[4];
+  derive(c);
+  apply(c.model_view_projection, obj, clip);
   const float w = clip[3];
   const bool inside = w > 0 && std::fabs(clip[0]) <= w && std::fabs(clip[1]) <= w &&
                       std::fabs(clip[2]) <= w;
@@ -872,6 +891,7 @@ void glPushMatrix(void) {
 void glPopMatrix(void) {
   if (record(OP_POP)) return;
   context& c = *current;
+  ++c.matrix_changes;
   if (c.matrix_mode == GL_PROJECTION) {
     if (c.projection_depth > 0) --c.projection_depth;
   } else if (c.modelview_depth > 0) {
@@ -1019,7 +1039,14 @@ void glLightfv(GLenum light, GLenum pname, const GLfloat* v) {
     case GL_AMBIENT: std::memcpy(l.ambient, v, 16); break;
     case GL_DIFFUSE: std::memcpy(l.diffuse, v, 16); break;
     case GL_SPECULAR: std::memcpy(l.specular, v, 16); break;
-    case GL_POSITION: apply(c.modelview[c.modelview_depth], v, l.position); break;
+    case GL_POSITION:
+      apply(c.modelview[c.modelview_depth], v, l.position);
+      std::memcpy(l.direction, l.position, 12);
+      normalise3(l.direction);
+      std::memcpy(l.half, l.direction, 12);
+      l.half[2] += 1.0f;
+      normalise3(l.half);
+      break;
     default: break;
   }
 }

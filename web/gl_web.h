@@ -13,6 +13,10 @@ struct light_state {
   float diffuse[4] = {0, 0, 0, 1};
   float specular[4] = {0, 0, 0, 1};
   float position[4] = {0, 0, 1, 0};  // eye coordinates, as given through the modelview
+  // From the position: the unit direction to the light and the unit half
+  // vector for a viewer at infinity.
+  float direction[3] = {0, 0, 1};
+  float half[3] = {0, 0, 1};
   bool on = false;
 };
 
@@ -42,6 +46,12 @@ struct context {
   int modelview_depth = 0;
   float projection[4][16];
   int projection_depth = 0;
+  // Counts changes of either matrix, so that what is derived from them is
+  // worked out once per change rather than once per vertex.
+  unsigned matrix_changes = 0;
+  unsigned derived_at = ~0u;
+  float model_view_projection[16];
+  float normal_matrix[9];  // the modelview's inverse transpose, rows
   int matrix_mode = 0x1700;  // GL_MODELVIEW
   int viewport[4] = {0, 0, 0, 0};
 
