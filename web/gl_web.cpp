@@ -29,6 +29,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -92,7 +93,32 @@ struct batch_key {
   }
 };
 
-std::vector<float> batch;
+// A vector of floats that grows without first clearing what the caller
+// writes at once.
+class float_buffer {
+ public:
+  float* grow(size_t n) {
+    if (size_ + n > capacity_) {
+      capacity_ = std::max(2 * capacity_, size_ + n);
+      std::unique_ptr<float[]> bigger(new float[capacity_]);  // left uninitialised
+      if (size_ != 0) std::memcpy(bigger.get(), data_.get(), size_ * sizeof(float));
+      data_ = std::move(bigger);
+    }
+    float* at = data_.get() + size_;
+    size_ += n;
+    return at;
+  }
+  const float* data() const { return data_.get(); }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  void clear() { size_ = 0; }
+
+ private:
+  std::unique_ptr<float[]> data_;
+  size_t size_ = 0, capacity_ = 0;
+};
+
+float_buffer batch;
 batch_key batch_state{};
 
 // The part of the canvas the current window may draw on: its visible
@@ -134,9 +160,7 @@ void begin_output(bool glyphs = false) {
 }
 
 void put(float x, float y, float z, const float* c) {
-  const size_t at = batch.size();
-  batch.resize(at + PLAIN_FLOATS);
-  float* o = batch.data() + at;
+  float* o = batch.grow(PLAIN_FLOATS);
   o[0] = x;
   o[1] = y;
   o[2] = 2.0f * z - 1.0f;
@@ -145,7 +169,9 @@ void put(float x, float y, float z, const float* c) {
 
 void put_glyph_vertex(float x, float y, float z, const float* c, float u, float v) {
   put(x, y, z, c);
-  batch.insert(batch.end(), {u, v});
+  float* o = batch.grow(2);
+  o[0] = u;
+  o[1] = v;
 }
 
 // True when the triangle contains no pixel centre (i + 0.5, j + 0.5) of the
@@ -337,7 +363,8 @@ void lit_colour(const context& c, float* out) {
     const float* L = l.direction;
     const float ndl = std::max(0.0f, n[0] * L[0] + n[1] * L[1] + n[2] * L[2]);
     float highlight = 0;
-    if (ndl > 0) {
+    const bool shiny = m.specular[0] != 0 || m.specular[1] != 0 || m.specular[2] != 0;
+    if (ndl > 0 && shiny) {
       const float* H = l.half;
       const float ndh = n[0] * H[0] + n[1] * H[1] + n[2] * H[2];
       if (ndh > 0) highlight = std::pow(ndh, m.shininess);
