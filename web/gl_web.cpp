@@ -247,7 +247,7 @@ bool hidden_back_face(const vtx& a, const vtx& b, const vtx& c) {
 }
 
 void triangle(const vtx& a, const vtx& b, const vtx& c) {
-  if (drawing_savings && (covers_no_pixel(a, b, c) || hidden_back_face(a, b, c))) return;
+  if (drawing_savings && (hidden_back_face(a, b, c) || covers_no_pixel(a, b, c))) return;
   put(a.x, a.y, a.z, a.c);
   put(b.x, b.y, b.z, b.c);
   put(c.x, c.y, c.z, c.c);
