@@ -303,6 +303,38 @@ void line(const vtx& a, const vtx& b, float width) {
   triangle(p[0], p[2], p[3]);
 }
 
+vtx between(const vtx& a, const vtx& b, float t) {
+  vtx v;
+  v.x = a.x + (b.x - a.x) * t;
+  v.y = a.y + (b.y - a.y) * t;
+  v.z = a.z + (b.z - a.z) * t;
+  for (int k = 0; k < 4; ++k) v.c[k] = a.c[k] + (b.c[k] - a.c[k]) * t;
+  return v;
+}
+
+// A line under the current stipple: one fragment per pixel step along the
+// major axis, drawn where the pattern's bit (low bit first, each held for
+// `factor` steps) is set; *count carries the pattern along a strip.
+void stippled_line(const vtx& a, const vtx& b, float width, int* count) {
+  const context& c = *current;
+  if (!c.line_stipple) {
+    line(a, b, width);
+    return;
+  }
+  const int steps = static_cast<int>(std::lround(std::max(std::fabs(b.x - a.x), std::fabs(b.y - a.y))));
+  const int factor = std::max(1, c.stipple_factor);
+  int run = -1;  // the first step of the run of set bits being gathered
+  for (int k = 0; k <= steps; ++k) {
+    const bool on = k < steps && ((c.stipple_pattern >> ((*count / factor) % 16)) & 1);
+    if (k < steps) ++*count;
+    if (on && run < 0) run = k;
+    if (!on && run >= 0) {
+      line(between(a, b, static_cast<float>(run) / steps), between(a, b, static_cast<float>(k) / steps), width);
+      run = -1;
+    }
+  }
+}
+
 void point(const vtx& v, float size) {
   const float h = 0.5f * std::max(1.0f, std::round(size));
   const float x = v.x + POINT_NUDGE, y = v.y + POINT_NUDGE;
@@ -430,13 +462,18 @@ void emit_primitive() {
       for (const vtx& v : prim) point(v, c.point_size);
       break;
     case GL_LINES:
-      for (size_t i = 0; i + 1 < n; i += 2) line(prim[i], prim[i + 1], c.line_width);
+      for (size_t i = 0; i + 1 < n; i += 2) {
+        int count = 0;  // each separate segment starts the pattern again
+        stippled_line(prim[i], prim[i + 1], c.line_width, &count);
+      }
       break;
     case GL_LINE_STRIP:
-    case GL_LINE_LOOP:
-      for (size_t i = 0; i + 1 < n; ++i) line(prim[i], prim[i + 1], c.line_width);
-      if (prim_mode == GL_LINE_LOOP && n > 2) line(prim[n - 1], prim[0], c.line_width);
+    case GL_LINE_LOOP: {
+      int count = 0;
+      for (size_t i = 0; i + 1 < n; ++i) stippled_line(prim[i], prim[i + 1], c.line_width, &count);
+      if (prim_mode == GL_LINE_LOOP && n > 2) stippled_line(prim[n - 1], prim[0], c.line_width, &count);
       break;
+    }
     case GL_TRIANGLES:
       for (size_t i = 0; i + 2 < n; i += 3) triangle(prim[i], prim[i + 1], prim[i + 2]);
       break;
@@ -723,6 +760,7 @@ void set_enabled(GLenum cap, bool on) {
     case GL_DEPTH_TEST: c.depth_test = on; break;
     case GL_NORMALIZE: c.normalize = on; break;
     case GL_CULL_FACE: c.cull = on; break;
+    case GL_LINE_STIPPLE: c.line_stipple = on; break;
     case GL_COLOR_MATERIAL:
       c.colour_material = on;
       track_colour(c);
@@ -850,6 +888,7 @@ GLboolean glIsEnabled(GLenum cap) {
     case GL_NORMALIZE: return c.normalize;
     case GL_COLOR_MATERIAL: return c.colour_material;
     case GL_CULL_FACE: return c.cull;
+    case GL_LINE_STIPPLE: return c.line_stipple;
     default:
       if (cap >= GL_LIGHT0 && cap < GL_LIGHT0 + 8) return c.lights[cap - GL_LIGHT0].on;
       return GL_FALSE;
@@ -1039,25 +1078,57 @@ void glGetIntegerv(GLenum pname, GLint* out) {
   }
 }
 
-void glPushAttrib(GLbitfield) {
+// Saves every group; glPopAttrib restores only those of the mask.
+void glPushAttrib(GLbitfield mask) {
   context& c = *current;
-  context::saved_current s;
+  context::saved_attrib s;
+  s.mask = mask;
   std::memcpy(s.colour, c.colour, 16);
   std::memcpy(s.normal, c.normal, 12);
   std::memcpy(s.raster, c.raster, 12);
   std::memcpy(s.raster_colour, c.raster_colour, 16);
   s.raster_valid = c.raster_valid;
+  s.lighting = c.lighting;
+  s.blend = c.blend;
+  s.depth_test = c.depth_test;
+  s.normalize = c.normalize;
+  s.colour_material = c.colour_material;
+  s.cull = c.cull;
+  for (int i = 0; i < 8; ++i) s.lights_on[i] = c.lights[i].on;
+  s.line_stipple = c.line_stipple;
+  s.line_width = c.line_width;
+  s.stipple_factor = c.stipple_factor;
+  s.stipple_pattern = c.stipple_pattern;
+  s.point_size = c.point_size;
   c.attrib_stack.push_back(s);
 }
 void glPopAttrib(void) {
   context& c = *current;
   if (c.attrib_stack.empty()) return;
-  const context::saved_current& s = c.attrib_stack.back();
-  std::memcpy(c.colour, s.colour, 16);
-  std::memcpy(c.normal, s.normal, 12);
-  std::memcpy(c.raster, s.raster, 12);
-  std::memcpy(c.raster_colour, s.raster_colour, 16);
-  c.raster_valid = s.raster_valid;
+  const context::saved_attrib& s = c.attrib_stack.back();
+  if (s.mask & GL_CURRENT_BIT) {
+    std::memcpy(c.colour, s.colour, 16);
+    std::memcpy(c.normal, s.normal, 12);
+    std::memcpy(c.raster, s.raster, 12);
+    std::memcpy(c.raster_colour, s.raster_colour, 16);
+    c.raster_valid = s.raster_valid;
+  }
+  if (s.mask & GL_ENABLE_BIT) {
+    c.lighting = s.lighting;
+    c.blend = s.blend;
+    c.depth_test = s.depth_test;
+    c.normalize = s.normalize;
+    c.colour_material = s.colour_material;
+    c.cull = s.cull;
+    for (int i = 0; i < 8; ++i) c.lights[i].on = s.lights_on[i];
+  }
+  if (s.mask & (GL_ENABLE_BIT | GL_LINE_BIT)) c.line_stipple = s.line_stipple;
+  if (s.mask & GL_LINE_BIT) {
+    c.line_width = s.line_width;
+    c.stipple_factor = s.stipple_factor;
+    c.stipple_pattern = s.stipple_pattern;
+  }
+  if (s.mask & GL_POINT_BIT) c.point_size = s.point_size;
   c.attrib_stack.pop_back();
   track_colour(c);
 }
@@ -1293,6 +1364,20 @@ void glRasterPos3d(GLdouble x, GLdouble y, GLdouble z) {
 void glRasterPos2i(GLint x, GLint y) { glRasterPos3f(static_cast<float>(x), static_cast<float>(y), 0.0f); }
 void glRasterPos2f(GLfloat x, GLfloat y) { glRasterPos3f(x, y, 0.0f); }
 void glRasterPos2d(GLdouble x, GLdouble y) { glRasterPos3d(x, y, 0.0); }
+// A raster position given in window coordinates, in the current colour.
+void glWindowPos3d(GLdouble x, GLdouble y, GLdouble z) {
+  context& c = *current;
+  c.raster[0] = static_cast<float>(x) + c.origin_x;
+  c.raster[1] = static_cast<float>(y) + c.origin_y;
+  c.raster[2] = static_cast<float>(z);
+  c.raster_valid = true;
+  std::memcpy(c.raster_colour, c.colour, 16);
+}
+void glWindowPos2i(GLint x, GLint y) { glWindowPos3d(x, y, 0.0); }
+void glLineStipple(GLint factor, GLushort pattern) {
+  current->stipple_factor = factor;
+  current->stipple_pattern = pattern;
+}
 
 // A bitmap of width x height bits, rows bottom first, each row a whole
 // number of bytes, most significant bit leftmost.  Set bits are drawn as

@@ -5,6 +5,7 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 #include <emscripten.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -50,6 +51,7 @@ struct window {
   void (*passive)(int, int) = nullptr;
   void (*keyboard)(unsigned char, int, int) = nullptr;
   void (*special)(int, int, int) = nullptr;
+  void (*entry)(int) = nullptr;
   context ctx;
 };
 
@@ -61,6 +63,7 @@ bool running = false, ended = false;
 int grab = 0;          // the window a pressed button delivers to
 int buttons_down = 0;  // bit per GLUT button
 int pointer_x = -1, pointer_y = -1;  // the last mouse position on the canvas
+int pointer_in = 0;    // the window the pointer is in, 0 when none
 int modifiers = 0;     // GLUT_ACTIVE_* of the key being delivered
 
 window* find(int id) {
@@ -192,12 +195,38 @@ extern "C" {
 
 // --- Entry points for the page (web/shell.html) and the browser tests.
 
+// The pointer is now in window id (0: in none): the window it left and the
+// one it entered hear of it, as under X.
+void pointer_moves_to(int id) {
+  if (id == pointer_in) return;
+  window* left = find(pointer_in);
+  pointer_in = id;
+  if (left != nullptr && left->entry != nullptr) {
+    make_current(left);
+    left->entry(GLUT_LEFT);
+  }
+  window* entered = find(id);
+  if (entered != nullptr && entered->entry != nullptr) {
+    make_current(entered);
+    entered->entry(GLUT_ENTERED);
+  }
+}
+
 // A mouse event at canvas pixel (x, y), y down: kind 0 press, 1 release,
-// 2 motion; button as GLUT numbers it.
+// 2 motion, 3 the pointer left the canvas; button as GLUT numbers it.
 EMSCRIPTEN_KEEPALIVE void zw_mouse(int kind, int button, int x, int y) {
   if (!running || ended) return;
+  if (kind == 3) {
+    pointer_moves_to(0);
+    return;
+  }
   pointer_x = x;
   pointer_y = y;
+  {
+    const window* under = window_at(0, x, y);
+    pointer_moves_to(under != nullptr ? under->id : 0);
+  }
+  if (ended) return;
   if (kind == 0) {
     if (buttons_down == 0) {
       window* w = window_at(0, x, y);
@@ -288,6 +317,11 @@ EMSCRIPTEN_KEEPALIVE void zw_end() {
 EMSCRIPTEN_KEEPALIVE void zw_post_redisplay(int id) {
   if (window* w = find(id)) w->need_display = true;
 }
+// The window that keys go to (the one under the pointer), 0 when none.
+EMSCRIPTEN_KEEPALIVE int zw_key_window() {
+  const window* w = window_at(0, pointer_x, pointer_y);
+  return w != nullptr ? w->id : 0;
+}
 EMSCRIPTEN_KEEPALIVE long zw_draw_calls() { return draw_calls; }
 EMSCRIPTEN_KEEPALIVE long zw_triangles_drawn() { return triangles_drawn; }
 // For the test that the savings change no pixel.
@@ -297,7 +331,10 @@ EMSCRIPTEN_KEEPALIVE int zw_canvas_height() { return canvas_h; }
 
 // --- GLUT.
 
-void glutInit(int*, char**) {}
+// Emscripten's file system starts with a umask of 0777, which would leave the
+// files the program makes with no permissions, unreadable even by the page;
+// the page takes a desktop session's usual mask instead.
+void glutInit(int*, char**) { umask(022); }
 void glutInitDisplayMode(unsigned int) {}
 void glutInitWindowPosition(int x, int y) {
   init_x = x;
@@ -378,6 +415,7 @@ void glutReshapeFunc(void (*f)(int, int)) { if (cur) cur->reshape = f; }
 void glutMouseFunc(void (*f)(int, int, int, int)) { if (cur) cur->mouse = f; }
 void glutMotionFunc(void (*f)(int, int)) { if (cur) cur->motion = f; }
 void glutPassiveMotionFunc(void (*f)(int, int)) { if (cur) cur->passive = f; }
+void glutEntryFunc(void (*f)(int)) { if (cur) cur->entry = f; }
 void glutKeyboardFunc(void (*f)(unsigned char, int, int)) { if (cur) cur->keyboard = f; }
 void glutSpecialFunc(void (*f)(int, int, int)) { if (cur) cur->special = f; }
 int glutGetModifiers(void) { return modifiers; }
