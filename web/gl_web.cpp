@@ -744,6 +744,11 @@ void end_closed_solid() {
   current->solid_open = false;
 }
 
+void clear_canvas(int x, int y, int w, int h) {
+  flush();
+  zw_gl_clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT, 0.957f, 0.957f, 0.957f, 1.0f, x, y, w, h);
+}
+
 // Reads canvas pixels (bottom-left origin) after drawing what is pending.
 void read_canvas(int x, int y, int w, int h, unsigned char* out) {
   flush();

@@ -112,6 +112,9 @@ void set_canvas_size(int width, int height);
 // Draws every gathered triangle (at a buffer swap, before a clear, and
 // whenever the drawing state changes).
 void flush();
+// Fills a rectangle of the canvas (bottom-left origin) with the page's
+// background, where no window is.
+void clear_canvas(int x, int y, int w, int h);
 // Number of WebGL draw calls and of triangles drawn since start-up, for the
 // benchmark.
 extern long draw_calls;

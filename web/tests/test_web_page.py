@@ -435,6 +435,30 @@ class LabPageTest(PageCase):
         self.key("y", "KeyY", "y")
         self.assertEqual(self.points_now(), square[:4])
 
+    def test_help_comes_over_the_views_and_a_click_closes_it(self):
+        self.add_five()
+        before = self.frame(self.points)
+        self.key("h", "KeyH", "h")
+        about = self.page.window_id("About ZELMOR")
+        help_frame = self.frame(about)
+        shown = self.frame(self.points)
+        # Where the help window covers the 2D view, the view shows the help.
+        ax, ay = self.page.rect(about)[:2]
+        px, py = self.page.rect(self.points)[:2]
+        covered = [(x, y) for y in range(0, POINTS_SIZE, 7) for x in range(0, POINTS_SIZE, 7)
+                   if help_frame.at(x + px - ax, y + py - ay) is not None]
+        self.assertGreater(len(covered), 1000)
+        for x, y in covered:
+            self.assertEqual(shown.at(x, y), help_frame.at(x + px - ax, y + py - ay))
+        self.assertNotEqual(shown.rgba, before.rgba)
+        # Its Dismiss button (at the bottom right, kept on the canvas) closes
+        # it; the view is whole again, above the status line (which follows
+        # the pointer).
+        self.page.click(about, 650, self.page.rect(about)[3] - 13, "left")
+        self.assertNotIn(str(about), self.page.windows())
+        above_status = before.w * 4 * (before.h - 34)
+        self.assertEqual(self.frame(self.points).rgba[:above_status], before.rgba[:above_status])
+
     def test_save_downloads_the_points_and_load_reads_them_back(self):
         self.add_five()
         five = self.points_now()
