@@ -1083,57 +1083,58 @@ void glGetIntegerv(GLenum pname, GLint* out) {
   }
 }
 
+}  // extern "C"
+
+namespace {
+
+// The attribute groups of mask, from one holder to the other (the context
+// and its saved copies name the fields alike; the lights' switches aside).
+template <class From, class To>
+void copy_groups(const From& f, To& t, unsigned mask) {
+  if (mask & GL_CURRENT_BIT) {
+    std::memcpy(t.colour, f.colour, 16);
+    std::memcpy(t.normal, f.normal, 12);
+    std::memcpy(t.raster, f.raster, 12);
+    std::memcpy(t.raster_colour, f.raster_colour, 16);
+    t.raster_valid = f.raster_valid;
+  }
+  if (mask & GL_ENABLE_BIT) {
+    t.lighting = f.lighting;
+    t.blend = f.blend;
+    t.depth_test = f.depth_test;
+    t.normalize = f.normalize;
+    t.colour_material = f.colour_material;
+    t.cull = f.cull;
+  }
+  if (mask & (GL_ENABLE_BIT | GL_LINE_BIT)) t.line_stipple = f.line_stipple;
+  if (mask & GL_LINE_BIT) {
+    t.line_width = f.line_width;
+    t.stipple_factor = f.stipple_factor;
+    t.stipple_pattern = f.stipple_pattern;
+  }
+  if (mask & GL_POINT_BIT) t.point_size = f.point_size;
+}
+
+}  // namespace
+
+extern "C" {
+
 // Saves every group; glPopAttrib restores only those of the mask.
 void glPushAttrib(GLbitfield mask) {
   context& c = *current;
   context::saved_attrib s;
   s.mask = mask;
-  std::memcpy(s.colour, c.colour, 16);
-  std::memcpy(s.normal, c.normal, 12);
-  std::memcpy(s.raster, c.raster, 12);
-  std::memcpy(s.raster_colour, c.raster_colour, 16);
-  s.raster_valid = c.raster_valid;
-  s.lighting = c.lighting;
-  s.blend = c.blend;
-  s.depth_test = c.depth_test;
-  s.normalize = c.normalize;
-  s.colour_material = c.colour_material;
-  s.cull = c.cull;
+  copy_groups(c, s, ~0u);
   for (int i = 0; i < 8; ++i) s.lights_on[i] = c.lights[i].on;
-  s.line_stipple = c.line_stipple;
-  s.line_width = c.line_width;
-  s.stipple_factor = c.stipple_factor;
-  s.stipple_pattern = c.stipple_pattern;
-  s.point_size = c.point_size;
   c.attrib_stack.push_back(s);
 }
 void glPopAttrib(void) {
   context& c = *current;
   if (c.attrib_stack.empty()) return;
   const context::saved_attrib& s = c.attrib_stack.back();
-  if (s.mask & GL_CURRENT_BIT) {
-    std::memcpy(c.colour, s.colour, 16);
-    std::memcpy(c.normal, s.normal, 12);
-    std::memcpy(c.raster, s.raster, 12);
-    std::memcpy(c.raster_colour, s.raster_colour, 16);
-    c.raster_valid = s.raster_valid;
-  }
-  if (s.mask & GL_ENABLE_BIT) {
-    c.lighting = s.lighting;
-    c.blend = s.blend;
-    c.depth_test = s.depth_test;
-    c.normalize = s.normalize;
-    c.colour_material = s.colour_material;
-    c.cull = s.cull;
+  copy_groups(s, c, s.mask);
+  if (s.mask & GL_ENABLE_BIT)
     for (int i = 0; i < 8; ++i) c.lights[i].on = s.lights_on[i];
-  }
-  if (s.mask & (GL_ENABLE_BIT | GL_LINE_BIT)) c.line_stipple = s.line_stipple;
-  if (s.mask & GL_LINE_BIT) {
-    c.line_width = s.line_width;
-    c.stipple_factor = s.stipple_factor;
-    c.stipple_pattern = s.stipple_pattern;
-  }
-  if (s.mask & GL_POINT_BIT) c.point_size = s.point_size;
   c.attrib_stack.pop_back();
   track_colour(c);
 }
