@@ -12,7 +12,15 @@
 //    position's depth;
 //  * all of it collects in one vertex buffer that is drawn in a single call
 //    whenever the drawing state (blending, depth test, window) changes, the
-//    buffer is cleared, or a window swaps its buffers.
+//    buffer is cleared, or a window swaps its buffers;
+//  * what cannot change a pixel is left out of the buffer: triangles that
+//    cover no pixel centre, and the back faces of an opaque closed solid
+//    under the depth test (the GPU's cost grows with the triangle count far
+//    more than with the pixels filled);
+//  * a bitmap becomes one quad textured from a glyph atlas, so that a label
+//    costs a triangle pair per character rather than one per run of set
+//    bits; glyph quads go in batches of their own, drawn by a second
+//    program, so that the texture fetch is paid by text pixels alone.
 #include "web/gl_web.h"
 
 #include <GL/gl.h>
@@ -21,11 +29,17 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <string>
+#include <unordered_map>
 
 namespace zelmor_web {
 
 context* current = nullptr;
 long draw_calls = 0;
+
+bool drawing_savings = true;
+long triangles_drawn = 0;
 
 namespace {
 
@@ -54,26 +68,57 @@ void apply(const float* m, const float* v, float* out) {
     out[row] = m[row] * v[0] + m[4 + row] * v[1] + m[8 + row] * v[2] + m[12 + row] * v[3];
 }
 
+// The matrix that a matrix call changes; every caller may change it.
 float* top_matrix() {
   context& c = *current;
+  ++c.matrix_changes;
   if (c.matrix_mode == GL_PROJECTION) return c.projection[c.projection_depth];
   return c.modelview[c.modelview_depth];
 }
 
-// --- The batch: canvas x, y, NDC z, r, g, b, a per vertex, triangles only.
+// --- The batch: canvas x, y, NDC z, r, g, b, a per vertex, and in a batch
+// of glyph quads the atlas's u, v too; triangles only.
+
+constexpr int PLAIN_FLOATS = 7, GLYPH_FLOATS = 9;
 
 struct batch_key {
+  bool glyphs;
   bool blend, depth_test;
   int blend_src, blend_dst, depth_func;
   int scissor[4];
   bool operator==(const batch_key& o) const {
-    return blend == o.blend && depth_test == o.depth_test && blend_src == o.blend_src &&
+    return glyphs == o.glyphs && blend == o.blend && depth_test == o.depth_test && blend_src == o.blend_src &&
            blend_dst == o.blend_dst && depth_func == o.depth_func &&
            std::equal(scissor, scissor + 4, o.scissor);
   }
 };
 
-std::vector<float> batch;
+// A vector of floats that grows without first clearing what the caller
+// writes at once.
+class float_buffer {
+ public:
+  float* grow(size_t n) {
+    if (size_ + n > capacity_) {
+      capacity_ = std::max(2 * capacity_, size_ + n);
+      std::unique_ptr<float[]> bigger(new float[capacity_]);  // left uninitialised
+      if (size_ != 0) std::memcpy(bigger.get(), data_.get(), size_ * sizeof(float));
+      data_ = std::move(bigger);
+    }
+    float* at = data_.get() + size_;
+    size_ += n;
+    return at;
+  }
+  const float* data() const { return data_.get(); }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  void clear() { size_ = 0; }
+
+ private:
+  std::unique_ptr<float[]> data_;
+  size_t size_ = 0, capacity_ = 0;
+};
+
+float_buffer batch;
 batch_key batch_state{};
 
 // The part of the canvas the current window may draw on: its visible
@@ -90,10 +135,17 @@ void current_scissor(int* s) {
   s[3] = std::max(0, y1 - y0);
 }
 
-batch_key state_now() {
+// The drawing state for what comes next.  Output that is opaque (every
+// alpha 1) under a blend that then just replaces the pixel is drawn with
+// blending off, the same pixels for less work per pixel, so that the
+// opaque parts of a scene batch together.
+batch_key state_now(bool glyphs, bool opaque) {
   const context& c = *current;
   batch_key k{};
-  k.blend = c.blend;
+  k.glyphs = glyphs;
+  const bool replaces = (c.blend_src == GL_SRC_ALPHA && c.blend_dst == GL_ONE_MINUS_SRC_ALPHA) ||
+                        (c.blend_src == GL_ONE && c.blend_dst == GL_ZERO);
+  k.blend = c.blend && !(opaque && replaces && drawing_savings);
   k.depth_test = c.depth_test;
   k.blend_src = c.blend_src;
   k.blend_dst = c.blend_dst;
@@ -107,17 +159,101 @@ struct vtx {
   float c[4];
 };
 
-void begin_output() {
-  const batch_key k = state_now();
+void begin_output(bool glyphs, bool opaque) {
+  const batch_key k = state_now(glyphs, opaque);
   if (!batch.empty() && !(k == batch_state)) flush();
   batch_state = k;
 }
 
 void put(float x, float y, float z, const float* c) {
-  batch.insert(batch.end(), {x, y, 2.0f * z - 1.0f, c[0], c[1], c[2], c[3]});
+  float* o = batch.grow(PLAIN_FLOATS);
+  o[0] = x;
+  o[1] = y;
+  o[2] = 2.0f * z - 1.0f;
+  std::memcpy(o + 3, c, 4 * sizeof(float));
+}
+
+void put_glyph_vertex(float x, float y, float z, const float* c, float u, float v) {
+  put(x, y, z, c);
+  float* o = batch.grow(2);
+  o[0] = u;
+  o[1] = v;
+}
+
+// True when the triangle contains no pixel centre (i + 0.5, j + 0.5) of the
+// batch's drawing rectangle: such a triangle lights no pixel under any tie
+// rule.  The triangle is widened by SNAP_SLACK pixels for the test: the GPU
+// moves vertices to its sub-pixel grid and rounds its edge tests, and a
+// test with 1/32 of a pixel (measured on SwiftShader) still left out
+// triangles that lit a pixel; 1/8 leaves out none of a crowded scene's.
+// Small triangles are tested centre by centre, larger ones only by their
+// bounding box.
+constexpr float SNAP_SLACK = 1.0f / 8.0f;
+
+bool covers_no_pixel(const vtx& a, const vtx& b, const vtx& c) {
+  const float x0 = std::min({a.x, b.x, c.x}), x1 = std::max({a.x, b.x, c.x});
+  const float y0 = std::min({a.y, b.y, c.y}), y1 = std::max({a.y, b.y, c.y});
+  const int* s = batch_state.scissor;
+  const float first_x = std::max(std::ceil(x0 - 0.5f - SNAP_SLACK), static_cast<float>(s[0]));
+  const float last_x = std::min(std::floor(x1 - 0.5f + SNAP_SLACK), static_cast<float>(s[0] + s[2] - 1));
+  const float first_y = std::max(std::ceil(y0 - 0.5f - SNAP_SLACK), static_cast<float>(s[1]));
+  const float last_y = std::min(std::floor(y1 - 0.5f + SNAP_SLACK), static_cast<float>(s[1] + s[3] - 1));
+  if (!(first_x <= last_x && first_y <= last_y)) return true;  // also for NaN corners
+  if ((last_x - first_x + 1) * (last_y - first_y + 1) > 16) return false;
+  const double area = (static_cast<double>(b.x) - a.x) * (static_cast<double>(c.y) - a.y) -
+                      (static_cast<double>(b.y) - a.y) * (static_cast<double>(c.x) - a.x);
+  if (area == 0) return false;
+  const vtx* v[3] = {&a, &b, &c};
+  double slack[3];
+  for (int e = 0; e < 3; ++e) {
+    const double dx = v[(e + 1) % 3]->x - v[e]->x, dy = v[(e + 1) % 3]->y - v[e]->y;
+    slack[e] = SNAP_SLACK * std::sqrt(dx * dx + dy * dy);  // the edge's length times the distance
+  }
+  for (float py = first_y; py <= last_y; ++py)
+    for (float px = first_x; px <= last_x; ++px) {
+      bool inside = true;
+      for (int e = 0; e < 3 && inside; ++e) {
+        const vtx& p = *v[e];
+        const vtx& q = *v[(e + 1) % 3];
+        // Twice the signed area of (p, q, centre), positive on the inner side.
+        const double side = ((static_cast<double>(q.x) - p.x) * (py + 0.5 - p.y) -
+                             (static_cast<double>(q.y) - p.y) * (px + 0.5 - p.x)) *
+                            (area > 0 ? 1.0 : -1.0);
+        inside = side >= -slack[e];
+      }
+      if (inside) return false;
+    }
+  return true;
+}
+
+// True for a back face of the closed convex solid being drawn (a GLUT
+// sphere or cube) when it cannot show: under a depth test that keeps the
+// nearer fragment, and with no blending or a blend that replaces the pixel,
+// the solid's front faces cover exactly the pixels its back faces cover and
+// lie in front of them.  Back means that the face's normal, turned away from
+// the solid's centre, points to greater depth in window space (a projective
+// image of the solid, so orientation needs no winding convention).
+bool hidden_back_face(const vtx& a, const vtx& b, const vtx& c) {
+  const context& k = *current;
+  if (!k.solid_open || !k.solid_centre_ok || !k.depth_test) return false;
+  if (k.depth_func != GL_LESS && k.depth_func != GL_LEQUAL) return false;
+  if (k.blend) {
+    const bool opaque = a.c[3] == 1.0f && b.c[3] == 1.0f && c.c[3] == 1.0f;
+    const bool replaces = (k.blend_src == GL_ONE && k.blend_dst == GL_ZERO) ||
+                          (k.blend_src == GL_SRC_ALPHA && k.blend_dst == GL_ONE_MINUS_SRC_ALPHA && opaque);
+    if (!replaces) return false;
+  }
+  const float ux = b.x - a.x, uy = b.y - a.y, uz = b.z - a.z;
+  const float vx = c.x - a.x, vy = c.y - a.y, vz = c.z - a.z;
+  const float nx = uy * vz - uz * vy, ny = uz * vx - ux * vz, nz = ux * vy - uy * vx;
+  const float* o = k.solid_centre;
+  const float outward = nx * (a.x - o[0]) + ny * (a.y - o[1]) + nz * (a.z - o[2]);
+  if (!(outward != 0.0f)) return false;
+  return (outward > 0 ? nz : -nz) > 0;
 }
 
 void triangle(const vtx& a, const vtx& b, const vtx& c) {
+  if (drawing_savings && (hidden_back_face(a, b, c) || covers_no_pixel(a, b, c))) return;
   put(a.x, a.y, a.z, a.c);
   put(b.x, b.y, b.z, b.c);
   put(c.x, c.y, c.z, c.c);
@@ -202,22 +338,40 @@ void eye_normal(const float* m, const float* n, float* out) {
   out[2] = (co[6] * n[0] + co[7] * n[1] + co[8] * n[2]) * inv;
 }
 
+// The product of the two matrices and the normal matrix, when they changed.
+void derive(const context& cc) {
+  context& c = const_cast<context&>(cc);
+  if (c.derived_at == c.matrix_changes) return;
+  float* mvp = c.model_view_projection;
+  std::memcpy(mvp, c.projection[c.projection_depth], 64);
+  mult(mvp, c.modelview[c.modelview_depth]);
+  for (int k = 0; k < 3; ++k) {
+    const float axis[3] = {k == 0 ? 1.0f : 0.0f, k == 1 ? 1.0f : 0.0f, k == 2 ? 1.0f : 0.0f};
+    float col[3];
+    eye_normal(c.modelview[c.modelview_depth], axis, col);
+    for (int r = 0; r < 3; ++r) c.normal_matrix[r * 3 + k] = col[r];
+  }
+  c.derived_at = c.matrix_changes;
+}
+
 void lit_colour(const context& c, float* out) {
   const material_state& m = c.front;
-  float n[3];
-  eye_normal(c.modelview[c.modelview_depth], c.normal, n);
+  derive(c);
+  const float* q = c.normal_matrix;
+  const float* cn = c.normal;
+  float n[3] = {q[0] * cn[0] + q[1] * cn[1] + q[2] * cn[2], q[3] * cn[0] + q[4] * cn[1] + q[5] * cn[2],
+                q[6] * cn[0] + q[7] * cn[1] + q[8] * cn[2]};
   if (c.normalize) normalise3(n);
   float r[3];
   for (int k = 0; k < 3; ++k) r[k] = m.emission[k] + c.model_ambient[k] * m.ambient[k];
   for (const light_state& l : c.lights) {
     if (!l.on) continue;
-    float L[3] = {l.position[0], l.position[1], l.position[2]};
-    normalise3(L);
+    const float* L = l.direction;
     const float ndl = std::max(0.0f, n[0] * L[0] + n[1] * L[1] + n[2] * L[2]);
     float highlight = 0;
-    if (ndl > 0) {
-      float H[3] = {L[0], L[1], L[2] + 1.0f};
-      normalise3(H);
+    const bool shiny = m.specular[0] != 0 || m.specular[1] != 0 || m.specular[2] != 0;
+    if (ndl > 0 && shiny) {
+      const float* H = l.half;
       const float ndh = n[0] * H[0] + n[1] * H[1] + n[2] * H[2];
       if (ndh > 0) highlight = std::pow(ndh, m.shininess);
     }
@@ -248,9 +402,9 @@ void track_colour(context& c) {
 // Object coordinates to window coordinates on the canvas; false when the
 // point lies outside the clip volume.
 bool to_window(const context& c, const float* obj, float* win) {
-  float eye[4], clip[4];
-  apply(c.modelview[c.modelview_depth], obj, eye);
-  apply(c.projection[c.projection_depth], eye, clip);
+  float clip[4];
+  derive(c);
+  apply(c.model_view_projection, obj, clip);
   const float w = clip[3];
   const bool inside = w > 0 && std::fabs(clip[0]) <= w && std::fabs(clip[1]) <= w &&
                       std::fabs(clip[2]) <= w;
@@ -270,7 +424,7 @@ void emit_primitive() {
   const context& c = *current;
   const size_t n = prim.size();
   if (n == 0) return;
-  begin_output();
+  begin_output(false, std::all_of(prim.begin(), prim.end(), [](const vtx& v) { return v.c[3] == 1.0f; }));
   switch (prim_mode) {
     case GL_POINTS:
       for (const vtx& v : prim) point(v, c.point_size);
@@ -332,7 +486,8 @@ void vertex4(float x, float y, float z, float w) {
 enum op_code {
   OP_BEGIN, OP_END, OP_VERTEX, OP_COLOUR, OP_NORMAL, OP_LINE_WIDTH, OP_POINT_SIZE,
   OP_ENABLE, OP_DISABLE, OP_TRANSLATE, OP_ROTATE, OP_SCALE, OP_PUSH, OP_POP,
-  OP_IDENTITY, OP_MATRIX_ROW, OP_MULT, OP_CALL, OP_BITMAP, OP_BITMAP_MOVE
+  OP_IDENTITY, OP_MATRIX_ROW, OP_MULT, OP_CALL, OP_BITMAP, OP_BITMAP_MOVE,
+  OP_SOLID_BEGIN, OP_SOLID_END
 };
 
 // True when the call is only recorded; false when it should run now.
@@ -355,12 +510,56 @@ context::context() {
   lights[0].specular[0] = lights[0].specular[1] = lights[0].specular[2] = 1;
 }
 
+namespace {
+
+// --- The glyph atlas: every distinct bitmap drawn so far, one texel a bit
+// (255 set, 0 clear), packed in shelves.
+
+constexpr int ATLAS_SIZE = 512;
+
+struct atlas_place {
+  int x, y;
+};
+std::unordered_map<std::string, atlas_place> atlas_places;
+int shelf_x = 0, shelf_y = 0, shelf_h = 0;
+
+void upload_glyph(int x, int y, int w, int h, const unsigned char* alpha);
+
+// Where the bitmap's bits lie in the atlas, added on first use; false when
+// it does not fit (the caller then draws it some other way).
+bool atlas_find(int w, int h, const unsigned char* bits, atlas_place* out) {
+  const size_t row_bytes = static_cast<size_t>((w + 7) / 8);
+  std::string key(reinterpret_cast<const char*>(&w), sizeof w);
+  key.append(reinterpret_cast<const char*>(&h), sizeof h);
+  key.append(reinterpret_cast<const char*>(bits), row_bytes * static_cast<size_t>(h));
+  if (auto it = atlas_places.find(key); it != atlas_places.end()) {
+    *out = it->second;
+    return true;
+  }
+  // One clear texel between glyphs and shelves.
+  if (shelf_x + w > ATLAS_SIZE) {
+    shelf_y += shelf_h;
+    shelf_x = shelf_h = 0;
+  }
+  if (w > ATLAS_SIZE || shelf_y + h > ATLAS_SIZE) return false;
+  std::vector<unsigned char> alpha(static_cast<size_t>(w) * static_cast<size_t>(h));
+  for (int j = 0; j < h; ++j)
+    for (int i = 0; i < w; ++i)
+      alpha[static_cast<size_t>(j) * w + i] = (bits[j * row_bytes + i / 8] & (0x80 >> (i % 8))) ? 255 : 0;
+  upload_glyph(shelf_x, shelf_y, w, h, alpha.data());
+  *out = atlas_places[key] = atlas_place{shelf_x, shelf_y};
+  shelf_x += w + 1;
+  shelf_h = std::max(shelf_h, h + 1);
+  return true;
+}
+
+}  // namespace
 }  // namespace zelmor_web
 
 // --- WebGL side.
 
 // clang-format off
-EM_JS(int, zw_gl_init, (int width, int height), {
+EM_JS(int, zw_gl_init, (int width, int height, int atlasSize), {
   var canvas = Module.canvas || document.getElementById('canvas');
   canvas.width = width;
   canvas.height = height;
@@ -371,23 +570,49 @@ EM_JS(int, zw_gl_init, (int width, int height), {
   var vs = 'attribute vec3 p; attribute vec4 c; uniform vec2 s; varying vec4 v;' +
            'void main() { gl_Position = vec4(p.x * 2.0 / s.x - 1.0, p.y * 2.0 / s.y - 1.0, p.z, 1.0); v = c; }';
   var fs = 'precision mediump float; varying vec4 v; void main() { gl_FragColor = v; }';
+  var glyphVs = 'attribute vec3 p; attribute vec4 c; attribute vec2 t; uniform vec2 s;' +
+                'varying vec4 v; varying vec2 g;' +
+                'void main() { gl_Position = vec4(p.x * 2.0 / s.x - 1.0, p.y * 2.0 / s.y - 1.0, p.z, 1.0);' +
+                ' v = c; g = t; }';
+  // The atlas coordinates need more than mediump's 11 bits to hit texel
+  // centres; a bitmap's unset bits leave the pixel as it was.
+  var glyphFs = '#ifdef GL_FRAGMENT_PRECISION_HIGH\nprecision highp float;\n#else\nprecision mediump float;\n#endif\n' +
+                'uniform sampler2D a; varying vec4 v; varying vec2 g;' +
+                'void main() { if (texture2D(a, g).a < 0.5) discard; gl_FragColor = v; }';
   function shader(type, src) {
     var sh = gl.createShader(type); gl.shaderSource(sh, src); gl.compileShader(sh); return sh;
   }
-  var prog = gl.createProgram();
-  gl.attachShader(prog, shader(gl.VERTEX_SHADER, vs));
-  gl.attachShader(prog, shader(gl.FRAGMENT_SHADER, fs));
-  gl.bindAttribLocation(prog, 0, 'p');
-  gl.bindAttribLocation(prog, 1, 'c');
-  gl.linkProgram(prog);
-  gl.useProgram(prog);
-  gl.uniform2f(gl.getUniformLocation(prog, 's'), width, height);
+  function program(vsText, fsText) {
+    var prog = gl.createProgram();
+    gl.attachShader(prog, shader(gl.VERTEX_SHADER, vsText));
+    gl.attachShader(prog, shader(gl.FRAGMENT_SHADER, fsText));
+    gl.bindAttribLocation(prog, 0, 'p');
+    gl.bindAttribLocation(prog, 1, 'c');
+    gl.bindAttribLocation(prog, 2, 't');
+    gl.linkProgram(prog);
+    gl.useProgram(prog);
+    gl.uniform2f(gl.getUniformLocation(prog, 's'), width, height);
+    return prog;
+  }
+  Module.zwGlyphProgram = program(glyphVs, glyphFs);
+  gl.uniform1i(gl.getUniformLocation(Module.zwGlyphProgram, 'a'), 0);
+  Module.zwPlainProgram = program(vs, fs);
+  Module.zwGlyphs = false;
   var buf = gl.createBuffer();
   gl.bindBuffer(gl.ARRAY_BUFFER, buf);
   gl.enableVertexAttribArray(0);
   gl.enableVertexAttribArray(1);
   gl.vertexAttribPointer(0, 3, gl.FLOAT, false, 28, 0);
   gl.vertexAttribPointer(1, 4, gl.FLOAT, false, 28, 12);
+  var atlas = gl.createTexture();
+  gl.bindTexture(gl.TEXTURE_2D, atlas);
+  gl.texImage2D(gl.TEXTURE_2D, 0, gl.ALPHA, atlasSize, atlasSize, 0, gl.ALPHA, gl.UNSIGNED_BYTE,
+                new Uint8Array(atlasSize * atlasSize));
+  gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MIN_FILTER, gl.NEAREST);
+  gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MAG_FILTER, gl.NEAREST);
+  gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_S, gl.CLAMP_TO_EDGE);
+  gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_T, gl.CLAMP_TO_EDGE);
+  gl.pixelStorei(gl.UNPACK_ALIGNMENT, 1);
   gl.viewport(0, 0, width, height);
   gl.enable(gl.SCISSOR_TEST);
   gl.pixelStorei(gl.PACK_ALIGNMENT, 1);
@@ -398,13 +623,22 @@ EM_JS(int, zw_gl_init, (int width, int height), {
   return 1;
 });
 
-EM_JS(void, zw_gl_draw, (const float* data, int count, int blend, int src, int dst, int depth,
-                         int func, int sx, int sy, int sw, int sh), {
+EM_JS(void, zw_gl_draw, (const float* data, int count, int glyphs, int blend, int src, int dst,
+                         int depth, int func, int sx, int sy, int sw, int sh), {
   var gl = Module.zwGL;
+  if (!!glyphs !== Module.zwGlyphs) {
+    Module.zwGlyphs = !!glyphs;
+    gl.useProgram(glyphs ? Module.zwGlyphProgram : Module.zwPlainProgram);
+    if (glyphs) gl.enableVertexAttribArray(2); else gl.disableVertexAttribArray(2);
+  }
+  var stride = glyphs ? 36 : 28;
   if (blend) { gl.enable(gl.BLEND); gl.blendFunc(src, dst); } else gl.disable(gl.BLEND);
   if (depth) { gl.enable(gl.DEPTH_TEST); gl.depthFunc(func); } else gl.disable(gl.DEPTH_TEST);
   gl.scissor(sx, sy, sw, sh);
-  gl.bufferData(gl.ARRAY_BUFFER, HEAPF32.subarray(data >> 2, (data >> 2) + count * 7), gl.STREAM_DRAW);
+  gl.bufferData(gl.ARRAY_BUFFER, HEAPF32.subarray(data >> 2, (data >> 2) + count * stride / 4), gl.STREAM_DRAW);
+  gl.vertexAttribPointer(0, 3, gl.FLOAT, false, stride, 0);
+  gl.vertexAttribPointer(1, 4, gl.FLOAT, false, stride, 12);
+  if (glyphs) gl.vertexAttribPointer(2, 2, gl.FLOAT, false, stride, 28);
   gl.drawArrays(gl.TRIANGLES, 0, count);
 });
 
@@ -415,6 +649,12 @@ EM_JS(void, zw_gl_clear, (int mask, float r, float g, float b, float a, int sx, 
   gl.clearDepth(1.0);
   gl.depthMask(true);
   gl.clear(mask);
+});
+
+EM_JS(void, zw_gl_glyph, (int x, int y, int w, int h, const unsigned char* alpha), {
+  var gl = Module.zwGL;
+  gl.texSubImage2D(gl.TEXTURE_2D, 0, x, y, w, h, gl.ALPHA, gl.UNSIGNED_BYTE,
+                   HEAPU8.subarray(alpha, alpha + w * h));
 });
 
 EM_JS(void, zw_gl_read, (int x, int y, int w, int h, unsigned char* out), {
@@ -430,15 +670,41 @@ void set_canvas_size(int width, int height) {
   canvas_h = height;
 }
 
-bool gl_start() { return zw_gl_init(canvas_w, canvas_h) != 0; }
+namespace {
+void upload_glyph(int x, int y, int w, int h, const unsigned char* alpha) {
+  zw_gl_glyph(x, y, w, h, alpha);
+}
+}  // namespace
+
+bool gl_start() { return zw_gl_init(canvas_w, canvas_h, ATLAS_SIZE) != 0; }
 
 void flush() {
   if (batch.empty()) return;
   const batch_key& k = batch_state;
-  zw_gl_draw(batch.data(), static_cast<int>(batch.size() / 7), k.blend, k.blend_src, k.blend_dst,
+  const int floats = k.glyphs ? GLYPH_FLOATS : PLAIN_FLOATS;
+  zw_gl_draw(batch.data(), static_cast<int>(batch.size() / floats), k.glyphs, k.blend, k.blend_src, k.blend_dst,
              k.depth_test, k.depth_func, k.scissor[0], k.scissor[1], k.scissor[2], k.scissor[3]);
   ++draw_calls;
+  triangles_drawn += static_cast<long>(batch.size() / (3 * floats));
   batch.clear();
+}
+
+void begin_closed_solid() {
+  context& c = *current;
+  if (record(OP_SOLID_BEGIN)) return;
+  const float origin[4] = {0, 0, 0, 1};
+  float eye[4], clip[4];
+  apply(c.modelview[c.modelview_depth], origin, eye);
+  apply(c.projection[c.projection_depth], eye, clip);
+  c.solid_open = true;
+  to_window(c, origin, c.solid_centre);
+  // A centre at or behind the eye has no window position to orient faces by.
+  c.solid_centre_ok = clip[3] > 0;
+}
+
+void end_closed_solid() {
+  if (record(OP_SOLID_END)) return;
+  current->solid_open = false;
 }
 
 // Reads canvas pixels (bottom-left origin) after drawing what is pending.
@@ -514,7 +780,8 @@ namespace {
 void run_list(unsigned id, int depth) {
   context& c = *current;
   if (id == 0 || id > c.lists.size() || depth > 64) return;
-  const std::vector<list_cmd> cmds = c.lists[id - 1];
+  // Nothing a list runs can compile or delete a list, so the commands stay put.
+  const std::vector<list_cmd>& cmds = c.lists[id - 1];
   float m[16];
   float bitmap[4] = {0, 0, 0, 0};
   int rows = 0;
@@ -545,6 +812,8 @@ void run_list(unsigned id, int depth) {
         rows = 0;
         break;
       case OP_CALL: run_list(static_cast<unsigned>(a[0]), depth + 1); break;
+      case OP_SOLID_BEGIN: begin_closed_solid(); break;
+      case OP_SOLID_END: end_closed_solid(); break;
       case OP_BITMAP: std::memcpy(bitmap, a, 16); break;
       case OP_BITMAP_MOVE: {
         const auto& bits = c.list_bitmaps[static_cast<size_t>(a[2])];
@@ -655,6 +924,7 @@ void glPushMatrix(void) {
 void glPopMatrix(void) {
   if (record(OP_POP)) return;
   context& c = *current;
+  ++c.matrix_changes;
   if (c.matrix_mode == GL_PROJECTION) {
     if (c.projection_depth > 0) --c.projection_depth;
   } else if (c.modelview_depth > 0) {
@@ -802,7 +1072,14 @@ void glLightfv(GLenum light, GLenum pname, const GLfloat* v) {
     case GL_AMBIENT: std::memcpy(l.ambient, v, 16); break;
     case GL_DIFFUSE: std::memcpy(l.diffuse, v, 16); break;
     case GL_SPECULAR: std::memcpy(l.specular, v, 16); break;
-    case GL_POSITION: apply(c.modelview[c.modelview_depth], v, l.position); break;
+    case GL_POSITION:
+      apply(c.modelview[c.modelview_depth], v, l.position);
+      std::memcpy(l.direction, l.position, 12);
+      normalise3(l.direction);
+      std::memcpy(l.half, l.direction, 12);
+      l.half[2] += 1.0f;
+      normalise3(l.half);
+      break;
     default: break;
   }
 }
@@ -1039,7 +1316,26 @@ void glBitmap(GLsizei width, GLsizei height, GLfloat xorig, GLfloat yorig, GLflo
     const float x0 = std::floor(c.raster[0] + eps - xorig);
     const float y0 = std::floor(c.raster[1] + eps - yorig);
     const int row_bytes = (width + 7) / 8;
-    begin_output();
+    atlas_place at;
+    if (drawing_savings && atlas_find(width, height, bits, &at)) {
+      begin_output(true, c.raster_colour[3] == 1.0f);
+      // One quad on whole pixels; its texel centres fall on pixel centres.
+      const float u0 = static_cast<float>(at.x) / ATLAS_SIZE, v0 = static_cast<float>(at.y) / ATLAS_SIZE;
+      const float u1 = static_cast<float>(at.x + width) / ATLAS_SIZE;
+      const float v1 = static_cast<float>(at.y + height) / ATLAS_SIZE;
+      const float x1 = x0 + width, y1 = y0 + height, z = c.raster[2];
+      const float* k = c.raster_colour;
+      put_glyph_vertex(x0, y0, z, k, u0, v0);
+      put_glyph_vertex(x1, y0, z, k, u1, v0);
+      put_glyph_vertex(x1, y1, z, k, u1, v1);
+      put_glyph_vertex(x0, y0, z, k, u0, v0);
+      put_glyph_vertex(x1, y1, z, k, u1, v1);
+      put_glyph_vertex(x0, y1, z, k, u0, v1);
+      c.raster[0] += xmove;
+      c.raster[1] += ymove;
+      return;
+    }
+    begin_output(false, c.raster_colour[3] == 1.0f);
     for (int j = 0; j < height; ++j) {
       const GLubyte* row = bits + j * row_bytes;
       int i = 0;

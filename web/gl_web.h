@@ -13,6 +13,10 @@ struct light_state {
   float diffuse[4] = {0, 0, 0, 1};
   float specular[4] = {0, 0, 0, 1};
   float position[4] = {0, 0, 1, 0};  // eye coordinates, as given through the modelview
+  // From the position: the unit direction to the light and the unit half
+  // vector for a viewer at infinity.
+  float direction[3] = {0, 0, 1};
+  float half[3] = {0, 0, 1};
   bool on = false;
 };
 
@@ -42,6 +46,12 @@ struct context {
   int modelview_depth = 0;
   float projection[4][16];
   int projection_depth = 0;
+  // Counts changes of either matrix, so that what is derived from them is
+  // worked out once per change rather than once per vertex.
+  unsigned matrix_changes = 0;
+  unsigned derived_at = ~0u;
+  float model_view_projection[16];
+  float normal_matrix[9];  // the modelview's inverse transpose, rows
   int matrix_mode = 0x1700;  // GL_MODELVIEW
   int viewport[4] = {0, 0, 0, 0};
 
@@ -62,6 +72,11 @@ struct context {
   float raster[3] = {0, 0, 0};  // window coordinates
   float raster_colour[4] = {1, 1, 1, 1};
   bool raster_valid = true;
+
+  // Between begin_closed_solid and end_closed_solid: where the solid's
+  // centre (its object origin) lies in window coordinates.
+  bool solid_open = false, solid_centre_ok = false;
+  float solid_centre[3] = {0, 0, 0};
 
   struct saved_current {
     float colour[4], normal[3], raster[3], raster_colour[4];
@@ -86,7 +101,20 @@ void set_canvas_size(int width, int height);
 // Draws every gathered triangle (at a buffer swap, before a clear, and
 // whenever the drawing state changes).
 void flush();
-// Number of WebGL draw calls since start-up, for the benchmark.
+// Number of WebGL draw calls and of triangles drawn since start-up, for the
+// benchmark.
 extern long draw_calls;
+extern long triangles_drawn;
+
+// Off: every triangle is drawn and bitmaps go as runs of pixels, so that a
+// test can check that leaving out unseen triangles and drawing text from the
+// atlas change no pixel.
+extern bool drawing_savings;
+
+// Brackets the triangles of a closed convex solid centred on the object
+// origin (GLUT's sphere and cube), whose hidden back faces need not be drawn.
+// Recorded in a display list like any GL call.
+void begin_closed_solid();
+void end_closed_solid();
 
 }  // namespace zelmor_web

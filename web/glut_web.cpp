@@ -289,6 +289,9 @@ EMSCRIPTEN_KEEPALIVE void zw_post_redisplay(int id) {
   if (window* w = find(id)) w->need_display = true;
 }
 EMSCRIPTEN_KEEPALIVE long zw_draw_calls() { return draw_calls; }
+EMSCRIPTEN_KEEPALIVE long zw_triangles_drawn() { return triangles_drawn; }
+// For the test that the savings change no pixel.
+EMSCRIPTEN_KEEPALIVE void zw_set_drawing_savings(int on) { drawing_savings = on != 0; }
 EMSCRIPTEN_KEEPALIVE int zw_canvas_width() { return canvas_w; }
 EMSCRIPTEN_KEEPALIVE int zw_canvas_height() { return canvas_h; }
 
@@ -476,6 +479,7 @@ void glutSolidSphere(GLdouble radius, GLint slices, GLint stacks) {
     glNormal3f(n[3 * k], n[3 * k + 1], n[3 * k + 2]);
     glVertex3f(v[3 * k], v[3 * k + 1], v[3 * k + 2]);
   };
+  begin_closed_solid();
   glBegin(GL_TRIANGLE_STRIP);
   for (int j = 0; j < slices; ++j) {
     put(j + 1);
@@ -504,6 +508,7 @@ void glutSolidSphere(GLdouble radius, GLint slices, GLint stacks) {
   put(last);
   put(offset);
   glEnd();
+  end_closed_solid();
 }
 
 void glutSolidCube(GLdouble size) {
@@ -518,6 +523,7 @@ void glutSolidCube(GLdouble size) {
       {{-1, 1, 1}, {-1, 1, -1}, {-1, -1, -1}, {-1, -1, 1}},
       {{-1, -1, 1}, {-1, -1, -1}, {1, -1, -1}, {1, -1, 1}},
       {{-1, -1, -1}, {-1, 1, -1}, {1, 1, -1}, {1, -1, -1}}};
+  begin_closed_solid();
   glBegin(GL_TRIANGLES);
   for (int f = 0; f < 6; ++f) {
     glNormal3fv(normals[f]);
@@ -525,6 +531,7 @@ void glutSolidCube(GLdouble size) {
     for (int k : order) glVertex3f(corners[f][k][0] * s, corners[f][k][1] * s, corners[f][k][2] * s);
   }
   glEnd();
+  end_closed_solid();
 }
 
 // --- GLU.

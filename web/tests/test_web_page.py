@@ -33,6 +33,7 @@ FIVE = [(100, 100), (400, 120), (270, 300), (120, 420), (430, 400)]  # window pi
 # Panel controls at their window pixels (y from the top of the 541 x 615
 # panel, whose top 75 rows are visible).
 VORONOI_BOX = (235, 61)
+GRID_BOX = (395, 16)  # "Show Grid"
 NEW_BUTTON = (420, 55)
 QUIT_BUTTON = (500, 55)
 
@@ -246,6 +247,42 @@ class WebPageTest(unittest.TestCase):
         self.page.drag_to(self.view3d, 100, 100, button=None)
         self.page.settle()
         self.assertEqual(self.frame(self.view3d).rgba, turned.rgba)
+
+    def test_leaving_out_unseen_triangles_changes_no_pixel(self):
+        # Sixty points crowd the views with labels, small spheres and cubes
+        # whose back faces and sub-pixel triangles the page leaves out; each
+        # view, turned and with the grid on, must look exactly as when every
+        # triangle and every run of a label's bits is drawn.
+        seed = 4242
+        for _ in range(60):
+            seed = (seed * 1103515245 + 12345) & 0x7FFFFFFF
+            x = 15 + (seed >> 8) % 510
+            seed = (seed * 1103515245 + 12345) & 0x7FFFFFFF
+            self.page.click(self.points, x, 15 + (seed >> 8) % 510, "right")
+
+        def both_ways():
+            frames = []
+            for on in (1, 0):
+                self.browser.evaluate("Module._zw_set_drawing_savings(%d)" % on)
+                for win in (self.view3d, self.points):
+                    self.browser.evaluate("Module._zw_post_redisplay(%d)" % win)
+                frames.append([self.frame(win).rgba for win in (self.view3d, self.points)])
+            self.browser.evaluate("Module._zw_set_drawing_savings(1)")
+            return frames
+
+        def differing(a, b):
+            return sum(1 for i in range(0, len(a), 4) if a[i:i + 3] != b[i:i + 3])
+
+        for step in range(4):
+            saved, full = both_ways()
+            for name, a, b in zip(("3D view", "points view"), saved, full):
+                self.assertEqual(differing(a, b), 0, "%s after %d turns" % (name, step))
+            if step == 1:
+                self.page.click(self.panel, *GRID_BOX)
+            self.page.press(self.view3d, 200, 300, "left")
+            self.page.drag_to(self.view3d, 240 + 15 * step, 260 - 20 * step)
+            self.page.release(self.view3d, 240 + 15 * step, 260 - 20 * step, "left")
+            self.page.settle()
 
     def test_check_box_hides_the_voronoi_layer(self):
         self.add_five()
