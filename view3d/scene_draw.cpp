@@ -2,14 +2,15 @@
 // view.  What an edit can change (points, labels, hull faces, edges) is sent
 // on every frame; what no edit changes goes to the GL once: the surface mesh
 // as client-side arrays, one sphere and one cube of the current marker size,
-// the axes, the grid and the label digits as display lists of each window.
-// Both forms carry exactly what the immediate path sends, so both draw the
-// same pixels; immediate_drawing switches back to the immediate path (the
-// frame comparison test and the benchmark use it; the program never sets it).
+// the axes, the grid and the label glyphs as display lists of each window.
+// Both forms draw the same pixels as the immediate path; immediate_drawing
+// switches back to it (the frame comparison test and the benchmark use it;
+// the program never sets it).
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <iterator>
 
@@ -309,10 +310,11 @@ namespace {
 // every bitmap outside the strip ends it, and each strip costs a round trip
 // through the software renderer.  In index order nearly every label starts a
 // strip; in bands (9 pixels high in the 2D view) about one strip per band
-// remains, which halves the 2D frame.  The order cannot show: every label is
-// drawn in the one opaque colour, so a pixel ends up in the label colour if
-// any label fragment passes the depth test, and the depth buffer ends up
-// holding the nearest of them, whichever comes first.
+// remains, which halves the 2D frame.  (Through the glyph lists below, the
+// same order keeps the moves from one label to the next short.)  The order
+// cannot show: every label is drawn in the one opaque colour, so a pixel ends
+// up in the label colour if any label fragment passes the depth test, and the
+// depth buffer ends up holding the nearest of them, whichever comes first.
 void label_order(const point_rec* table, int* order) {
   for (int i = 0; i < point_count; ++i) order[i] = i;
   const auto band = [table](int i) { return static_cast<int>((table[i].y + 3.0) * 10.0); };
@@ -321,30 +323,251 @@ void label_order(const point_rec* table, int* order) {
   });
 }
 
-// The first of ten display lists of the current window holding the glyphs
-// "0" to "9" of GLUT_BITMAP_8_BY_13, each list one glBitmap and nothing
-// else; 0 when there are none (immediate_drawing, or no list names).
+// The label glyphs of the current window as display lists of one glBitmap
+// each (ids relative to the first list):
+//   0 .. 9            the digits "0" to "9" of GLUT_BITMAP_8_BY_13;
+//   FIRST_TEXT + i    the whole label "i" as one bitmap, its digits side by
+//                     side as they fall when drawn one after the other;
+//   FIRST_MOVE + ...  bitmaps without pixels whose only effect is to move the
+//                     raster position by +-2^k pixels along x or along y.
 //
-// Why: a label drawn with glutBitmapCharacter goes through Mesa's bitmap
-// cache, which draws a whole 512 x 32 pixel strip for every label whose depth
-// differs from the previous one's, every label in the 3D view; glCallLists
-// of lists that each hold one bitmap instead draws each glyph as a quad of
-// its own size from a glyph atlas, with the same position rule (the raster
-// position less the glyph's origin, rounded down), the same depth and the
-// same colour.
-GLuint digit_lists() {
+// Why lists: a label drawn with glutBitmapCharacter goes through Mesa's
+// bitmap cache, which draws a whole 512 x 32 pixel strip for every label whose
+// depth differs from the previous one's, every label in the 3D view.  A
+// glCallLists of lists that each hold one bitmap instead draws every bitmap
+// as a quad of its own size from a glyph atlas, with the same position rule
+// (the raster position less the bitmap's origin, rounded down), depth and
+// colour.  Mesa's software renderer then pays for each quad (it copies 33 KB
+// of shader state for nearly every 8-pixel quad, far less often for wider
+// ones) and for each glCallLists (a draw of its own): whole labels send a
+// third of the quads, and the moves let labels that share a depth (all of
+// them in the 2D view) go out in one call.
+constexpr int GLYPH_ADVANCE = 8;                         // every digit is 8 pixels wide and moves 8
+constexpr int GLYPH_ROWS = 14;                           // the font's height
+constexpr float GLYPH_XORIG = 0.0f, GLYPH_YORIG = 3.0f;  // the font's origin
+constexpr int MOVE_BITS = 11;                            // moves of 1 .. 1024 pixels
+constexpr int FIRST_TEXT = 10;
+constexpr int FIRST_MOVE = FIRST_TEXT + MAX_POINTS;      // +x, -x, +y, -y: MOVE_BITS each
+constexpr int GLYPH_LISTS = FIRST_MOVE + 4 * MOVE_BITS;
+static_assert(GLYPH_LISTS <= 256, "glyph ids are sent as unsigned bytes");
+
+// The digits of GLUT_BITMAP_8_BY_13 as freeglut (3.x) draws them, one byte a
+// row from the bottom.  The frame comparison test holds whole labels built
+// from them against glutBitmapCharacter, pixel for pixel.
+constexpr GLubyte DIGIT_BITS[10][GLYPH_ROWS] = {
+    {0x00, 0x00, 0x00, 0x18, 0x24, 0x42, 0x42, 0x42, 0x42, 0x42, 0x24, 0x18, 0x00, 0x00},
+    {0x00, 0x00, 0x00, 0x7c, 0x10, 0x10, 0x10, 0x10, 0x10, 0x50, 0x30, 0x10, 0x00, 0x00},
+    {0x00, 0x00, 0x00, 0x7e, 0x40, 0x20, 0x18, 0x04, 0x02, 0x42, 0x42, 0x3c, 0x00, 0x00},
+    {0x00, 0x00, 0x00, 0x3c, 0x42, 0x02, 0x02, 0x1c, 0x08, 0x04, 0x02, 0x7e, 0x00, 0x00},
+    {0x00, 0x00, 0x00, 0x04, 0x04, 0x7e, 0x44, 0x44, 0x24, 0x14, 0x0c, 0x04, 0x00, 0x00},
+    {0x00, 0x00, 0x00, 0x3c, 0x42, 0x02, 0x02, 0x62, 0x5c, 0x40, 0x40, 0x7e, 0x00, 0x00},
+    {0x00, 0x00, 0x00, 0x3c, 0x42, 0x42, 0x62, 0x5c, 0x40, 0x40, 0x20, 0x1c, 0x00, 0x00},
+    {0x00, 0x00, 0x00, 0x20, 0x20, 0x10, 0x10, 0x08, 0x08, 0x04, 0x02, 0x7e, 0x00, 0x00},
+    {0x00, 0x00, 0x00, 0x3c, 0x42, 0x42, 0x42, 0x3c, 0x42, 0x42, 0x42, 0x3c, 0x00, 0x00},
+    {0x00, 0x00, 0x00, 0x38, 0x04, 0x02, 0x02, 0x3a, 0x46, 0x42, 0x42, 0x3c, 0x00, 0x00},
+};
+
+// Compiles the bitmap of the label text (digits 0 .. 9, n of them) into the
+// current list: one byte per digit and row, rows from the bottom.
+void compile_text_bitmap(const int* digits, int n) {
+  GLubyte bits[GLYPH_ROWS * 12] = {};
+  for (int r = 0; r < GLYPH_ROWS; ++r)
+    for (int c = 0; c < n; ++c) bits[r * n + c] = DIGIT_BITS[digits[c]][r];
+  const float width = static_cast<float>(GLYPH_ADVANCE * n);
+  glBitmap(GLYPH_ADVANCE * n, GLYPH_ROWS, GLYPH_XORIG, GLYPH_YORIG, width, 0.0f, bits);
+}
+
+// The decimal digits of i (0 <= i < 10^11); returns how many.
+int decimal_digits(int i, int* digits) {
+  char text[12];
+  const int n = std::snprintf(text, sizeof text, "%d", i);
+  for (int c = 0; c < n; ++c) digits[c] = text[c] - '0';
+  return n;
+}
+
+// The first glyph list of the current window; 0 when there are none
+// (immediate_drawing, or no list names).
+GLuint glyph_lists() {
   cached_list* slot = immediate_drawing ? nullptr : find_slot(piece::digits);
   if (slot == nullptr) return 0;
   if (slot->win == 0) {
-    *slot = cached_list{glutGetWindow(), piece::digits, 0.0, glGenLists(10)};
-    for (GLuint d = 0; slot->list != 0 && d < 10; ++d) {
-      glNewList(slot->list + d, GL_COMPILE);
+    *slot = cached_list{glutGetWindow(), piece::digits, 0.0, glGenLists(GLYPH_LISTS)};
+    const GLuint base = slot->list;
+    for (GLuint d = 0; base != 0 && d < 10; ++d) {
+      glNewList(base + d, GL_COMPILE);
       glutBitmapCharacter(GLUT_BITMAP_8_BY_13, '0' + static_cast<int>(d));
       glEndList();
     }
+    // The bits as packed above, whatever the unpack state (as freeglut does).
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
+    glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    for (int i = 0; base != 0 && i < MAX_POINTS; ++i) {
+      int digits[12];
+      const int n = decimal_digits(i, digits);
+      glNewList(base + static_cast<GLuint>(FIRST_TEXT + i), GL_COMPILE);
+      compile_text_bitmap(digits, n);
+      glEndList();
+    }
+    for (int m = 0; base != 0 && m < 4 * MOVE_BITS; ++m) {
+      const float sign = (m / MOVE_BITS) % 2 == 0 ? 1.0f : -1.0f;
+      const float step = sign * static_cast<float>(1 << (m % MOVE_BITS));
+      const bool along_x = m < 2 * MOVE_BITS;
+      glNewList(base + static_cast<GLuint>(FIRST_MOVE + m), GL_COMPILE);
+      // Mesa refuses to compile an empty bitmap given no bits at all.
+      static const GLubyte no_bits[1] = {0};
+      glBitmap(0, 0, 0.0f, 0.0f, along_x ? step : 0.0f, along_x ? 0.0f : step, no_bits);
+      glEndList();
+    }
+    glPopClientAttrib();
   }
   return slot->list;
 }
+
+// The pixel at which a bitmap with origin `origin` starts for the raster
+// coordinate r, floor(r - origin), when every way of rounding it that a GL
+// may use (with or without a 1e-4 nudge, before or after the subtraction, in
+// single or double precision) gives that pixel; false when r lies so close to
+// a pixel edge that they may differ.
+bool certain_pixel(float r, float origin, int* pixel) {
+  const float nudge = 0.0001f;
+  const float a = std::floor(r - origin);
+  if (a != std::floor(r + nudge - origin) || a != std::floor(r - origin + nudge) ||
+      a != static_cast<float>(std::floor(static_cast<double>(r) - origin)))
+    return false;
+  *pixel = static_cast<int>(a);
+  return true;
+}
+
+// The raster coordinate in the middle of a pixel, for a bitmap of the given
+// origin: a whole number plus one half, so that sums of whole moves stay exact.
+float pixel_middle(int pixel, float origin) { return static_cast<float>(pixel) + origin + 0.5f; }
+
+// One label: its index, the point its raster position is set at, the window
+// position the GL computed for it and the pixel of its first digit.
+struct placed_label {
+  int index;
+  double at[3];
+  float x, y, z;
+  int px, py;
+};
+
+// Sets the raster position of l.
+void place(const placed_label& l) { glRasterPos3d(l.at[0], l.at[1], l.at[2]); }
+
+// Draws l digit by digit at its own raster position, as every label was
+// drawn before whole labels and moves.
+void draw_by_digits(const placed_label& l) {
+  int digits[12];
+  const int n = decimal_digits(l.index, digits);
+  char ids[12];
+  for (int c = 0; c < n; ++c) ids[c] = static_cast<char>(digits[c]);
+  place(l);
+  glCallLists(n, GL_UNSIGNED_BYTE, ids);
+}
+
+// True when the GL can say where l's raster position (just set) lies and it
+// is valid; on a GL that cannot answer (it leaves the query's sentinels),
+// *known is set false.
+bool read_placement(placed_label* l, bool* known) {
+  GLfloat pos[4] = {-1.0f, -2.0f, -3.0f, -4.0f};
+  glGetFloatv(GL_CURRENT_RASTER_POSITION, pos);
+  if (pos[1] == -2.0f && pos[2] == -3.0f && pos[3] == -4.0f) {
+    *known = false;
+    return false;
+  }
+  GLfloat valid = 0.0f;
+  glGetFloatv(GL_CURRENT_RASTER_POSITION_VALID, &valid);
+  l->x = pos[0];
+  l->y = pos[1];
+  l->z = pos[2];
+  return valid != 0.0f;
+}
+
+// True when l may be drawn as one bitmap and from a shifted raster position:
+// each of its digits, drawn one after the other, lands on a pixel that no way
+// of rounding can change, GLYPH_ADVANCE pixels after the previous one, and
+// the shift of its raster position to the middle of its first digit's pixel
+// is exact.  Sets l->px, l->py.
+bool movable(placed_label* l) {
+  if (!certain_pixel(l->y, GLYPH_YORIG, &l->py)) return false;
+  int digits[12];
+  const int n = decimal_digits(l->index, digits);
+  float x = l->x;
+  for (int c = 0; c < n; ++c) {
+    int px = 0;
+    if (!certain_pixel(x, GLYPH_XORIG, &px)) return false;
+    if (c == 0) l->px = px;
+    if (px != l->px + GLYPH_ADVANCE * c) return false;
+    x += static_cast<float>(GLYPH_ADVANCE);  // as the GL moves the raster position
+  }
+  const float mx = pixel_middle(l->px, GLYPH_XORIG), my = pixel_middle(l->py, GLYPH_YORIG);
+  return l->x + (mx - l->x) == mx && l->y + (my - l->y) == my;
+}
+
+// Movable labels that share one depth, sent as one glCallLists: the first
+// label's raster position shifted to the middle of its first digit's pixel,
+// then for each label the moves from where the previous one ended and its
+// whole-label bitmap.  Every shifted position is a whole number of pixels
+// plus one half, so every sum the GL forms along the way is exact and every
+// digit lands on the pixel it lands on when each label is drawn digit by
+// digit from a raster position of its own.
+class label_batch {
+ public:
+  // Adds l; false when it cannot join (another depth, a move too long): the
+  // caller then sends the batch and starts a new one with l.
+  bool add(const placed_label& l) {
+    if (labels_ > 0) {
+      if (l.z != first_.z) return false;
+      const int dx = l.px - end_px_, dy = l.py - end_py_;
+      const int limit = 1 << MOVE_BITS;
+      if (dx <= -limit || dx >= limit || dy <= -limit || dy >= limit) return false;
+      if (count_ + 2 * MOVE_BITS + 1 > static_cast<int>(sizeof ids_)) return false;
+      append_moves(dx, FIRST_MOVE);
+      append_moves(dy, FIRST_MOVE + 2 * MOVE_BITS);
+    } else {
+      first_ = l;
+    }
+    ids_[count_++] = static_cast<char>(FIRST_TEXT + l.index);
+    int digits[12];
+    end_px_ = l.px + GLYPH_ADVANCE * decimal_digits(l.index, digits);
+    end_py_ = l.py;
+    ++labels_;
+    return true;
+  }
+
+  // Sends the batch and empties it.
+  void send() {
+    if (labels_ == 0) return;
+    place(first_);
+    // A lone label needs no shift: its bitmap starts where its first digit would.
+    if (labels_ > 1) {
+      glBitmap(0, 0, 0.0f, 0.0f, pixel_middle(first_.px, GLYPH_XORIG) - first_.x,
+               pixel_middle(first_.py, GLYPH_YORIG) - first_.y, nullptr);
+    }
+    glCallLists(labels_ > 1 ? count_ : 1, GL_UNSIGNED_BYTE, ids_);
+    labels_ = 0;
+    count_ = 0;
+  }
+
+ private:
+  // The moves (first: the id of the +1 move of the axis) that add up to d.
+  void append_moves(int d, int first) {
+    const int id = first + (d < 0 ? MOVE_BITS : 0);
+    const int m = d < 0 ? -d : d;
+    for (int k = 0; k < MOVE_BITS; ++k)
+      if ((m >> k) & 1) ids_[count_++] = static_cast<char>(id + k);
+  }
+
+  placed_label first_{};
+  int labels_ = 0, count_ = 0;
+  int end_px_ = 0, end_py_ = 0;
+  char ids_[MAX_POINTS * (2 * MOVE_BITS + 1)];
+};
 
 }  // namespace
 
@@ -354,21 +577,47 @@ void draw_point_labels(const point_rec* table) {
   glColor4fv(label_colour);
   int order[MAX_POINTS];
   label_order(table, order);
-  const GLuint digits = digit_lists();
-  if (digits != 0) glListBase(digits);
-  char text[12];  // "%d" of an index below 200
+  const GLuint glyphs = glyph_lists();
+  if (glyphs != 0) glListBase(glyphs);
+  label_batch batch;
+  bool known = glyphs != 0;  // the GL tells where a raster position lies
   for (int k = 0; k < point_count; ++k) {
     const int i = order[k];
-    glRasterPos3d(table[i].x + 0.07, table[i].y + 0.07, table[i].z + 0.07);
-    const int n = std::snprintf(text, sizeof text, "%d", i);
-    if (digits != 0) {
-      for (int c = 0; c < n; ++c) text[c] = static_cast<char>(text[c] - '0');
-      glCallLists(n, GL_UNSIGNED_BYTE, text);
-    } else {
+    placed_label l{i, {table[i].x + 0.07, table[i].y + 0.07, table[i].z + 0.07}, 0, 0, 0, 0, 0};
+    if (glyphs == 0) {
+      place(l);
+      char text[12];
+      std::snprintf(text, sizeof text, "%d", i);
       for (const char* c = text; *c != '\0'; ++c) glutBitmapCharacter(GLUT_BITMAP_8_BY_13, *c);
+      continue;
     }
+    if (known) {
+      place(l);
+      const bool valid = read_placement(&l, &known);
+      if (known && !valid) continue;  // a label outside the view draws nothing
+      if (known && movable(&l)) {
+        if (!batch.add(l)) {
+          batch.send();
+          batch.add(l);  // an empty batch takes any movable label
+        }
+        continue;
+      }
+      // Too close to a pixel edge to be moved there: digit by digit.
+      batch.send();
+    }
+    draw_by_digits(l);
   }
-  if (digits != 0) glListBase(0);
+  batch.send();
+  if (known && point_count > 0) {
+    // The raster position where the last label leaves it when each label is
+    // drawn digit by digit.
+    const int last = order[point_count - 1];
+    glRasterPos3d(table[last].x + 0.07, table[last].y + 0.07, table[last].z + 0.07);
+    int digits[12];
+    for (int c = decimal_digits(last, digits); c > 0; --c)
+      glBitmap(0, 0, 0.0f, 0.0f, static_cast<float>(GLYPH_ADVANCE), 0.0f, nullptr);
+  }
+  if (glyphs != 0) glListBase(0);
   if (lit) glEnable(GL_LIGHTING);
 }
 

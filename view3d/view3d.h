@@ -11,7 +11,7 @@
 // coordinates of the current modelview matrix (plane units).  The callers
 // decide which layers to draw.  Geometry that no edit changes is sent to the
 // GL once (the surface mesh as client-side arrays; the sphere and the cube of
-// a marker, the axes, the grid and the label digits as display lists kept per
+// a marker, the axes, the grid and the label glyphs as display lists kept per
 // window) and drawn from there; the rest is sent on every frame.  Contract: on entry blending
 // (GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA) and the depth test are on and
 // lighting is off.  draw_hyperboloid and draw_hull_faces switch lighting on
