@@ -1344,15 +1344,50 @@ void glDrawArrays(GLenum mode, GLint first, GLsizei count) {
   glEnd();
 }
 void glDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* indices) {
+  auto index = [&](int k) -> int {
+    if (type == GL_UNSIGNED_BYTE) return static_cast<const GLubyte*>(indices)[k];
+    if (type == GL_UNSIGNED_SHORT) return static_cast<const GLushort*>(indices)[k];
+    return static_cast<int>(static_cast<const GLuint*>(indices)[k]);
+  };
   glBegin(mode);
+  if (current->compiling != 0 || !vertex_array.on) {
+    for (int k = 0; k < count; ++k) array_element(index(k));
+    glEnd();
+    return;
+  }
+  // An element's vertex depends on its index alone (its colour and normal
+  // come from the arrays, or are the same for all), so each index is
+  // transformed and lit once however many triangles share it.
+  static std::vector<int> done_at;  // index -> position in done, -1: not yet
+  static std::vector<vtx> done;
+  done_at.clear();
+  done.clear();
   for (int k = 0; k < count; ++k) {
-    int i;
-    if (type == GL_UNSIGNED_BYTE) i = static_cast<const GLubyte*>(indices)[k];
-    else if (type == GL_UNSIGNED_SHORT) i = static_cast<const GLushort*>(indices)[k];
-    else i = static_cast<int>(static_cast<const GLuint*>(indices)[k]);
-    array_element(i);
+    const int i = index(k);
+    if (i >= static_cast<int>(done_at.size())) done_at.resize(static_cast<size_t>(i) + 1, -1);
+    if (done_at[i] < 0) {
+      array_element(i);
+      done_at[i] = static_cast<int>(done.size());
+      done.push_back(prim.back());
+    } else {
+      prim.push_back(done[done_at[i]]);
+    }
   }
   glEnd();
+  // The current colour and normal are the last element's, as GL leaves them.
+  if (count > 0) {
+    const int last = index(count - 1);
+    if (colour_array.on) {
+      float c[4] = {0, 0, 0, 1};
+      colour_array.read(last, c);
+      glColor4f(c[0], c[1], c[2], c[3]);
+    }
+    if (normal_array.on) {
+      float n[3];
+      normal_array.read(last, n);
+      glNormal3f(n[0], n[1], n[2]);
+    }
+  }
 }
 
 // --- Raster position and bitmaps.
