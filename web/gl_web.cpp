@@ -173,8 +173,8 @@ void put(float x, float y, float z, const float* c) {
   o[1] = y;
   o[2] = 2.0f * z - 1.0f;
   unsigned char bytes[4];
-  for (int k = 0; k < 4; ++k)
-    bytes[k] = static_cast<unsigned char>(std::lround(std::clamp(c[k], 0.0f, 1.0f) * 255.0f));
+  for (int k = 0; k < 4; ++k)  // rounded to nearest, without a call per channel
+    bytes[k] = static_cast<unsigned char>(std::clamp(c[k], 0.0f, 1.0f) * 255.0f + 0.5f);
   std::memcpy(o + 3, bytes, 4);
 }
 
@@ -208,23 +208,28 @@ bool covers_no_pixel(const vtx& a, const vtx& b, const vtx& c) {
   const double area = (static_cast<double>(b.x) - a.x) * (static_cast<double>(c.y) - a.y) -
                       (static_cast<double>(b.y) - a.y) * (static_cast<double>(c.x) - a.x);
   if (area == 0) return false;
+  // Each edge as a line function, positive on the inner side:
+  // side(x, y) = A x + B y + C, twice the signed area of (p, q, (x, y)).
   const vtx* v[3] = {&a, &b, &c};
-  double slack[3];
+  const double sign = area > 0 ? 1.0 : -1.0;
+  double A[3], B[3], C[3], slack2[3];
   for (int e = 0; e < 3; ++e) {
-    const double dx = v[(e + 1) % 3]->x - v[e]->x, dy = v[(e + 1) % 3]->y - v[e]->y;
-    slack[e] = SNAP_SLACK * std::sqrt(dx * dx + dy * dy);  // the edge's length times the distance
+    const vtx& p = *v[e];
+    const vtx& q = *v[(e + 1) % 3];
+    const double ex = static_cast<double>(q.x) - p.x, ey = static_cast<double>(q.y) - p.y;
+    A[e] = -ey * sign;
+    B[e] = ex * sign;
+    C[e] = (ey * p.x - ex * p.y) * sign;
+    // side / length is the distance from the edge: within SNAP_SLACK of it
+    // counts as inside.
+    slack2[e] = static_cast<double>(SNAP_SLACK) * SNAP_SLACK * (ex * ex + ey * ey);
   }
   for (float py = first_y; py <= last_y; ++py)
     for (float px = first_x; px <= last_x; ++px) {
       bool inside = true;
       for (int e = 0; e < 3 && inside; ++e) {
-        const vtx& p = *v[e];
-        const vtx& q = *v[(e + 1) % 3];
-        // Twice the signed area of (p, q, centre), positive on the inner side.
-        const double side = ((static_cast<double>(q.x) - p.x) * (py + 0.5 - p.y) -
-                             (static_cast<double>(q.y) - p.y) * (px + 0.5 - p.x)) *
-                            (area > 0 ? 1.0 : -1.0);
-        inside = side >= -slack[e];
+        const double side = A[e] * (px + 0.5) + B[e] * (py + 0.5) + C[e];
+        inside = side >= 0 || side * side <= slack2[e];
       }
       if (inside) return false;
     }
