@@ -1298,7 +1298,8 @@ client_array* array_of(GLenum cap) {
   }
 }
 
-void array_element(int i) {
+// Element i's colour and normal, from the arrays that are on.
+void array_attributes(int i) {
   if (colour_array.on) {
     float c[4] = {0, 0, 0, 1};
     colour_array.read(i, c);
@@ -1309,6 +1310,10 @@ void array_element(int i) {
     normal_array.read(i, n);
     glNormal3f(n[0], n[1], n[2]);
   }
+}
+
+void array_element(int i) {
+  array_attributes(i);
   if (vertex_array.on) {
     float v[4] = {0, 0, 0, 1};
     vertex_array.read(i, v);
@@ -1385,19 +1390,7 @@ void glDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* indic
   }
   glEnd();
   // The current colour and normal are the last element's, as GL leaves them.
-  if (count > 0) {
-    const int last = index(count - 1);
-    if (colour_array.on) {
-      float c[4] = {0, 0, 0, 1};
-      colour_array.read(last, c);
-      glColor4f(c[0], c[1], c[2], c[3]);
-    }
-    if (normal_array.on) {
-      float n[3];
-      normal_array.read(last, n);
-      glNormal3f(n[0], n[1], n[2]);
-    }
-  }
+  if (count > 0) array_attributes(index(count - 1));
 }
 
 // --- Raster position and bitmaps.
