@@ -583,12 +583,19 @@ bool atlas_find(int w, int h, const unsigned char* bits, atlas_place* out) {
     *out = it->second;
     return true;
   }
+  if (w > ATLAS_SIZE || h > ATLAS_SIZE) return false;
   // One clear texel between glyphs and shelves.
   if (shelf_x + w > ATLAS_SIZE) {
     shelf_y += shelf_h;
     shelf_x = shelf_h = 0;
   }
-  if (w > ATLAS_SIZE || shelf_y + h > ATLAS_SIZE) return false;
+  if (shelf_y + h > ATLAS_SIZE) {
+    // Full (a long session of changing labels): what is gathered is drawn
+    // with the atlas as it is, then the atlas starts again empty.
+    flush();
+    atlas_places.clear();
+    shelf_x = shelf_y = shelf_h = 0;
+  }
   std::vector<unsigned char> alpha(static_cast<size_t>(w) * static_cast<size_t>(h));
   for (int j = 0; j < h; ++j)
     for (int i = 0; i < w; ++i)
