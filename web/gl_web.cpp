@@ -76,10 +76,12 @@ float* top_matrix() {
   return c.modelview[c.modelview_depth];
 }
 
-// --- The batch: canvas x, y, NDC z, r, g, b, a per vertex, and in a batch
-// of glyph quads the atlas's u, v too; triangles only.
+// --- The batch: canvas x, y, NDC z and the colour as four bytes (in the
+// place of a fourth float) per vertex, and in a batch of glyph quads the
+// atlas's u, v too; triangles only.  The framebuffer keeps 8 bits a channel,
+// so bytes lose nothing a flat colour shows, and halve what the GPU reads.
 
-constexpr int PLAIN_FLOATS = 7, GLYPH_FLOATS = 9;
+constexpr int PLAIN_FLOATS = 4, GLYPH_FLOATS = 6;
 
 struct batch_key {
   bool glyphs;
@@ -170,7 +172,10 @@ void put(float x, float y, float z, const float* c) {
   o[0] = x;
   o[1] = y;
   o[2] = 2.0f * z - 1.0f;
-  std::memcpy(o + 3, c, 4 * sizeof(float));
+  unsigned char bytes[4];
+  for (int k = 0; k < 4; ++k)  // rounded to nearest, without a call per channel
+    bytes[k] = static_cast<unsigned char>(std::clamp(c[k], 0.0f, 1.0f) * 255.0f + 0.5f);
+  std::memcpy(o + 3, bytes, 4);
 }
 
 void put_glyph_vertex(float x, float y, float z, const float* c, float u, float v) {
@@ -203,23 +208,28 @@ bool covers_no_pixel(const vtx& a, const vtx& b, const vtx& c) {
   const double area = (static_cast<double>(b.x) - a.x) * (static_cast<double>(c.y) - a.y) -
                       (static_cast<double>(b.y) - a.y) * (static_cast<double>(c.x) - a.x);
   if (area == 0) return false;
+  // Each edge as a line function, positive on the inner side:
+  // side(x, y) = A x + B y + C, twice the signed area of (p, q, (x, y)).
   const vtx* v[3] = {&a, &b, &c};
-  double slack[3];
+  const double sign = area > 0 ? 1.0 : -1.0;
+  double A[3], B[3], C[3], slack2[3];
   for (int e = 0; e < 3; ++e) {
-    const double dx = v[(e + 1) % 3]->x - v[e]->x, dy = v[(e + 1) % 3]->y - v[e]->y;
-    slack[e] = SNAP_SLACK * std::sqrt(dx * dx + dy * dy);  // the edge's length times the distance
+    const vtx& p = *v[e];
+    const vtx& q = *v[(e + 1) % 3];
+    const double ex = static_cast<double>(q.x) - p.x, ey = static_cast<double>(q.y) - p.y;
+    A[e] = -ey * sign;
+    B[e] = ex * sign;
+    C[e] = (ey * p.x - ex * p.y) * sign;
+    // side / length is the distance from the edge: within SNAP_SLACK of it
+    // counts as inside.
+    slack2[e] = static_cast<double>(SNAP_SLACK) * SNAP_SLACK * (ex * ex + ey * ey);
   }
   for (float py = first_y; py <= last_y; ++py)
     for (float px = first_x; px <= last_x; ++px) {
       bool inside = true;
       for (int e = 0; e < 3 && inside; ++e) {
-        const vtx& p = *v[e];
-        const vtx& q = *v[(e + 1) % 3];
-        // Twice the signed area of (p, q, centre), positive on the inner side.
-        const double side = ((static_cast<double>(q.x) - p.x) * (py + 0.5 - p.y) -
-                             (static_cast<double>(q.y) - p.y) * (px + 0.5 - p.x)) *
-                            (area > 0 ? 1.0 : -1.0);
-        inside = side >= -slack[e];
+        const double side = A[e] * (px + 0.5) + B[e] * (py + 0.5) + C[e];
+        inside = side >= 0 || side * side <= slack2[e];
       }
       if (inside) return false;
     }
@@ -301,6 +311,38 @@ void line(const vtx& a, const vtx& b, float width) {
   }
   triangle(p[0], p[1], p[2]);
   triangle(p[0], p[2], p[3]);
+}
+
+vtx between(const vtx& a, const vtx& b, float t) {
+  vtx v;
+  v.x = a.x + (b.x - a.x) * t;
+  v.y = a.y + (b.y - a.y) * t;
+  v.z = a.z + (b.z - a.z) * t;
+  for (int k = 0; k < 4; ++k) v.c[k] = a.c[k] + (b.c[k] - a.c[k]) * t;
+  return v;
+}
+
+// A line under the current stipple: one fragment per pixel step along the
+// major axis, drawn where the pattern's bit (low bit first, each held for
+// `factor` steps) is set; *count carries the pattern along a strip.
+void stippled_line(const vtx& a, const vtx& b, float width, int* count) {
+  const context& c = *current;
+  if (!c.line_stipple) {
+    line(a, b, width);
+    return;
+  }
+  const int steps = static_cast<int>(std::lround(std::max(std::fabs(b.x - a.x), std::fabs(b.y - a.y))));
+  const int factor = std::max(1, c.stipple_factor);
+  int run = -1;  // the first step of the run of set bits being gathered
+  for (int k = 0; k <= steps; ++k) {
+    const bool on = k < steps && ((c.stipple_pattern >> ((*count / factor) % 16)) & 1);
+    if (k < steps) ++*count;
+    if (on && run < 0) run = k;
+    if (!on && run >= 0) {
+      line(between(a, b, static_cast<float>(run) / steps), between(a, b, static_cast<float>(k) / steps), width);
+      run = -1;
+    }
+  }
 }
 
 void point(const vtx& v, float size) {
@@ -430,13 +472,18 @@ void emit_primitive() {
       for (const vtx& v : prim) point(v, c.point_size);
       break;
     case GL_LINES:
-      for (size_t i = 0; i + 1 < n; i += 2) line(prim[i], prim[i + 1], c.line_width);
+      for (size_t i = 0; i + 1 < n; i += 2) {
+        int count = 0;  // each separate segment starts the pattern again
+        stippled_line(prim[i], prim[i + 1], c.line_width, &count);
+      }
       break;
     case GL_LINE_STRIP:
-    case GL_LINE_LOOP:
-      for (size_t i = 0; i + 1 < n; ++i) line(prim[i], prim[i + 1], c.line_width);
-      if (prim_mode == GL_LINE_LOOP && n > 2) line(prim[n - 1], prim[0], c.line_width);
+    case GL_LINE_LOOP: {
+      int count = 0;
+      for (size_t i = 0; i + 1 < n; ++i) stippled_line(prim[i], prim[i + 1], c.line_width, &count);
+      if (prim_mode == GL_LINE_LOOP && n > 2) stippled_line(prim[n - 1], prim[0], c.line_width, &count);
       break;
+    }
     case GL_TRIANGLES:
       for (size_t i = 0; i + 2 < n; i += 3) triangle(prim[i], prim[i + 1], prim[i + 2]);
       break;
@@ -602,8 +649,8 @@ EM_JS(int, zw_gl_init, (int width, int height, int atlasSize), {
   gl.bindBuffer(gl.ARRAY_BUFFER, buf);
   gl.enableVertexAttribArray(0);
   gl.enableVertexAttribArray(1);
-  gl.vertexAttribPointer(0, 3, gl.FLOAT, false, 28, 0);
-  gl.vertexAttribPointer(1, 4, gl.FLOAT, false, 28, 12);
+  gl.vertexAttribPointer(0, 3, gl.FLOAT, false, 16, 0);
+  gl.vertexAttribPointer(1, 4, gl.UNSIGNED_BYTE, true, 16, 12);
   var atlas = gl.createTexture();
   gl.bindTexture(gl.TEXTURE_2D, atlas);
   gl.texImage2D(gl.TEXTURE_2D, 0, gl.ALPHA, atlasSize, atlasSize, 0, gl.ALPHA, gl.UNSIGNED_BYTE,
@@ -631,14 +678,14 @@ EM_JS(void, zw_gl_draw, (const float* data, int count, int glyphs, int blend, in
     gl.useProgram(glyphs ? Module.zwGlyphProgram : Module.zwPlainProgram);
     if (glyphs) gl.enableVertexAttribArray(2); else gl.disableVertexAttribArray(2);
   }
-  var stride = glyphs ? 36 : 28;
+  var stride = glyphs ? 24 : 16;
   if (blend) { gl.enable(gl.BLEND); gl.blendFunc(src, dst); } else gl.disable(gl.BLEND);
   if (depth) { gl.enable(gl.DEPTH_TEST); gl.depthFunc(func); } else gl.disable(gl.DEPTH_TEST);
   gl.scissor(sx, sy, sw, sh);
   gl.bufferData(gl.ARRAY_BUFFER, HEAPF32.subarray(data >> 2, (data >> 2) + count * stride / 4), gl.STREAM_DRAW);
   gl.vertexAttribPointer(0, 3, gl.FLOAT, false, stride, 0);
-  gl.vertexAttribPointer(1, 4, gl.FLOAT, false, stride, 12);
-  if (glyphs) gl.vertexAttribPointer(2, 2, gl.FLOAT, false, stride, 28);
+  gl.vertexAttribPointer(1, 4, gl.UNSIGNED_BYTE, true, stride, 12);
+  if (glyphs) gl.vertexAttribPointer(2, 2, gl.FLOAT, false, stride, 16);
   gl.drawArrays(gl.TRIANGLES, 0, count);
 });
 
@@ -707,6 +754,11 @@ void end_closed_solid() {
   current->solid_open = false;
 }
 
+void clear_canvas(int x, int y, int w, int h) {
+  flush();
+  zw_gl_clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT, 0.957f, 0.957f, 0.957f, 1.0f, x, y, w, h);
+}
+
 // Reads canvas pixels (bottom-left origin) after drawing what is pending.
 void read_canvas(int x, int y, int w, int h, unsigned char* out) {
   flush();
@@ -723,6 +775,7 @@ void set_enabled(GLenum cap, bool on) {
     case GL_DEPTH_TEST: c.depth_test = on; break;
     case GL_NORMALIZE: c.normalize = on; break;
     case GL_CULL_FACE: c.cull = on; break;
+    case GL_LINE_STIPPLE: c.line_stipple = on; break;
     case GL_COLOR_MATERIAL:
       c.colour_material = on;
       track_colour(c);
@@ -850,6 +903,7 @@ GLboolean glIsEnabled(GLenum cap) {
     case GL_NORMALIZE: return c.normalize;
     case GL_COLOR_MATERIAL: return c.colour_material;
     case GL_CULL_FACE: return c.cull;
+    case GL_LINE_STIPPLE: return c.line_stipple;
     default:
       if (cap >= GL_LIGHT0 && cap < GL_LIGHT0 + 8) return c.lights[cap - GL_LIGHT0].on;
       return GL_FALSE;
@@ -1039,25 +1093,58 @@ void glGetIntegerv(GLenum pname, GLint* out) {
   }
 }
 
-void glPushAttrib(GLbitfield) {
+}  // extern "C"
+
+namespace {
+
+// The attribute groups of mask, from one holder to the other (the context
+// and its saved copies name the fields alike; the lights' switches aside).
+template <class From, class To>
+void copy_groups(const From& f, To& t, unsigned mask) {
+  if (mask & GL_CURRENT_BIT) {
+    std::memcpy(t.colour, f.colour, 16);
+    std::memcpy(t.normal, f.normal, 12);
+    std::memcpy(t.raster, f.raster, 12);
+    std::memcpy(t.raster_colour, f.raster_colour, 16);
+    t.raster_valid = f.raster_valid;
+  }
+  if (mask & GL_ENABLE_BIT) {
+    t.lighting = f.lighting;
+    t.blend = f.blend;
+    t.depth_test = f.depth_test;
+    t.normalize = f.normalize;
+    t.colour_material = f.colour_material;
+    t.cull = f.cull;
+  }
+  if (mask & (GL_ENABLE_BIT | GL_LINE_BIT)) t.line_stipple = f.line_stipple;
+  if (mask & GL_LINE_BIT) {
+    t.line_width = f.line_width;
+    t.stipple_factor = f.stipple_factor;
+    t.stipple_pattern = f.stipple_pattern;
+  }
+  if (mask & GL_POINT_BIT) t.point_size = f.point_size;
+}
+
+}  // namespace
+
+extern "C" {
+
+// Saves every group; glPopAttrib restores only those of the mask.
+void glPushAttrib(GLbitfield mask) {
   context& c = *current;
-  context::saved_current s;
-  std::memcpy(s.colour, c.colour, 16);
-  std::memcpy(s.normal, c.normal, 12);
-  std::memcpy(s.raster, c.raster, 12);
-  std::memcpy(s.raster_colour, c.raster_colour, 16);
-  s.raster_valid = c.raster_valid;
+  context::saved_attrib s;
+  s.mask = mask;
+  copy_groups(c, s, ~0u);
+  for (int i = 0; i < 8; ++i) s.lights_on[i] = c.lights[i].on;
   c.attrib_stack.push_back(s);
 }
 void glPopAttrib(void) {
   context& c = *current;
   if (c.attrib_stack.empty()) return;
-  const context::saved_current& s = c.attrib_stack.back();
-  std::memcpy(c.colour, s.colour, 16);
-  std::memcpy(c.normal, s.normal, 12);
-  std::memcpy(c.raster, s.raster, 12);
-  std::memcpy(c.raster_colour, s.raster_colour, 16);
-  c.raster_valid = s.raster_valid;
+  const context::saved_attrib& s = c.attrib_stack.back();
+  copy_groups(s, c, s.mask);
+  if (s.mask & GL_ENABLE_BIT)
+    for (int i = 0; i < 8; ++i) c.lights[i].on = s.lights_on[i];
   c.attrib_stack.pop_back();
   track_colour(c);
 }
@@ -1211,7 +1298,8 @@ client_array* array_of(GLenum cap) {
   }
 }
 
-void array_element(int i) {
+// Element i's colour and normal, from the arrays that are on.
+void array_attributes(int i) {
   if (colour_array.on) {
     float c[4] = {0, 0, 0, 1};
     colour_array.read(i, c);
@@ -1222,6 +1310,10 @@ void array_element(int i) {
     normal_array.read(i, n);
     glNormal3f(n[0], n[1], n[2]);
   }
+}
+
+void array_element(int i) {
+  array_attributes(i);
   if (vertex_array.on) {
     float v[4] = {0, 0, 0, 1};
     vertex_array.read(i, v);
@@ -1267,15 +1359,38 @@ void glDrawArrays(GLenum mode, GLint first, GLsizei count) {
   glEnd();
 }
 void glDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* indices) {
+  auto index = [&](int k) -> int {
+    if (type == GL_UNSIGNED_BYTE) return static_cast<const GLubyte*>(indices)[k];
+    if (type == GL_UNSIGNED_SHORT) return static_cast<const GLushort*>(indices)[k];
+    return static_cast<int>(static_cast<const GLuint*>(indices)[k]);
+  };
   glBegin(mode);
+  if (current->compiling != 0 || !vertex_array.on) {
+    for (int k = 0; k < count; ++k) array_element(index(k));
+    glEnd();
+    return;
+  }
+  // An element's vertex depends on its index alone (its colour and normal
+  // come from the arrays, or are the same for all), so each index is
+  // transformed and lit once however many triangles share it.
+  static std::vector<int> done_at;  // index -> position in done, -1: not yet
+  static std::vector<vtx> done;
+  done_at.clear();
+  done.clear();
   for (int k = 0; k < count; ++k) {
-    int i;
-    if (type == GL_UNSIGNED_BYTE) i = static_cast<const GLubyte*>(indices)[k];
-    else if (type == GL_UNSIGNED_SHORT) i = static_cast<const GLushort*>(indices)[k];
-    else i = static_cast<int>(static_cast<const GLuint*>(indices)[k]);
-    array_element(i);
+    const int i = index(k);
+    if (i >= static_cast<int>(done_at.size())) done_at.resize(static_cast<size_t>(i) + 1, -1);
+    if (done_at[i] < 0) {
+      array_element(i);
+      done_at[i] = static_cast<int>(done.size());
+      done.push_back(prim.back());
+    } else {
+      prim.push_back(done[done_at[i]]);
+    }
   }
   glEnd();
+  // The current colour and normal are the last element's, as GL leaves them.
+  if (count > 0) array_attributes(index(count - 1));
 }
 
 // --- Raster position and bitmaps.
@@ -1293,6 +1408,20 @@ void glRasterPos3d(GLdouble x, GLdouble y, GLdouble z) {
 void glRasterPos2i(GLint x, GLint y) { glRasterPos3f(static_cast<float>(x), static_cast<float>(y), 0.0f); }
 void glRasterPos2f(GLfloat x, GLfloat y) { glRasterPos3f(x, y, 0.0f); }
 void glRasterPos2d(GLdouble x, GLdouble y) { glRasterPos3d(x, y, 0.0); }
+// A raster position given in window coordinates, in the current colour.
+void glWindowPos3d(GLdouble x, GLdouble y, GLdouble z) {
+  context& c = *current;
+  c.raster[0] = static_cast<float>(x) + c.origin_x;
+  c.raster[1] = static_cast<float>(y) + c.origin_y;
+  c.raster[2] = static_cast<float>(z);
+  c.raster_valid = true;
+  std::memcpy(c.raster_colour, c.colour, 16);
+}
+void glWindowPos2i(GLint x, GLint y) { glWindowPos3d(x, y, 0.0); }
+void glLineStipple(GLint factor, GLushort pattern) {
+  current->stipple_factor = factor;
+  current->stipple_pattern = pattern;
+}
 
 // A bitmap of width x height bits, rows bottom first, each row a whole
 // number of bytes, most significant bit leftmost.  Set bits are drawn as

@@ -67,6 +67,9 @@ struct context {
   float model_ambient[4] = {0.2f, 0.2f, 0.2f, 1};
 
   float line_width = 1, point_size = 1;
+  bool line_stipple = false;
+  int stipple_factor = 1;
+  unsigned short stipple_pattern = 0xFFFF;
   float colour[4] = {1, 1, 1, 1};
   float normal[3] = {0, 0, 1};
   float raster[3] = {0, 0, 0};  // window coordinates
@@ -78,11 +81,19 @@ struct context {
   bool solid_open = false, solid_centre_ok = false;
   float solid_centre[3] = {0, 0, 0};
 
-  struct saved_current {
-    float colour[4], normal[3], raster[3], raster_colour[4];
+  // glPushAttrib's stack: the groups of the mask pushed, each as it was.
+  struct saved_attrib {
+    unsigned mask;
+    float colour[4], normal[3], raster[3], raster_colour[4];  // current
     bool raster_valid;
+    bool lighting, blend, depth_test, normalize, colour_material, cull, lights_on[8];  // enable
+    bool line_stipple;                                                                 // enable, line
+    float line_width;                                                                  // line
+    int stipple_factor;
+    unsigned short stipple_pattern;
+    float point_size;  // point
   };
-  std::vector<saved_current> attrib_stack;
+  std::vector<saved_attrib> attrib_stack;
 
   std::vector<std::vector<list_cmd>> lists;  // list n is lists[n - 1]
   std::vector<std::vector<unsigned char>> list_bitmaps;  // bitmaps copied into lists
@@ -101,6 +112,9 @@ void set_canvas_size(int width, int height);
 // Draws every gathered triangle (at a buffer swap, before a clear, and
 // whenever the drawing state changes).
 void flush();
+// Fills a rectangle of the canvas (bottom-left origin) with the page's
+// background, where no window is.
+void clear_canvas(int x, int y, int w, int h);
 // Number of WebGL draw calls and of triangles drawn since start-up, for the
 // benchmark.
 extern long draw_calls;

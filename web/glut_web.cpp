@@ -5,6 +5,7 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 #include <emscripten.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -50,10 +51,15 @@ struct window {
   void (*passive)(int, int) = nullptr;
   void (*keyboard)(unsigned char, int, int) = nullptr;
   void (*special)(int, int, int) = nullptr;
+  void (*entry)(int) = nullptr;
   context ctx;
 };
 
 std::vector<window*> windows;  // index id - 1, in creation order
+// The top-level windows from the bottom of the stack to the top: in creation
+// order, and a window shown again comes to the top, as a window manager
+// raises it.
+std::vector<int> stacking;
 window* cur = nullptr;
 int init_x = -1, init_y = -1, init_w = 300, init_h = 300;
 int canvas_w = 0, canvas_h = 0;
@@ -61,6 +67,7 @@ bool running = false, ended = false;
 int grab = 0;          // the window a pressed button delivers to
 int buttons_down = 0;  // bit per GLUT button
 int pointer_x = -1, pointer_y = -1;  // the last mouse position on the canvas
+int pointer_in = 0;    // the window the pointer is in, 0 when none
 int modifiers = 0;     // GLUT_ACTIVE_* of the key being delivered
 
 window* find(int id) {
@@ -121,14 +128,43 @@ void place(window* w) {
   w->ctx.clip[3] = r[3];
 }
 
-// Windows in the order GLUT serves them: each top-level window, then its
-// subwindows, in creation order.
+// Windows in the order they are served: the top-level windows from the
+// bottom of the stack up, each followed by its subwindows in creation order.
 void service_order(int parent, std::vector<window*>& out) {
+  if (parent == 0) {
+    for (int id : stacking) {
+      out.push_back(find(id));
+      service_order(id, out);
+    }
+    return;
+  }
   for (window* w : windows)
     if (w->parent == parent) {
       out.push_back(w);
       service_order(w->id, out);
     }
+}
+
+int top_level_of(const window* w) {
+  while (w->parent != 0) w = find(w->parent);
+  return w->id;
+}
+
+bool overlap(const int* a, const int* b) {
+  return a[0] < b[0] + b[2] && b[0] < a[0] + a[2] && a[1] < b[1] + b[3] && b[1] < a[1] + a[3];
+}
+
+// Asks every visible window from order[after] on whose rectangle meets r
+// (canvas, y down) to draw itself again, except those of the top-level
+// window except_top.
+void redraw_over(const int* r, int except_top, const std::vector<window*>& order, size_t after) {
+  for (size_t i = after; i < order.size(); ++i) {
+    window* o = order[i];
+    if (!visible(o) || top_level_of(o) == except_top) continue;
+    int q[4];
+    visible_rect(o, q);
+    if (overlap(r, q)) o->need_display = true;
+  }
 }
 
 void run_pending() {
@@ -145,19 +181,30 @@ void run_pending() {
       glViewport(0, 0, w->w, w->h);
     }
   }
-  for (window* w : order) {
+  for (size_t i = 0; i < order.size(); ++i) {
+    window* w = order[i];
     if (!w->need_display || !visible(w) || ended) continue;
     w->need_display = false;
     make_current(w);
     if (w->display != nullptr) w->display();
+    // Drawn over part of a window stacked above it: that one again.
+    int r[4];
+    visible_rect(w, r);
+    redraw_over(r, top_level_of(w), order, i + 1);
   }
   flush();
 }
 
-// The deepest visible window under a canvas point (y down), the most
-// recently created first among siblings.
+// The deepest visible window under a canvas point (y down): the top of the
+// stack first, the most recently created first among subwindows.
 window* window_at(int parent, int x, int y) {
-  for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+  std::vector<window*> candidates;
+  if (parent == 0) {
+    for (int id : stacking) candidates.push_back(find(id));
+  } else {
+    candidates = windows;
+  }
+  for (auto it = candidates.rbegin(); it != candidates.rend(); ++it) {
     window* w = *it;
     if (w->parent != parent || !visible(w)) continue;
     int r[4];
@@ -192,12 +239,38 @@ extern "C" {
 
 // --- Entry points for the page (web/shell.html) and the browser tests.
 
+// The pointer is now in window id (0: in none): the window it left and the
+// one it entered hear of it, as under X.
+void pointer_moves_to(int id) {
+  if (id == pointer_in) return;
+  window* left = find(pointer_in);
+  pointer_in = id;
+  if (left != nullptr && left->entry != nullptr) {
+    make_current(left);
+    left->entry(GLUT_LEFT);
+  }
+  window* entered = find(id);
+  if (entered != nullptr && entered->entry != nullptr) {
+    make_current(entered);
+    entered->entry(GLUT_ENTERED);
+  }
+}
+
 // A mouse event at canvas pixel (x, y), y down: kind 0 press, 1 release,
-// 2 motion; button as GLUT numbers it.
+// 2 motion, 3 the pointer left the canvas; button as GLUT numbers it.
 EMSCRIPTEN_KEEPALIVE void zw_mouse(int kind, int button, int x, int y) {
   if (!running || ended) return;
+  if (kind == 3) {
+    pointer_moves_to(0);
+    return;
+  }
   pointer_x = x;
   pointer_y = y;
+  {
+    const window* under = window_at(0, x, y);
+    pointer_moves_to(under != nullptr ? under->id : 0);
+  }
+  if (ended) return;
   if (kind == 0) {
     if (buttons_down == 0) {
       window* w = window_at(0, x, y);
@@ -288,6 +361,11 @@ EMSCRIPTEN_KEEPALIVE void zw_end() {
 EMSCRIPTEN_KEEPALIVE void zw_post_redisplay(int id) {
   if (window* w = find(id)) w->need_display = true;
 }
+// The window that keys go to (the one under the pointer), 0 when none.
+EMSCRIPTEN_KEEPALIVE int zw_key_window() {
+  const window* w = window_at(0, pointer_x, pointer_y);
+  return w != nullptr ? w->id : 0;
+}
 EMSCRIPTEN_KEEPALIVE long zw_draw_calls() { return draw_calls; }
 EMSCRIPTEN_KEEPALIVE long zw_triangles_drawn() { return triangles_drawn; }
 // For the test that the savings change no pixel.
@@ -297,7 +375,10 @@ EMSCRIPTEN_KEEPALIVE int zw_canvas_height() { return canvas_h; }
 
 // --- GLUT.
 
-void glutInit(int*, char**) {}
+// Emscripten's file system starts with a umask of 0777, which would leave the
+// files the program makes with no permissions, unreadable even by the page;
+// the page takes a desktop session's usual mask instead.
+void glutInit(int*, char**) { umask(022); }
 void glutInitDisplayMode(unsigned int) {}
 void glutInitWindowPosition(int x, int y) {
   init_x = x;
@@ -317,6 +398,7 @@ int glutCreateWindow(const char* title) {
   w->w = init_w;
   w->h = init_h;
   windows.push_back(w);
+  stacking.push_back(w->id);
   make_current(w);
   return w->id;
 }
@@ -345,12 +427,42 @@ void glutSetWindowTitle(const char* title) {
   if (cur != nullptr) cur->title = title;
 }
 void glutHideWindow(void) {
-  if (cur != nullptr) cur->shown = false;
+  if (cur == nullptr || !cur->shown) return;
+  if (running && visible(cur)) {
+    // What it covered shows again: the page's background, then the windows.
+    int r[4];
+    visible_rect(cur, r);
+    cur->shown = false;
+    clear_canvas(r[0], canvas_h - (r[1] + r[3]), r[2], r[3]);
+    std::vector<window*> order;
+    service_order(0, order);
+    redraw_over(r, 0, order, 0);
+  }
+  cur->shown = false;
 }
 void glutShowWindow(void) {
   if (cur == nullptr) return;
   cur->shown = true;
   cur->need_display = true;
+  if (cur->parent == 0) {
+    stacking.erase(std::find(stacking.begin(), stacking.end(), cur->id));
+    stacking.push_back(cur->id);
+  }
+  if (running && cur->parent == 0) {
+    // The canvas holds the windows shown at start-up; one shown later is
+    // kept on it as a window manager keeps a window on the screen: moved
+    // in, and cut to the canvas's size where it is larger.
+    window& w = *cur;
+    const int width = std::min(w.w, canvas_w), height = std::min(w.h, canvas_h);
+    w.x = std::clamp(w.x, 0, canvas_w - width);
+    w.y = std::clamp(w.y, 0, canvas_h - height);
+    if (width != w.w || height != w.h) {
+      w.w = width;
+      w.h = height;
+      w.need_reshape = true;
+    }
+    place(cur);
+  }
 }
 void glutReshapeWindow(int w, int h) {
   if (cur == nullptr || (cur->w == w && cur->h == h)) return;
@@ -378,6 +490,7 @@ void glutReshapeFunc(void (*f)(int, int)) { if (cur) cur->reshape = f; }
 void glutMouseFunc(void (*f)(int, int, int, int)) { if (cur) cur->mouse = f; }
 void glutMotionFunc(void (*f)(int, int)) { if (cur) cur->motion = f; }
 void glutPassiveMotionFunc(void (*f)(int, int)) { if (cur) cur->passive = f; }
+void glutEntryFunc(void (*f)(int)) { if (cur) cur->entry = f; }
 void glutKeyboardFunc(void (*f)(unsigned char, int, int)) { if (cur) cur->keyboard = f; }
 void glutSpecialFunc(void (*f)(int, int, int)) { if (cur) cur->special = f; }
 int glutGetModifiers(void) { return modifiers; }

@@ -12,6 +12,7 @@ PNGs of both frames and their difference in $ZELMOR_WEB_ARTIFACTS (or the
 temporary folder).
 """
 import argparse
+import json
 import os
 import shutil
 import subprocess
@@ -84,7 +85,10 @@ def to_pixel(p):
             POINTS_SIZE - 1 - int(POINTS_SIZE / 2 + p[1] * POINTS_SIZE / 6.0))
 
 
-class WebPageTest(unittest.TestCase):
+class PageCase(unittest.TestCase):
+    """One browser for the class; each test on a fresh load of PAGE."""
+    PAGE = "index.html"
+
     @classmethod
     def setUpClass(cls):
         cls.server = Server(ARGS.site)
@@ -100,7 +104,7 @@ class WebPageTest(unittest.TestCase):
         shutil.rmtree(cls.downloads, ignore_errors=True)
 
     def setUp(self):
-        self.page = Page(self.browser, self.server.url())
+        self.page = Page(self.browser, self.server.url().replace("index.html", self.PAGE))
         self.assertTrue(self.browser.evaluate("window.zelmorReady === true"),
                         "the page says it has no WebGL")
         self.view3d = self.page.window_id("3D Projection")
@@ -122,26 +126,40 @@ class WebPageTest(unittest.TestCase):
 
     def download(self, button):
         """Clicks the page's button and returns the text of the file it offers."""
-        for name in os.listdir(self.downloads):
-            os.remove(os.path.join(self.downloads, name))
+        return self.download_file("#" + button)[1]
+
+    def click_element(self, selector):
+        """A real left click on the middle of the page element."""
         x, y = self.browser.evaluate("""(() => {
-          const r = document.getElementById('%s').getBoundingClientRect();
-          return [r.left + r.width / 2, r.top + r.height / 2]; })()""" % button)
+          const r = document.querySelector(%s).getBoundingClientRect();
+          return [r.left + r.width / 2, r.top + r.height / 2]; })()""" % json.dumps(selector))
         self.browser.mouse("mouseMoved", x, y)
         self.browser.mouse("mousePressed", x, y, "left", 1)
         self.browser.mouse("mouseReleased", x, y, "left", 0)
+
+    def download_file(self, selector, press=None):
+        """Clicks the element (or calls press) and returns the name and the
+        text of the file the page offers."""
+        for name in os.listdir(self.downloads):
+            os.remove(os.path.join(self.downloads, name))
+        if press is None:
+            self.click_element(selector)
+        else:
+            press()
         deadline = time.time() + 10
         while time.time() < deadline:
             done = [n for n in os.listdir(self.downloads) if not n.endswith(".crdownload")]
             if done:
                 with open(os.path.join(self.downloads, done[0])) as f:
-                    return f.read()
+                    return done[0], f.read()
             time.sleep(0.05)
         self.fail("no download arrived")
 
     def parse_points(self, text):
         return [tuple(float(v) for v in line.split()) for line in text.splitlines() if line.strip()]
 
+
+class WebPageTest(PageCase):
     def oracle(self, text):
         with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as f:
             f.write(text)
@@ -367,6 +385,112 @@ class WebPageTest(unittest.TestCase):
                     images.write_png(stem + "-diff.png", marks)
                     failures.append("%s/%s: %.3f %% (see %s-*.png)" % (words[1], name, 100 * share, stem))
         self.assertEqual(failures, [])
+
+
+class LabPageTest(PageCase):
+    """The lab's page: its toolbar and keys, Load and Save."""
+    PAGE = "lab.html"
+
+    def button(self, label):
+        self.click_element("#toolbar button[title=%s]" % json.dumps(label))
+        self.page.settle()
+
+    def key(self, key, code, text):
+        # Keys go to the window under the pointer, as under X.
+        self.page.drag_to(self.points, 270, 270, button=None)
+        for kind in ("keyDown", "keyUp"):
+            self.browser.call("Input.dispatchKeyEvent", {
+                "type": kind, "key": key, "code": code, "text": text if kind == "keyDown" else "",
+                "windowsVirtualKeyCode": ord(key.upper()) if len(key) == 1 else 0})
+        self.page.settle()
+
+    def points_now(self):
+        return self.parse_points(self.browser.evaluate("window.zelmorPointsText()") or "")
+
+    def load(self, path):
+        """Chooses the file in the page's file picker, as a user would."""
+        before = self.browser.evaluate("window.zelmorLoads || 0")
+        doc = self.browser.call("DOM.getDocument")["root"]["nodeId"]
+        node = self.browser.call("DOM.querySelector", {"nodeId": doc, "selector": "#load-file"})
+        self.browser.call("DOM.setFileInputFiles", {"files": [path], "nodeId": node["nodeId"]})
+        # The page reads the file before it hands it to the program.
+        self.assertTrue(self.browser.wait_for("(window.zelmorLoads || 0) > %d" % before, 10))
+        self.page.settle()
+
+    def test_toolbar_buttons_do_what_the_keys_do(self):
+        self.button("square and its centre")
+        square = self.points_now()
+        self.assertEqual(len(square), 5)
+        self.page.click(self.panel, *NEW_BUTTON)
+        self.assertEqual(self.points_now(), [])
+        self.key("1", "Digit1", "1")
+        self.assertEqual(self.points_now(), square)
+        # Select the last point with the left button, delete it with the
+        # button, undo with the button, redo with the key.
+        self.page.click(self.points, *to_pixel(square[4]), "left")
+        self.button("delete the selected point")
+        self.assertEqual(self.points_now(), square[:4])
+        self.button("undo the last edit")
+        self.assertEqual(self.points_now(), square)
+        self.key("y", "KeyY", "y")
+        self.assertEqual(self.points_now(), square[:4])
+
+    def test_help_comes_over_the_views_and_a_click_closes_it(self):
+        self.add_five()
+        before = self.frame(self.points)
+        self.key("h", "KeyH", "h")
+        about = self.page.window_id("About ZELMOR")
+        help_frame = self.frame(about)
+        shown = self.frame(self.points)
+        # Where the help window covers the 2D view, the view shows the help.
+        ax, ay = self.page.rect(about)[:2]
+        px, py = self.page.rect(self.points)[:2]
+        covered = [(x, y) for y in range(0, POINTS_SIZE, 7) for x in range(0, POINTS_SIZE, 7)
+                   if help_frame.at(x + px - ax, y + py - ay) is not None]
+        self.assertGreater(len(covered), 1000)
+        for x, y in covered:
+            self.assertEqual(shown.at(x, y), help_frame.at(x + px - ax, y + py - ay))
+        self.assertNotEqual(shown.rgba, before.rgba)
+        # Its Dismiss button (at the bottom right, kept on the canvas) closes
+        # it; the view is whole again, above the status line (which follows
+        # the pointer).
+        self.page.click(about, 650, self.page.rect(about)[3] - 13, "left")
+        self.assertNotIn(str(about), self.page.windows())
+        above_status = before.w * 4 * (before.h - 34)
+        self.assertEqual(self.frame(self.points).rgba[:above_status], before.rgba[:above_status])
+
+    def test_save_downloads_the_points_and_load_reads_them_back(self):
+        self.add_five()
+        five = self.points_now()
+        name, text = self.download_file("#save-points")
+        self.assertRegex(name, r"^zelmor-\d{8}-\d{6}(-\d+)?\.txt$")
+        saved = [tuple(float(v) for v in line.split()) for line in text.splitlines()
+                 if line.strip() and not line.startswith("%")]
+        self.assertEqual(len(saved), 5)
+        for s, p in zip(saved, five):
+            self.assertAlmostEqual(s[0], p[0], places=12)
+            self.assertAlmostEqual(s[1], p[1], places=12)
+        # The s key saves through the browser too, under a name of its own.
+        second, again = self.download_file(None, press=lambda: self.key("s", "KeyS", "s"))
+        self.assertNotEqual(second, name)
+        self.assertEqual(again.splitlines()[1:], text.splitlines()[1:])
+
+        folder = tempfile.mkdtemp(prefix="zelmor-lab-load-")
+        try:
+            good = os.path.join(folder, name)
+            with open(good, "w") as f:
+                f.write(text)
+            self.page.click(self.panel, *NEW_BUTTON)
+            self.load(good)
+            self.assertEqual(self.points_now(), five)
+            # A file that is not a points file changes nothing.
+            bad = os.path.join(folder, "notes.txt")
+            with open(bad, "w") as f:
+                f.write("these are not points\n")
+            self.load(bad)
+            self.assertEqual(self.points_now(), five)
+        finally:
+            shutil.rmtree(folder, ignore_errors=True)
 
 
 class NoWebGLTest(unittest.TestCase):
