@@ -196,4 +196,49 @@ TEST_F(Frames, TwoHundredPointsAndAFullCircle) {
   expect_same_frames("a circle of thirty and its centre");
 }
 
+// Labels where the glyph lists' shortcuts must give way: one whose raster
+// position lies within 1e-4 of a pixel edge across and one up the 2D view
+// (drawn digit by digit from its own position), labels past the view's right
+// and top borders (nothing drawn) or half across them, and three points on
+// one spot, whose labels share a depth in the 3D view too (sent as one batch
+// there).
+TEST_F(Frames, LabelsAtPixelEdgesAndBorders) {
+  random_points(12, 7);
+  // The 2D view's plane transform: the square [-3, 3] onto the 541-pixel
+  // subwindow (as points_display sets it).
+  glutSetWindow(points_win);
+  glPushMatrix();
+  glLoadIdentity();
+  glTranslatef(points_win_w / 2.0f, points_win_h / 2.0f, 1.0f);
+  glScalef(points_win_w / 6.0f, points_win_h / 6.0f, 1.0f);
+  // A plane coordinate near `start` whose label's raster coordinate (axis 0
+  // x, 1 y) lies less than 1e-4 below a whole number (less the font's origin
+  // 3 up the view).
+  const auto near_pixel_edge = [](double start, int axis) {
+    for (int j = 0; j < 400000; ++j) {
+      const double c = start + j * 2e-8;
+      glRasterPos3d(axis == 0 ? c + 0.07 : 0.07, axis == 1 ? c + 0.07 : 0.07, 0.07);
+      GLfloat pos[4];
+      glGetFloatv(GL_CURRENT_RASTER_POSITION, pos);
+      const float r = pos[axis] - (axis == 1 ? 3.0f : 0.0f);
+      if (std::floor(r) != std::floor(r + 0.0001f)) return c;
+    }
+    return start;
+  };
+  const double edge_x = near_pixel_edge(0.9, 0), edge_y = near_pixel_edge(-1.3, 1);
+  glPopMatrix();
+  ASSERT_NE(0.9, edge_x) << "no raster position near a pixel edge found";
+  ASSERT_NE(-1.3, edge_y) << "no raster position near a pixel edge found";
+  const point_rec extra[] = {{edge_x, -0.4, 0.0, 1.0}, {1.7, edge_y, 0.0, 1.0},
+                             {2.99, 0.5, 0.0, 1.0},   {2.9, -1.5, 0.0, 1.0},
+                             {-0.5, 2.99, 0.0, 1.0},  {-1.5, 2.95, 0.0, 1.0},
+                             {-1.1, 1.1, 0.0, 1.0},   {-1.1, 1.1, 0.0, 1.0},
+                             {-1.1, 1.1, 0.0, 1.0}};
+  for (const point_rec& p : extra) ASSERT_EQ(1, add_point(p));
+  need_recompute = 1;
+  expect_same_frames("labels at pixel edges, at the borders and on one spot");
+  turn(14, -9);
+  expect_same_frames("the same, turned");
+}
+
 }  // namespace
