@@ -602,7 +602,8 @@ void draw_point_labels(const point_rec* table) {
         }
         continue;
       }
-      // Too close to a pixel edge to be moved there: digit by digit.
+      // Too close to a pixel edge to be moved there, or a GL that cannot say
+      // where it lies: digit by digit.
       batch.send();
     }
     draw_by_digits(l);
