@@ -1077,6 +1077,15 @@ void glGetFloatv(GLenum pname, GLfloat* out) {
     case GL_VIEWPORT:
       for (int i = 0; i < 4; ++i) out[i] = static_cast<float>(c.viewport[i]);
       break;
+    // In the window's own coordinates, as GL reports them (the raster
+    // position is kept on the canvas).
+    case GL_CURRENT_RASTER_POSITION:
+      out[0] = c.raster[0] - static_cast<float>(c.origin_x);
+      out[1] = c.raster[1] - static_cast<float>(c.origin_y);
+      out[2] = c.raster[2];
+      out[3] = 1.0f;
+      break;
+    case GL_CURRENT_RASTER_POSITION_VALID: out[0] = c.raster_valid ? 1.0f : 0.0f; break;
     default: out[0] = 0; break;
   }
 }
