@@ -141,13 +141,18 @@ void current_scissor(int* s) {
 // alpha 1) under a blend that then just replaces the pixel is drawn with
 // blending off, the same pixels for less work per pixel, so that the
 // opaque parts of a scene batch together.
+// True when drawing output (opaque: every alpha 1) under c's blending leaves
+// exactly the output in the pixel, as with no blending.
+bool blend_replaces(const context& c, bool opaque) {
+  return !c.blend || (c.blend_src == GL_ONE && c.blend_dst == GL_ZERO) ||
+         (c.blend_src == GL_SRC_ALPHA && c.blend_dst == GL_ONE_MINUS_SRC_ALPHA && opaque);
+}
+
 batch_key state_now(bool glyphs, bool opaque) {
   const context& c = *current;
   batch_key k{};
   k.glyphs = glyphs;
-  const bool replaces = (c.blend_src == GL_SRC_ALPHA && c.blend_dst == GL_ONE_MINUS_SRC_ALPHA) ||
-                        (c.blend_src == GL_ONE && c.blend_dst == GL_ZERO);
-  k.blend = c.blend && !(opaque && replaces && drawing_savings);
+  k.blend = c.blend && !(drawing_savings && blend_replaces(c, opaque));
   k.depth_test = c.depth_test;
   k.blend_src = c.blend_src;
   k.blend_dst = c.blend_dst;
@@ -247,12 +252,7 @@ bool hidden_back_face(const vtx& a, const vtx& b, const vtx& c) {
   const context& k = *current;
   if (!k.solid_open || !k.solid_centre_ok || !k.depth_test) return false;
   if (k.depth_func != GL_LESS && k.depth_func != GL_LEQUAL) return false;
-  if (k.blend) {
-    const bool opaque = a.c[3] == 1.0f && b.c[3] == 1.0f && c.c[3] == 1.0f;
-    const bool replaces = (k.blend_src == GL_ONE && k.blend_dst == GL_ZERO) ||
-                          (k.blend_src == GL_SRC_ALPHA && k.blend_dst == GL_ONE_MINUS_SRC_ALPHA && opaque);
-    if (!replaces) return false;
-  }
+  if (!blend_replaces(k, a.c[3] == 1.0f && b.c[3] == 1.0f && c.c[3] == 1.0f)) return false;
   const float ux = b.x - a.x, uy = b.y - a.y, uz = b.z - a.z;
   const float vx = c.x - a.x, vy = c.y - a.y, vz = c.z - a.z;
   const float nx = uy * vz - uz * vy, ny = uz * vx - ux * vz, nz = ux * vy - uy * vx;
@@ -747,9 +747,9 @@ void begin_closed_solid() {
   context& c = *current;
   if (record(OP_SOLID_BEGIN)) return;
   const float origin[4] = {0, 0, 0, 1};
-  float eye[4], clip[4];
-  apply(c.modelview[c.modelview_depth], origin, eye);
-  apply(c.projection[c.projection_depth], eye, clip);
+  float clip[4];
+  derive(c);
+  apply(c.model_view_projection, origin, clip);
   c.solid_open = true;
   to_window(c, origin, c.solid_centre);
   // A centre at or behind the eye has no window position to orient faces by.

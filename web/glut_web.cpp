@@ -198,14 +198,9 @@ void run_pending() {
 // The deepest visible window under a canvas point (y down): the top of the
 // stack first, the most recently created first among subwindows.
 window* window_at(int parent, int x, int y) {
-  std::vector<window*> candidates;
-  if (parent == 0) {
-    for (int id : stacking) candidates.push_back(find(id));
-  } else {
-    candidates = windows;
-  }
-  for (auto it = candidates.rbegin(); it != candidates.rend(); ++it) {
-    window* w = *it;
+  const size_t n = parent == 0 ? stacking.size() : windows.size();
+  for (size_t k = n; k-- > 0;) {
+    window* w = parent == 0 ? find(stacking[k]) : windows[k];
     if (w->parent != parent || !visible(w)) continue;
     int r[4];
     visible_rect(w, r);
@@ -266,23 +261,18 @@ EMSCRIPTEN_KEEPALIVE void zw_mouse(int kind, int button, int x, int y) {
   }
   pointer_x = x;
   pointer_y = y;
-  {
-    const window* under = window_at(0, x, y);
-    pointer_moves_to(under != nullptr ? under->id : 0);
-  }
+  window* under = window_at(0, x, y);
+  pointer_moves_to(under != nullptr ? under->id : 0);
   if (ended) return;
   if (kind == 0) {
-    if (buttons_down == 0) {
-      window* w = window_at(0, x, y);
-      grab = w != nullptr ? w->id : 0;
-    }
+    if (buttons_down == 0) grab = under != nullptr ? under->id : 0;
     buttons_down |= 1 << button;
   } else if (kind == 1) {
     buttons_down &= ~(1 << button);
   }
   window* w = find(grab);
   if (kind == 2 && buttons_down == 0) {
-    w = window_at(0, x, y);
+    w = under;
     if (w == nullptr || w->passive == nullptr) return;
   }
   if (w == nullptr) return;
@@ -298,13 +288,19 @@ EMSCRIPTEN_KEEPALIVE void zw_mouse(int kind, int button, int x, int y) {
   if (buttons_down == 0) grab = 0;
 }
 
+// The window that keys go to (the one under the pointer), 0 when none.
+EMSCRIPTEN_KEEPALIVE int zw_key_window() {
+  const window* w = window_at(0, pointer_x, pointer_y);
+  return w != nullptr ? w->id : 0;
+}
+
 // A key for the window under the pointer, as GLUT gives keys to the window
 // the pointer is in: special 0 for a character (code as GLUT's keyboard
 // callback takes it), 1 for a GLUT_KEY_* code.  mods: GLUT_ACTIVE_* bits.
 // Returns 1 when a callback took it.
 EMSCRIPTEN_KEEPALIVE int zw_key(int special, int code, int mods) {
   if (!running || ended) return 0;
-  window* w = window_at(0, pointer_x, pointer_y);
+  window* w = find(zw_key_window());
   if (w == nullptr) return 0;
   if (special ? w->special == nullptr : w->keyboard == nullptr) return 0;
   int wx, wy;
@@ -360,11 +356,6 @@ EMSCRIPTEN_KEEPALIVE void zw_end() {
 }
 EMSCRIPTEN_KEEPALIVE void zw_post_redisplay(int id) {
   if (window* w = find(id)) w->need_display = true;
-}
-// The window that keys go to (the one under the pointer), 0 when none.
-EMSCRIPTEN_KEEPALIVE int zw_key_window() {
-  const window* w = window_at(0, pointer_x, pointer_y);
-  return w != nullptr ? w->id : 0;
 }
 EMSCRIPTEN_KEEPALIVE long zw_draw_calls() { return draw_calls; }
 EMSCRIPTEN_KEEPALIVE long zw_triangles_drawn() { return triangles_drawn; }
@@ -428,17 +419,17 @@ void glutSetWindowTitle(const char* title) {
 }
 void glutHideWindow(void) {
   if (cur == nullptr || !cur->shown) return;
-  if (running && visible(cur)) {
+  const bool was_visible = running && visible(cur);
+  cur->shown = false;
+  if (was_visible) {
     // What it covered shows again: the page's background, then the windows.
     int r[4];
     visible_rect(cur, r);
-    cur->shown = false;
     clear_canvas(r[0], canvas_h - (r[1] + r[3]), r[2], r[3]);
     std::vector<window*> order;
     service_order(0, order);
     redraw_over(r, 0, order, 0);
   }
-  cur->shown = false;
 }
 void glutShowWindow(void) {
   if (cur == nullptr) return;
