@@ -12,6 +12,7 @@ PNGs of both frames and their difference in $ZELMOR_WEB_ARTIFACTS (or the
 temporary folder).
 """
 import argparse
+import base64
 import json
 import os
 import shutil
@@ -210,6 +211,40 @@ class WebPageTest(PageCase):
             if 3 <= px < POINTS_SIZE - 3 and 3 <= py < POINTS_SIZE - 3:
                 self.assertTrue(view.near_colour(px, py, RED_EDGE),
                                 "Voronoi edge not drawn at %s" % ((px, py),))
+
+    def test_the_page_shows_the_drawn_pixels_opaque(self):
+        # The canvas keeps an alpha channel (clears are faster with one): it
+        # must hold 1 everywhere, also under the blended surface, or the
+        # page's background would show through the picture.
+        self.add_five()
+        self.page.settle()
+        shown = self.browser.evaluate("""(() => {
+          const c = document.getElementById('canvas');
+          const copy = document.createElement('canvas');
+          copy.width = c.width; copy.height = c.height;
+          const ctx = copy.getContext('2d');
+          ctx.drawImage(c, 0, 0);
+          const d = ctx.getImageData(0, 0, c.width, c.height).data;
+          let bad = 0;
+          for (let i = 3; i < d.length; i += 4) bad += d[i] !== 255;
+          return bad;
+        })()""")
+        self.assertEqual(shown, 0, "pixels of the canvas not opaque")
+        # And the 3D window as the page shows it is what the program drew.
+        x, y, w, h = self.page.rect(self.view3d)
+        page_rgb = self.browser.evaluate("""(() => {
+          const c = document.getElementById('canvas');
+          const copy = document.createElement('canvas');
+          copy.width = c.width; copy.height = c.height;
+          const ctx = copy.getContext('2d');
+          ctx.drawImage(c, 0, 0);
+          const d = ctx.getImageData(%d, %d, %d, %d).data;
+          let s = '';
+          for (let i = 0; i < d.length; i += 4) s += String.fromCharCode(d[i], d[i + 1], d[i + 2]);
+          return btoa(s);
+        })()""" % (x, y, w, h))
+        drawn = self.page.pixels(self.view3d)
+        self.assertEqual(base64.b64decode(page_rgb), images.rgb_of_rgba(drawn[2]))
 
     def test_svg_download_draws_the_oracle_edges(self):
         self.add_five()
