@@ -3,13 +3,17 @@
 same run: a full redraw of both views with 200 points ("3D Projection" and
 the 2D points view, no recomputation) and one drag step (a motion event of
 a grabbed point through every redraw it causes, the hull recomputation
-included).
+included).  On the page also a turn step: a motion event of a drag in "3D
+Projection" that turns the scene a little further each time, so that the
+page keeps no display list's output from the frame before (every sphere
+and cube is transformed anew), against the desktop's frame_3d.
 
-    bench/bench_web.py [--build build] [--runs 40]
+    bench/bench_web.py [--build build] [--runs 40] [--rounds 3]
 
-The web figures come twice, interleaved: as the page draws, and with its
-savings switched off (every triangle drawn, text as runs of pixels), the
-baseline in the same run.
+The desktop and the page are measured in turn, round by round, and each
+round gives its own ratio.  The page's figures come twice in each round: as
+the page draws, and with its savings switched off (every triangle drawn,
+text as runs of pixels, display lists run afresh), its baseline.
 
 Needs the desktop build with the web edition (bash scripts/test.sh makes
 both).  The desktop figures come from zelmor_bench's frame_3d, frame_2d and
@@ -72,69 +76,116 @@ TIMING = """(() => {
 })()"""
 
 
-def web(site, runs):
-    server = Server(site)
-    browser = Browser()
-    try:
-        page = Page(browser, server.url())
-        view3d = page.window_id("3D Projection")
-        points = page.window_id("2D Points", 1)
-        x0, y0 = page.rect(points)[:2]
-        # Right clicks at the benchmark's pixels (y from the bottom of 541).
-        clicks = ";".join("Module._zw_mouse(0, 2, %d, %d); Module._zw_mouse(1, 2, %d, %d)"
-                          % (x0 + x, y0 + 541 - y, x0 + x, y0 + 541 - y)
-                          for x, y in bench_pixels())
-        browser.evaluate(clicks + "; true")
-        page.settle()
-        assert browser.evaluate("window.zelmorPointsText().split('\\n').length") == 201
-        # Grab the first point where it is drawn and move it one pixel right
-        # and back, one motion event per step.
-        x, y = bench_pixels()[0]
-        cx, cy = x0 + x, y0 + 541 - y
-        out = {}
-        # With the savings (unseen triangles left out, text from the glyph
-        # atlas) and, as the baseline of the same run, without them.
-        for savings in (1, 0, 1, 0):
-            browser.evaluate("Module._zw_set_drawing_savings(%d)" % savings)
-            counts0 = browser.evaluate("[Module._zw_draw_calls(), Module._zw_triangles_drawn()]")
-            redraw = browser.evaluate(TIMING % ("", runs, "Module._zw_post_redisplay(%d); "
-                                                "Module._zw_post_redisplay(%d);" % (view3d, points), ""),
-                                      timeout=120)
-            counts1 = browser.evaluate("[Module._zw_draw_calls(), Module._zw_triangles_drawn()]")
-            drag = browser.evaluate(TIMING % (
-                "Module._zw_mouse(0, 0, %d, %d); while (Module._zw_run_pending()) {}" % (cx, cy),
-                runs, "Module._zw_mouse(2, 0, %d + (k & 1), %d);" % (cx, cy),
-                "Module._zw_mouse(1, 0, %d, %d);" % (cx, cy)), timeout=120)
-            o = out.setdefault(savings, {"redraw": [], "drag": []})
-            o["redraw"] += redraw
-            o["drag"] += drag
-            o["calls"] = (counts1[0] - counts0[0]) / runs
-            o["triangles"] = (counts1[1] - counts0[1]) / runs
-        browser.evaluate("Module._zw_set_drawing_savings(1)")
-        for o in out.values():
-            o["redraw"] = statistics.median(o["redraw"])
-            o["drag"] = statistics.median(o["drag"])
-        return out[1], out[0]
-    finally:
-        browser.close()
-        server.close()
+class WebPage:
+    """The page with the benchmark's 200 points, in one browser for the run."""
+
+    def __init__(self, site):
+        self.server = Server(site)
+        self.browser = Browser()
+        try:
+            self.page = Page(self.browser, self.server.url())
+            self.view3d = self.page.window_id("3D Projection")
+            self.points = self.page.window_id("2D Points", 1)
+            x0, y0 = self.page.rect(self.points)[:2]
+            # Right clicks at the benchmark's pixels (y from the bottom of 541).
+            clicks = ";".join("Module._zw_mouse(0, 2, %d, %d); Module._zw_mouse(1, 2, %d, %d)"
+                              % (x0 + x, y0 + 541 - y, x0 + x, y0 + 541 - y)
+                              for x, y in bench_pixels())
+            self.browser.evaluate(clicks + "; true")
+            self.page.settle()
+            assert self.browser.evaluate("window.zelmorPointsText().split('\\n').length") == 201
+            # The first point where it is drawn: the drag grabs it.
+            x, y = bench_pixels()[0]
+            self.grab = (x0 + x, y0 + 541 - y)
+        except BaseException:
+            self.close()
+            raise
+
+    def close(self):
+        self.browser.close()
+        self.server.close()
+
+    def savings(self, on):
+        self.browser.evaluate("Module._zw_set_drawing_savings(%d)" % on)
+
+    def redraw(self, runs):
+        """Times of a full redraw of both views, and draw calls and triangles a redraw."""
+        b = self.browser
+        counts0 = b.evaluate("[Module._zw_draw_calls(), Module._zw_triangles_drawn()]")
+        times = b.evaluate(TIMING % ("", runs, "Module._zw_post_redisplay(%d); Module._zw_post_redisplay(%d);"
+                                     % (self.view3d, self.points), ""), timeout=120)
+        counts1 = b.evaluate("[Module._zw_draw_calls(), Module._zw_triangles_drawn()]")
+        return times, (counts1[0] - counts0[0]) / runs, (counts1[1] - counts0[1]) / runs
+
+    def drag(self, runs):
+        """Times of a drag step: the grabbed point one pixel right and back."""
+        cx, cy = self.grab
+        return self.browser.evaluate(TIMING % (
+            "Module._zw_mouse(0, 0, %d, %d); while (Module._zw_run_pending()) {}" % (cx, cy),
+            runs, "Module._zw_mouse(2, 0, %d + (k & 1), %d);" % (cx, cy),
+            "Module._zw_mouse(1, 0, %d, %d);" % (cx, cy)), timeout=120)
+
+    def turn(self, runs):
+        """Times of a turn step, each one pixel further than the last (the
+        scene stays turned)."""
+        x, y, w, h = self.page.rect(self.view3d)
+        tx, ty = x + w // 2, y + h // 2
+        return self.browser.evaluate(TIMING % (
+            "Module._zw_mouse(0, 0, %d, %d); while (Module._zw_run_pending()) {}" % (tx - runs, ty),
+            runs, "Module._zw_mouse(2, 0, %d + k, %d);" % (tx - runs + 1, ty),
+            "Module._zw_mouse(1, 0, %d, %d);" % (tx, ty)), timeout=120)
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default=os.path.join(root, "build"))
     parser.add_argument("--runs", type=int, default=40)
+    parser.add_argument("--rounds", type=int, default=3,
+                        help="desktop and page measured in turn this many times")
     args = parser.parse_args()
-    d = desktop(args.build)
-    now, before = web(os.path.join(args.build, "web", "site"), args.runs)
-    base = d["frame_3d"] + d["frame_2d"]
-    print("desktop frame_3d + frame_2d (200 points): %.2f + %.2f = %.2f ms"
-          % (d["frame_3d"], d["frame_2d"], base))
-    for name, w in (("web", now), ("web, every triangle drawn", before)):
-        print("%s: full redraw of both views (200 points) %.2f ms (%.2f times the desktop's), "
-              "%.0f draw calls, %.0f triangles; drag step %.2f ms"
-              % (name, w["redraw"], w["redraw"] / base, w["calls"], w["triangles"], w["drag"]))
-    print("drag step (200 points): web %.2f ms, desktop %.2f ms" % (now["drag"], d["drag_step"]))
+    page = WebPage(os.path.join(args.build, "web", "site"))
+    try:
+        # The machine's speed drifts over minutes, and the two renderers
+        # feel it differently: the desktop and the page take turns, and each
+        # round's ratio is of figures taken seconds apart.
+        rounds = []
+        for _ in range(args.rounds):
+            d = desktop(args.build)
+            w = {}
+            # With the savings and, as the page's own baseline, without them.
+            for on in (1, 0):
+                page.savings(on)
+                times, calls, triangles = page.redraw(args.runs)
+                w[on] = {"redraw": statistics.median(times), "calls": calls, "triangles": triangles,
+                         "drag": statistics.median(page.drag(args.runs))}
+            page.savings(1)
+            rounds.append((d, w))
+        # Last, as it leaves the scene turned.
+        turn = {}
+        for on in (1, 0):
+            page.savings(on)
+            turn[on] = statistics.median(page.turn(args.runs))
+        page.savings(1)
+    finally:
+        page.close()
+
+    ratios = []
+    for k, (d, w) in enumerate(rounds, 1):
+        base = d["frame_3d"] + d["frame_2d"]
+        ratios.append(w[1]["redraw"] / base)
+        print("round %d: desktop frame_3d + frame_2d %.2f + %.2f = %.2f ms, drag step %.2f ms" %
+              (k, d["frame_3d"], d["frame_2d"], base, d["drag_step"]))
+        for name, on in (("web", 1), ("web, every triangle drawn", 0)):
+            print("  %s: full redraw %.2f ms (%.2f times the desktop's), %.0f draw calls, %.0f triangles; "
+                  "drag step %.2f ms" % (name, w[on]["redraw"], w[on]["redraw"] / base, w[on]["calls"],
+                                         w[on]["triangles"], w[on]["drag"]))
+    print("full redraw of both views (200 points), web / desktop: median of the rounds %.2f (rounds: %s)"
+          % (statistics.median(ratios), ", ".join("%.2f" % r for r in ratios)))
+    print("drag step (200 points): web %.2f ms, desktop %.2f ms (medians of the rounds)"
+          % (statistics.median(w[1]["drag"] for _, w in rounds),
+             statistics.median(d["drag_step"] for d, _ in rounds)))
+    print("turn step (200 points, every list's output new): web %.2f ms (every triangle drawn: %.2f ms); "
+          "desktop frame_3d %.2f ms" % (turn[1], turn[0], statistics.median(d["frame_3d"] for d, _ in rounds)))
 
 
 if __name__ == "__main__":

@@ -122,6 +122,7 @@ class float_buffer {
 
 float_buffer batch;
 batch_key batch_state{};
+long flushes = 0;  // calls of flush(), each of which may empty the batch
 
 // The part of the canvas the current window may draw on: its visible
 // rectangle cut to its viewport.
@@ -739,6 +740,7 @@ void upload_glyph(int x, int y, int w, int h, const unsigned char* alpha) {
 bool gl_start() { return zw_gl_init(canvas_w, canvas_h, ATLAS_SIZE) != 0; }
 
 void flush() {
+  ++flushes;
   if (batch.empty()) return;
   const batch_key& k = batch_state;
   const int floats = k.glyphs ? GLYPH_FLOATS : PLAIN_FLOATS;
@@ -843,9 +845,115 @@ void mult_recorded(const float* m) {
 namespace zelmor_web {
 namespace {
 
+// --- Display lists of plain geometry.  A list that only draws polygons
+// (vertices and normals, in GLUT's solid brackets or not), run with lighting
+// off, puts into the batch a function of the state it runs under: the
+// matrices, the window, the colour, the scissor, the depth and blend state
+// that decide which triangles are left out.  Its output is kept with that
+// state, and copied when the list runs again under the same: the program's
+// sphere and cube lists run 200 times a frame, nearly all as in the frame
+// before while a point is dragged.
+
+bool polygonal(int mode) {
+  return mode == GL_TRIANGLES || mode == GL_TRIANGLE_STRIP || mode == GL_TRIANGLE_FAN ||
+         mode == GL_QUADS || mode == GL_QUAD_STRIP || mode == GL_POLYGON;
+}
+
+bool plain_geometry(const std::vector<list_cmd>& cmds) {
+  int open_solids = 0;
+  bool draws = false;
+  for (const list_cmd& k : cmds) {
+    switch (k.op) {
+      case OP_BEGIN:
+        if (!polygonal(static_cast<int>(k.a[0]))) return false;
+        draws = true;
+        break;
+      case OP_END:
+      case OP_VERTEX:
+      case OP_NORMAL: break;
+      case OP_SOLID_BEGIN: ++open_solids; break;
+      case OP_SOLID_END: --open_solids; break;
+      default: return false;
+    }
+  }
+  return draws && open_solids == 0;
+}
+
+// The state a plain list's output depends on, as bytes (equal bytes, equal
+// output; a different zero's sign merely misses).
+struct list_state {
+  float mvp[16];
+  float colour[4];
+  int viewport[4], origin[2], scissor[4];
+  int depth_func, blend_src, blend_dst;
+  unsigned char depth_test, blend;
+};
+
+std::string state_bytes(const context& c) {
+  list_state k;
+  std::memset(&k, 0, sizeof k);
+  derive(c);
+  std::memcpy(k.mvp, c.model_view_projection, sizeof k.mvp);
+  std::memcpy(k.colour, c.colour, sizeof k.colour);
+  std::memcpy(k.viewport, c.viewport, sizeof k.viewport);
+  k.origin[0] = c.origin_x;
+  k.origin[1] = c.origin_y;
+  current_scissor(k.scissor);
+  k.depth_func = c.depth_func;
+  k.blend_src = c.blend_src;
+  k.blend_dst = c.blend_dst;
+  k.depth_test = c.depth_test;
+  k.blend = c.blend;
+  return std::string(reinterpret_cast<const char*>(&k), sizeof k);
+}
+
+void run_commands(unsigned id, int depth);
+
+constexpr size_t MAX_KEPT_OUTPUTS = 1024;
+
+// Runs list id from its kept output, or runs it and keeps the output; false
+// when the list or the state does not allow keeping it.
+bool run_plain_geometry(unsigned id, int depth) {
+  context& c = *current;
+  if (c.list_outputs.size() < c.lists.size()) c.list_outputs.resize(c.lists.size());
+  context::list_output& out = c.list_outputs[id - 1];
+  if (!drawing_savings || c.lighting || c.compiling != 0 || prim_mode != -1) return false;
+  if (!out.known) {
+    out.geometry = plain_geometry(c.lists[id - 1]);
+    out.sets_normal = std::any_of(c.lists[id - 1].begin(), c.lists[id - 1].end(),
+                                  [](const list_cmd& k) { return k.op == OP_NORMAL; });
+    out.known = true;
+  }
+  if (!out.geometry) return false;
+  std::string key = state_bytes(c);
+  // Where the list's first primitive would start its output.
+  begin_output(false, c.colour[3] == 1.0f);
+  if (const auto it = out.kept.find(key); it != out.kept.end()) {
+    const std::vector<float>& floats = it->second;
+    if (!floats.empty()) std::memcpy(batch.grow(floats.size()), floats.data(), floats.size() * sizeof(float));
+    if (out.sets_normal) std::memcpy(c.normal, out.normal, sizeof out.normal);
+    return true;
+  }
+  const size_t start = batch.size();
+  const long flushes_before = flushes;
+  run_commands(id, depth);
+  if (flushes != flushes_before) return true;  // the output went out in parts
+  // Enough for every point of a full scene; turning the scene makes every
+  // state new, and then what was kept starts again.
+  if (out.kept.size() >= MAX_KEPT_OUTPUTS) out.kept.clear();
+  out.kept.emplace(std::move(key), std::vector<float>(batch.data() + start, batch.data() + batch.size()));
+  std::memcpy(out.normal, c.normal, sizeof out.normal);
+  return true;
+}
+
 void run_list(unsigned id, int depth) {
   context& c = *current;
   if (id == 0 || id > c.lists.size() || depth > 64) return;
+  if (!run_plain_geometry(id, depth)) run_commands(id, depth);
+}
+
+void run_commands(unsigned id, int depth) {
+  context& c = *current;
   // Nothing a list runs can compile or delete a list, so the commands stay put.
   const std::vector<list_cmd>& cmds = c.lists[id - 1];
   float m[16];
@@ -1519,6 +1627,7 @@ void glNewList(GLuint list, GLenum mode) {
   if (list == 0) return;
   if (list > c.lists.size()) c.lists.resize(list);
   c.lists[list - 1].clear();
+  if (list <= c.list_outputs.size()) c.list_outputs[list - 1] = context::list_output{};
   c.compiling = list;
   c.execute_while_compiling = mode == GL_COMPILE_AND_EXECUTE;
 }
@@ -1547,7 +1656,10 @@ GLboolean glIsList(GLuint list) { return list != 0 && list <= current->lists.siz
 void glDeleteLists(GLuint list, GLsizei range) {
   context& c = *current;
   for (GLuint k = list; k < list + static_cast<GLuint>(range) && k <= c.lists.size(); ++k)
-    if (k > 0) c.lists[k - 1].clear();
+    if (k > 0) {
+      c.lists[k - 1].clear();
+      if (k <= c.list_outputs.size()) c.list_outputs[k - 1] = context::list_output{};
+    }
 }
 
 // --- Pixels.

@@ -4,6 +4,8 @@
 // that WebGL draws in one call each.
 #pragma once
 
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace zelmor_web {
@@ -96,6 +98,16 @@ struct context {
   std::vector<saved_attrib> attrib_stack;
 
   std::vector<std::vector<list_cmd>> lists;  // list n is lists[n - 1]
+  // What running a list of plain geometry put into the batch, by the state
+  // it ran under (see run_list).
+  struct list_output {
+    bool known = false;     // whether the list was looked at since it was made
+    bool geometry = false;  // only unlit polygons: the output can be kept
+    bool sets_normal = false;
+    float normal[3] = {0, 0, 0};  // the current normal the list leaves
+    std::unordered_map<std::string, std::vector<float>> kept;
+  };
+  std::vector<list_output> list_outputs;  // of list n at n - 1
   std::vector<std::vector<unsigned char>> list_bitmaps;  // bitmaps copied into lists
   unsigned list_base = 0;
   unsigned compiling = 0;                     // the list being compiled, 0 when none
@@ -120,9 +132,10 @@ void clear_canvas(int x, int y, int w, int h);
 extern long draw_calls;
 extern long triangles_drawn;
 
-// Off: every triangle is drawn and bitmaps go as runs of pixels, so that a
-// test can check that leaving out unseen triangles and drawing text from the
-// atlas change no pixel.
+// Off: every triangle is drawn, bitmaps go as runs of pixels and display
+// lists run afresh each time, so that a test can check that leaving out
+// unseen triangles, drawing text from the atlas and keeping lists' output
+// change no pixel.
 extern bool drawing_savings;
 
 // Brackets the triangles of a closed convex solid centred on the object

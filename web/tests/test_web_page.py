@@ -215,36 +215,28 @@ class WebPageTest(PageCase):
     def test_the_page_shows_the_drawn_pixels_opaque(self):
         # The canvas keeps an alpha channel (clears are faster with one): it
         # must hold 1 everywhere, also under the blended surface, or the
-        # page's background would show through the picture.
+        # page's background would show through the picture; and the 3D
+        # window as the page shows it must be what the program drew.
         self.add_five()
         self.page.settle()
-        shown = self.browser.evaluate("""(() => {
-          const c = document.getElementById('canvas');
-          const copy = document.createElement('canvas');
-          copy.width = c.width; copy.height = c.height;
-          const ctx = copy.getContext('2d');
-          ctx.drawImage(c, 0, 0);
-          const d = ctx.getImageData(0, 0, c.width, c.height).data;
-          let bad = 0;
-          for (let i = 3; i < d.length; i += 4) bad += d[i] !== 255;
-          return bad;
-        })()""")
-        self.assertEqual(shown, 0, "pixels of the canvas not opaque")
-        # And the 3D window as the page shows it is what the program drew.
         x, y, w, h = self.page.rect(self.view3d)
-        page_rgb = self.browser.evaluate("""(() => {
+        not_opaque, shown = self.browser.evaluate("""(() => {
           const c = document.getElementById('canvas');
           const copy = document.createElement('canvas');
           copy.width = c.width; copy.height = c.height;
           const ctx = copy.getContext('2d');
           ctx.drawImage(c, 0, 0);
+          const all = ctx.getImageData(0, 0, c.width, c.height).data;
+          let bad = 0;
+          for (let i = 3; i < all.length; i += 4) bad += all[i] !== 255;
           const d = ctx.getImageData(%d, %d, %d, %d).data;
           let s = '';
           for (let i = 0; i < d.length; i += 4) s += String.fromCharCode(d[i], d[i + 1], d[i + 2]);
-          return btoa(s);
+          return [bad, btoa(s)];
         })()""" % (x, y, w, h))
+        self.assertEqual(not_opaque, 0, "pixels of the canvas not opaque")
         drawn = self.page.pixels(self.view3d)
-        self.assertEqual(base64.b64decode(page_rgb), images.rgb_of_rgba(drawn[2]))
+        self.assertEqual(base64.b64decode(shown), images.rgb_of_rgba(drawn[2]))
 
     def test_svg_download_draws_the_oracle_edges(self):
         self.add_five()
@@ -303,15 +295,20 @@ class WebPageTest(PageCase):
 
     def test_leaving_out_unseen_triangles_changes_no_pixel(self):
         # Sixty points crowd the views with labels, small spheres and cubes
-        # whose back faces and sub-pixel triangles the page leaves out; each
-        # view, turned and with the grid on, must look exactly as when every
-        # triangle and every run of a label's bits is drawn.
+        # whose back faces and sub-pixel triangles the page leaves out, and
+        # whose display lists' output it keeps from frame to frame; each view,
+        # after a point is selected (its sphere changes colour), after one is
+        # dragged (one sphere moves), turned and with the grid on, must look
+        # exactly as when every triangle and every run of a label's bits is
+        # drawn afresh.
         seed = 4242
+        clicked = []
         for _ in range(60):
             seed = (seed * 1103515245 + 12345) & 0x7FFFFFFF
             x = 15 + (seed >> 8) % 510
             seed = (seed * 1103515245 + 12345) & 0x7FFFFFFF
-            self.page.click(self.points, x, 15 + (seed >> 8) % 510, "right")
+            clicked.append((x, 15 + (seed >> 8) % 510))
+            self.page.click(self.points, *clicked[-1], "right")
 
         def both_ways():
             frames = []
@@ -326,15 +323,25 @@ class WebPageTest(PageCase):
         def differing(a, b):
             return sum(1 for i in range(0, len(a), 4) if a[i:i + 3] != b[i:i + 3])
 
-        for step in range(4):
+        steps = ("as clicked", "a point selected", "a point dragged", "one turn", "the grid on, two turns",
+                 "three turns")
+        for step, name in enumerate(steps):
             saved, full = both_ways()
-            for name, a, b in zip(("3D view", "points view"), saved, full):
-                self.assertEqual(differing(a, b), 0, "%s after %d turns" % (name, step))
-            if step == 1:
-                self.page.click(self.panel, *GRID_BOX)
-            self.page.press(self.view3d, 200, 300, "left")
-            self.page.drag_to(self.view3d, 240 + 15 * step, 260 - 20 * step)
-            self.page.release(self.view3d, 240 + 15 * step, 260 - 20 * step, "left")
+            for view, a, b in zip(("3D view", "points view"), saved, full):
+                self.assertEqual(differing(a, b), 0, "%s, %s" % (view, name))
+            if step == 0:
+                self.page.click(self.points, *clicked[7], "middle")
+            elif step == 1:
+                x, y = clicked[3]
+                self.page.press(self.points, x, y, "left")
+                self.page.drag_to(self.points, x + 9, y - 6, "left")
+                self.page.release(self.points, x + 9, y - 6, "left")
+            else:
+                if step == 3:
+                    self.page.click(self.panel, *GRID_BOX)
+                self.page.press(self.view3d, 200, 300, "left")
+                self.page.drag_to(self.view3d, 240 + 15 * step, 260 - 20 * step)
+                self.page.release(self.view3d, 240 + 15 * step, 260 - 20 * step, "left")
             self.page.settle()
 
     def test_check_box_hides_the_voronoi_layer(self):
