@@ -22,12 +22,15 @@
 //    bits; glyph quads go in batches of their own, drawn by a second
 //    program, so that the texture fetch is paid by text pixels alone.
 #include "web/gl_web.h"
+#include "web/depth_sprite.h"
 
 #include <GL/gl.h>
 #include <emscripten.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -39,6 +42,7 @@ context* current = nullptr;
 long draw_calls = 0;
 
 bool drawing_savings = true;
+bool depth_sprites = true;
 long triangles_drawn = 0;
 
 namespace {
@@ -83,13 +87,17 @@ float* top_matrix() {
 
 constexpr int PLAIN_FLOATS = 4, GLYPH_FLOATS = 6;
 
+// The batch's shader program: plain triangles, glyph quads from the glyph
+// atlas, depth sprites from the sprite atlas.
+enum program_kind { PLAIN = 0, GLYPHS = 1, SPRITES = 2 };
+
 struct batch_key {
-  bool glyphs;
+  int program;
   bool blend, depth_test;
   int blend_src, blend_dst, depth_func;
   int scissor[4];
   bool operator==(const batch_key& o) const {
-    return glyphs == o.glyphs && blend == o.blend && depth_test == o.depth_test && blend_src == o.blend_src &&
+    return program == o.program && blend == o.blend && depth_test == o.depth_test && blend_src == o.blend_src &&
            blend_dst == o.blend_dst && depth_func == o.depth_func &&
            std::equal(scissor, scissor + 4, o.scissor);
   }
@@ -149,10 +157,10 @@ bool blend_replaces(const context& c, bool opaque) {
          (c.blend_src == GL_SRC_ALPHA && c.blend_dst == GL_ONE_MINUS_SRC_ALPHA && opaque);
 }
 
-batch_key state_now(bool glyphs, bool opaque) {
+batch_key state_now(int program, bool opaque) {
   const context& c = *current;
   batch_key k{};
-  k.glyphs = glyphs;
+  k.program = program;
   k.blend = c.blend && !(drawing_savings && blend_replaces(c, opaque));
   k.depth_test = c.depth_test;
   k.blend_src = c.blend_src;
@@ -167,8 +175,8 @@ struct vtx {
   float c[4];
 };
 
-void begin_output(bool glyphs, bool opaque) {
-  const batch_key k = state_now(glyphs, opaque);
+void begin_output(int program, bool opaque) {
+  const batch_key k = state_now(program, opaque);
   if (!batch.empty() && !(k == batch_state)) flush();
   batch_state = k;
 }
@@ -467,7 +475,7 @@ void emit_primitive() {
   const context& c = *current;
   const size_t n = prim.size();
   if (n == 0) return;
-  begin_output(false, std::all_of(prim.begin(), prim.end(), [](const vtx& v) { return v.c[3] == 1.0f; }));
+  begin_output(PLAIN, std::all_of(prim.begin(), prim.end(), [](const vtx& v) { return v.c[3] == 1.0f; }));
   switch (prim_mode) {
     case GL_POINTS:
       for (const vtx& v : prim) point(v, c.point_size);
@@ -614,7 +622,7 @@ bool atlas_find(int w, int h, const unsigned char* bits, atlas_place* out) {
 // --- WebGL side.
 
 // clang-format off
-EM_JS(int, zw_gl_init, (int width, int height, int atlasSize), {
+EM_JS(int, zw_gl_init, (int width, int height, int atlasSize, int spriteSize), {
   var canvas = Module.canvas || document.getElementById('canvas');
   canvas.width = width;
   canvas.height = height;
@@ -652,10 +660,36 @@ EM_JS(int, zw_gl_init, (int width, int height, int atlasSize), {
     gl.uniform2f(gl.getUniformLocation(prog, 's'), width, height);
     return prog;
   }
-  Module.zwGlyphProgram = program(glyphVs, glyphFs);
-  gl.uniform1i(gl.getUniformLocation(Module.zwGlyphProgram, 'a'), 0);
-  Module.zwPlainProgram = program(vs, fs);
-  Module.zwGlyphs = false;
+  var glyphProgram = program(glyphVs, glyphFs);
+  gl.uniform1i(gl.getUniformLocation(glyphProgram, 'a'), 0);
+  Module.zwPrograms = [null, glyphProgram, null];
+  // Depth sprites need the fragment's depth from the shader: without the
+  // extension the triangles are drawn instead.
+  var sprites = 0;
+  if (gl.getExtension('EXT_frag_depth')) {
+    var spriteFs = '#extension GL_EXT_frag_depth : require\n' +
+                   '#ifdef GL_FRAGMENT_PRECISION_HIGH\nprecision highp float;\n#else\nprecision mediump float;\n#endif\n' +
+                   'uniform sampler2D a; varying vec4 v; varying vec2 g;' +
+                   'void main() { vec4 t = texture2D(a, g); if (t.a < 0.5) discard;' +
+                   ' vec3 b = floor(t.rgb * 255.0 + 0.5);' +
+                   ' gl_FragColor = v; gl_FragDepthEXT = (b.r * 65536.0 + b.g * 256.0 + b.b) / 16777215.0; }';
+    var spriteProgram = program(glyphVs, spriteFs);
+    if (gl.getProgramParameter(spriteProgram, gl.LINK_STATUS)) {
+      gl.uniform1i(gl.getUniformLocation(spriteProgram, 'a'), 1);
+      Module.zwPrograms[2] = spriteProgram;
+      gl.activeTexture(gl.TEXTURE1);
+      gl.bindTexture(gl.TEXTURE_2D, gl.createTexture());
+      gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGBA, spriteSize, spriteSize, 0, gl.RGBA, gl.UNSIGNED_BYTE, null);
+      gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MIN_FILTER, gl.NEAREST);
+      gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MAG_FILTER, gl.NEAREST);
+      gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_S, gl.CLAMP_TO_EDGE);
+      gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_T, gl.CLAMP_TO_EDGE);
+      gl.activeTexture(gl.TEXTURE0);
+      sprites = 1;
+    }
+  }
+  Module.zwPrograms[0] = program(vs, fs);
+  Module.zwProgram = 0;
   var buf = gl.createBuffer();
   gl.bindBuffer(gl.ARRAY_BUFFER, buf);
   gl.enableVertexAttribArray(0);
@@ -679,25 +713,25 @@ EM_JS(int, zw_gl_init, (int width, int height, int atlasSize), {
   gl.clear(gl.COLOR_BUFFER_BIT | gl.DEPTH_BUFFER_BIT);
   gl.colorMask(true, true, true, false);
   Module.zwGL = gl;
-  return 1;
+  return 1 + sprites;
 });
 
-EM_JS(void, zw_gl_draw, (const float* data, int count, int glyphs, int blend, int src, int dst,
+EM_JS(void, zw_gl_draw, (const float* data, int count, int program, int blend, int src, int dst,
                          int depth, int func, int sx, int sy, int sw, int sh), {
   var gl = Module.zwGL;
-  if (!!glyphs !== Module.zwGlyphs) {
-    Module.zwGlyphs = !!glyphs;
-    gl.useProgram(glyphs ? Module.zwGlyphProgram : Module.zwPlainProgram);
-    if (glyphs) gl.enableVertexAttribArray(2); else gl.disableVertexAttribArray(2);
+  if (program !== Module.zwProgram) {
+    Module.zwProgram = program;
+    gl.useProgram(Module.zwPrograms[program]);
+    if (program) gl.enableVertexAttribArray(2); else gl.disableVertexAttribArray(2);
   }
-  var stride = glyphs ? 24 : 16;
+  var stride = program ? 24 : 16;
   if (blend) { gl.enable(gl.BLEND); gl.blendFunc(src, dst); } else gl.disable(gl.BLEND);
   if (depth) { gl.enable(gl.DEPTH_TEST); gl.depthFunc(func); } else gl.disable(gl.DEPTH_TEST);
   gl.scissor(sx, sy, sw, sh);
   gl.bufferData(gl.ARRAY_BUFFER, HEAPF32.subarray(data >> 2, (data >> 2) + count * stride / 4), gl.STREAM_DRAW);
   gl.vertexAttribPointer(0, 3, gl.FLOAT, false, stride, 0);
   gl.vertexAttribPointer(1, 4, gl.UNSIGNED_BYTE, true, stride, 12);
-  if (glyphs) gl.vertexAttribPointer(2, 2, gl.FLOAT, false, stride, 16);
+  if (program) gl.vertexAttribPointer(2, 2, gl.FLOAT, false, stride, 16);
   gl.drawArrays(gl.TRIANGLES, 0, count);
 });
 
@@ -710,6 +744,15 @@ EM_JS(void, zw_gl_clear, (int mask, float r, float g, float b, int sx, int sy, i
   gl.colorMask(true, true, true, true);
   gl.clear(mask);
   gl.colorMask(true, true, true, false);
+});
+
+// Rows y .. y + rows - 1 of the sprite atlas, whole.
+EM_JS(void, zw_gl_sprite_rows, (int y, int rows, int size, const unsigned char* rgba), {
+  var gl = Module.zwGL;
+  gl.activeTexture(gl.TEXTURE1);
+  gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, y, size, rows, gl.RGBA, gl.UNSIGNED_BYTE,
+                   HEAPU8.subarray(rgba + y * size * 4, rgba + (y + rows) * size * 4));
+  gl.activeTexture(gl.TEXTURE0);
 });
 
 EM_JS(void, zw_gl_glyph, (int x, int y, int w, int h, const unsigned char* alpha), {
@@ -737,14 +780,40 @@ void upload_glyph(int x, int y, int w, int h, const unsigned char* alpha) {
 }
 }  // namespace
 
-bool gl_start() { return zw_gl_init(canvas_w, canvas_h, ATLAS_SIZE) != 0; }
+namespace {
+
+// --- The sprite atlas: the depth sprites of plain lists (see
+// run_plain_geometry), kept here and sent by the rows that changed before
+// the next draw.
+constexpr int SPRITE_ATLAS_SIZE = 1024;
+bool sprites_available = false;
+std::vector<unsigned char> sprite_texels;  // RGBA rows
+int sprite_shelf_x = 0, sprite_shelf_y = 0, sprite_shelf_h = 0;
+long sprite_generation = 0;  // counts the atlas's fresh starts
+int dirty_from = INT_MAX, dirty_to = 0;
+
+void send_sprite_rows() {
+  if (dirty_from >= dirty_to) return;
+  zw_gl_sprite_rows(dirty_from, dirty_to - dirty_from, SPRITE_ATLAS_SIZE, sprite_texels.data());
+  dirty_from = INT_MAX;
+  dirty_to = 0;
+}
+
+}  // namespace
+
+bool gl_start() {
+  const int status = zw_gl_init(canvas_w, canvas_h, ATLAS_SIZE, SPRITE_ATLAS_SIZE);
+  sprites_available = status == 2;
+  return status != 0;
+}
 
 void flush() {
   ++flushes;
   if (batch.empty()) return;
+  send_sprite_rows();
   const batch_key& k = batch_state;
-  const int floats = k.glyphs ? GLYPH_FLOATS : PLAIN_FLOATS;
-  zw_gl_draw(batch.data(), static_cast<int>(batch.size() / floats), k.glyphs, k.blend, k.blend_src, k.blend_dst,
+  const int floats = k.program == PLAIN ? PLAIN_FLOATS : GLYPH_FLOATS;
+  zw_gl_draw(batch.data(), static_cast<int>(batch.size() / floats), k.program, k.blend, k.blend_src, k.blend_dst,
              k.depth_test, k.depth_func, k.scissor[0], k.scissor[1], k.scissor[2], k.scissor[3]);
   ++draw_calls;
   triangles_drawn += static_cast<long>(batch.size() / (3 * floats));
@@ -886,7 +955,7 @@ struct list_state {
   float colour[4];
   int viewport[4], origin[2], scissor[4];
   int depth_func, blend_src, blend_dst;
-  unsigned char depth_test, blend;
+  unsigned char depth_test, blend, sprites;
 };
 
 std::string state_bytes(const context& c) {
@@ -904,12 +973,101 @@ std::string state_bytes(const context& c) {
   k.blend_dst = c.blend_dst;
   k.depth_test = c.depth_test;
   k.blend = c.blend;
+  k.sprites = depth_sprites;
   return std::string(reinterpret_cast<const char*>(&k), sizeof k);
 }
 
 void run_commands(unsigned id, int depth);
 
 constexpr size_t MAX_KEPT_OUTPUTS = 1024;
+
+// --- Depth sprites.  The triangles of a sphere light about one pixel each,
+// and the GPU's cost goes by triangles.  Where a list's output is opaque,
+// of one colour and under a depth test that keeps the nearer fragment, the
+// pixels it lights and the nearest depth at each are all it leaves in the
+// frame (passing fragments of one colour set the same colour; the depth
+// ends as the nearest of them and what was there).  When kept output is
+// drawn again, those pixels are rasterised here, as the GPU fills
+// triangles, into a sprite of the sprite atlas (coverage in alpha, depth as
+// 24 bits in red, green and blue), and from then on the list draws as one
+// quad whose fragments take their depth from the sprite.  The GPU's depth
+// is its own rounding of the same planes: where two surfaces meet within
+// it, a pixel can go the other way (a few in a crowded view).
+
+// True when the plain triangles f (count of them) are all of one opaque
+// colour.
+bool one_opaque_colour(const float* f, size_t count) {
+  for (size_t v = 0; v < 3 * count; ++v)
+    if (std::memcmp(f + v * PLAIN_FLOATS + 3, f + 3, 4) != 0) return false;
+  return reinterpret_cast<const unsigned char*>(f + 3)[3] == 255;
+}
+
+// A place in the sprite atlas for a w x h sprite; when the atlas is full,
+// what is gathered is drawn and the atlas starts again (sprites kept from
+// before are then of an older generation).
+void sprite_place(int w, int h, int* x, int* y) {
+  const int n = SPRITE_ATLAS_SIZE;
+  if (sprite_texels.empty()) sprite_texels.assign(static_cast<size_t>(n) * n * 4, 0);
+  if (sprite_shelf_x + w > n) {
+    sprite_shelf_y += sprite_shelf_h;
+    sprite_shelf_x = sprite_shelf_h = 0;
+  }
+  if (sprite_shelf_y + h > n) {
+    flush();
+    ++sprite_generation;
+    sprite_shelf_x = sprite_shelf_y = sprite_shelf_h = 0;
+  }
+  *x = sprite_shelf_x;
+  *y = sprite_shelf_y;
+  sprite_shelf_x += w;
+  sprite_shelf_h = std::max(sprite_shelf_h, h);
+}
+
+void put_sprite(const depth_sprite& sp, context::list_output::kept_output* k) {
+  int ax, ay;
+  sprite_place(sp.w, sp.h, &ax, &ay);
+  for (int j = 0; j < sp.h; ++j) {
+    unsigned char* row = sprite_texels.data() + (static_cast<size_t>(ay + j) * SPRITE_ATLAS_SIZE + ax) * 4;
+    for (int i = 0; i < sp.w; ++i) {
+      const uint32_t d = sp.depth[static_cast<size_t>(j) * sp.w + i];
+      row[4 * i + 0] = d == UNCOVERED ? 0 : static_cast<unsigned char>(d >> 16);
+      row[4 * i + 1] = d == UNCOVERED ? 0 : static_cast<unsigned char>(d >> 8);
+      row[4 * i + 2] = d == UNCOVERED ? 0 : static_cast<unsigned char>(d);
+      row[4 * i + 3] = d == UNCOVERED ? 0 : 255;
+    }
+  }
+  dirty_from = std::min(dirty_from, ay);
+  dirty_to = std::max(dirty_to, ay + sp.h);
+  k->sprite = true;
+  k->x = sp.x0;
+  k->y = sp.y0;
+  k->w = sp.w;
+  k->h = sp.h;
+  k->atlas_x = ax;
+  k->atlas_y = ay;
+  k->generation = sprite_generation;
+}
+
+// The sprite's quad: on whole pixels, texel centres on pixel centres.
+void draw_sprite(const context::list_output::kept_output& k, const float* colour) {
+  begin_output(SPRITES, true);
+  const float n = SPRITE_ATLAS_SIZE;
+  const float x0 = static_cast<float>(k.x), y0 = static_cast<float>(k.y);
+  const float x1 = x0 + k.w, y1 = y0 + k.h;
+  const float u0 = k.atlas_x / n, v0 = k.atlas_y / n, u1 = (k.atlas_x + k.w) / n, v1 = (k.atlas_y + k.h) / n;
+  put_glyph_vertex(x0, y0, 0.5f, colour, u0, v0);
+  put_glyph_vertex(x1, y0, 0.5f, colour, u1, v0);
+  put_glyph_vertex(x1, y1, 0.5f, colour, u1, v1);
+  put_glyph_vertex(x0, y0, 0.5f, colour, u0, v0);
+  put_glyph_vertex(x1, y1, 0.5f, colour, u1, v1);
+  put_glyph_vertex(x0, y1, 0.5f, colour, u0, v1);
+}
+
+// Whether output under the state now may become a sprite.
+bool sprite_state(const context& c) {
+  return sprites_available && depth_sprites && c.depth_test &&
+         (c.depth_func == GL_LESS || c.depth_func == GL_LEQUAL) && blend_replaces(c, c.colour[3] == 1.0f);
+}
 
 // Runs list id from its kept output, or runs it and keeps the output; false
 // when the list or the state does not allow keeping it.
@@ -926,14 +1084,37 @@ bool run_plain_geometry(unsigned id, int depth) {
   }
   if (!out.geometry) return false;
   std::string key = state_bytes(c);
-  // Where the list's first primitive would start its output.
-  begin_output(false, c.colour[3] == 1.0f);
   if (const auto it = out.kept.find(key); it != out.kept.end()) {
-    const std::vector<float>& floats = it->second;
-    if (!floats.empty()) std::memcpy(batch.grow(floats.size()), floats.data(), floats.size() * sizeof(float));
-    if (out.sets_normal) std::memcpy(c.normal, out.normal, sizeof out.normal);
-    return true;
+    context::list_output::kept_output& k = it->second;
+    // Output drawn a second time under the same state becomes a sprite
+    // (not at the first: while the scene turns, no state comes again).
+    if (!k.sprite && !k.no_sprite && !k.floats.empty() && sprite_state(c)) {
+      int scissor[4];
+      current_scissor(scissor);
+      depth_sprite sp;
+      const size_t count = k.floats.size() / (3 * PLAIN_FLOATS);
+      if (one_opaque_colour(k.floats.data(), count) &&
+          rasterise_sprite(k.floats.data(), count, PLAIN_FLOATS, scissor, &sp)) {
+        put_sprite(sp, &k);
+        k.floats = std::vector<float>();
+      } else {
+        k.no_sprite = true;
+      }
+    }
+    if (!k.sprite || k.generation == sprite_generation) {
+      if (k.sprite) {
+        draw_sprite(k, c.colour);
+      } else if (!k.floats.empty()) {
+        begin_output(PLAIN, c.colour[3] == 1.0f);
+        std::memcpy(batch.grow(k.floats.size()), k.floats.data(), k.floats.size() * sizeof(float));
+      }
+      if (out.sets_normal) std::memcpy(c.normal, out.normal, sizeof out.normal);
+      return true;
+    }
+    out.kept.erase(it);  // its sprite went when the atlas started again
   }
+  // Where the list's first primitive would start its output.
+  begin_output(PLAIN, c.colour[3] == 1.0f);
   const size_t start = batch.size();
   const long flushes_before = flushes;
   run_commands(id, depth);
@@ -941,7 +1122,9 @@ bool run_plain_geometry(unsigned id, int depth) {
   // Enough for every point of a full scene; turning the scene makes every
   // state new, and then what was kept starts again.
   if (out.kept.size() >= MAX_KEPT_OUTPUTS) out.kept.clear();
-  out.kept.emplace(std::move(key), std::vector<float>(batch.data() + start, batch.data() + batch.size()));
+  context::list_output::kept_output k;
+  k.floats.assign(batch.data() + start, batch.data() + batch.size());
+  out.kept.emplace(std::move(key), std::move(k));
   std::memcpy(out.normal, c.normal, sizeof out.normal);
   return true;
 }
@@ -1578,7 +1761,7 @@ void glBitmap(GLsizei width, GLsizei height, GLfloat xorig, GLfloat yorig, GLflo
     const int row_bytes = (width + 7) / 8;
     atlas_place at;
     if (drawing_savings && atlas_find(width, height, bits, &at)) {
-      begin_output(true, c.raster_colour[3] == 1.0f);
+      begin_output(GLYPHS, c.raster_colour[3] == 1.0f);
       // One quad on whole pixels; its texel centres fall on pixel centres.
       const float u0 = static_cast<float>(at.x) / ATLAS_SIZE, v0 = static_cast<float>(at.y) / ATLAS_SIZE;
       const float u1 = static_cast<float>(at.x + width) / ATLAS_SIZE;
@@ -1595,7 +1778,7 @@ void glBitmap(GLsizei width, GLsizei height, GLfloat xorig, GLfloat yorig, GLflo
       c.raster[1] += ymove;
       return;
     }
-    begin_output(false, c.raster_colour[3] == 1.0f);
+    begin_output(PLAIN, c.raster_colour[3] == 1.0f);
     for (int j = 0; j < height; ++j) {
       const GLubyte* row = bits + j * row_bytes;
       int i = 0;

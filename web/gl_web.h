@@ -105,7 +105,15 @@ struct context {
     bool geometry = false;  // only unlit polygons: the output can be kept
     bool sets_normal = false;
     float normal[3] = {0, 0, 0};  // the current normal the list leaves
-    std::unordered_map<std::string, std::vector<float>> kept;
+    // The batch's floats, or for a depth sprite where it lies on the canvas
+    // and in the sprite atlas (of which fresh start).
+    struct kept_output {
+      std::vector<float> floats;
+      bool sprite = false, no_sprite = false;
+      int x = 0, y = 0, w = 0, h = 0, atlas_x = 0, atlas_y = 0;
+      long generation = 0;
+    };
+    std::unordered_map<std::string, kept_output> kept;
   };
   std::vector<list_output> list_outputs;  // of list n at n - 1
   std::vector<std::vector<unsigned char>> list_bitmaps;  // bitmaps copied into lists
@@ -137,6 +145,10 @@ extern long triangles_drawn;
 // unseen triangles, drawing text from the atlas and keeping lists' output
 // change no pixel.
 extern bool drawing_savings;
+// Off (with the savings on): lists of one opaque colour draw their
+// triangles instead of a depth sprite, whose pixels can differ from the
+// GPU's own where two surfaces meet within rounding (see run_plain_geometry).
+extern bool depth_sprites;
 
 // Brackets the triangles of a closed convex solid centred on the object
 // origin (GLUT's sphere and cube), whose hidden back faces need not be drawn.

@@ -361,6 +361,7 @@ EMSCRIPTEN_KEEPALIVE long zw_draw_calls() { return draw_calls; }
 EMSCRIPTEN_KEEPALIVE long zw_triangles_drawn() { return triangles_drawn; }
 // For the test that the savings change no pixel.
 EMSCRIPTEN_KEEPALIVE void zw_set_drawing_savings(int on) { drawing_savings = on != 0; }
+EMSCRIPTEN_KEEPALIVE void zw_set_depth_sprites(int on) { depth_sprites = on != 0; }
 EMSCRIPTEN_KEEPALIVE int zw_canvas_width() { return canvas_w; }
 EMSCRIPTEN_KEEPALIVE int zw_canvas_height() { return canvas_h; }
 

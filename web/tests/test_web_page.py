@@ -43,6 +43,7 @@ BLUE_EDGE = (0, 77, 255)    # glColor4f(0, 0.3, 1, 1)
 RED_EDGE = (255, 0, 0)
 POINT = (36, 36, 143)       # (0.14, 0.14, 0.56)
 MAX_DIFFERING = 0.005       # of a window's pixels, beyond 3 in a channel
+SPRITE_PIXELS = 12          # a view's pixels that depth sprites may change
 
 
 def plane_coord(pixel, size=POINTS_SIZE):
@@ -310,14 +311,15 @@ class WebPageTest(PageCase):
             clicked.append((x, 15 + (seed >> 8) % 510))
             self.page.click(self.points, *clicked[-1], "right")
 
-        def both_ways():
+        def three_ways():
             frames = []
-            for on in (1, 0):
-                self.browser.evaluate("Module._zw_set_drawing_savings(%d)" % on)
+            for savings, sprites in ((1, 1), (1, 0), (0, 0)):
+                self.browser.evaluate("Module._zw_set_drawing_savings(%d); Module._zw_set_depth_sprites(%d)"
+                                      % (savings, sprites))
                 for win in (self.view3d, self.points):
                     self.browser.evaluate("Module._zw_post_redisplay(%d)" % win)
                 frames.append([self.frame(win).rgba for win in (self.view3d, self.points)])
-            self.browser.evaluate("Module._zw_set_drawing_savings(1)")
+            self.browser.evaluate("Module._zw_set_drawing_savings(1); Module._zw_set_depth_sprites(1)")
             return frames
 
         def differing(a, b):
@@ -326,9 +328,13 @@ class WebPageTest(PageCase):
         steps = ("as clicked", "a point selected", "a point dragged", "one turn", "the grid on, two turns",
                  "three turns")
         for step, name in enumerate(steps):
-            saved, full = both_ways()
-            for view, a, b in zip(("3D view", "points view"), saved, full):
-                self.assertEqual(differing(a, b), 0, "%s, %s" % (view, name))
+            sprites, saved, full = three_ways()
+            for view, a, b, c in zip(("3D view", "points view"), sprites, saved, full):
+                self.assertEqual(differing(b, c), 0, "%s, %s" % (view, name))
+                # A sprite's depth is the page's own rounding of the GPU's:
+                # where two surfaces meet within it (a label beside its
+                # sphere), a pixel may go the other way.
+                self.assertLessEqual(differing(a, b), SPRITE_PIXELS, "%s, %s, sprites" % (view, name))
             if step == 0:
                 self.page.click(self.points, *clicked[7], "middle")
             elif step == 1:
