@@ -43,6 +43,7 @@ long draw_calls = 0;
 
 bool drawing_savings = true;
 bool depth_sprites = true;
+long sprite_atlas_starts = 0;  // also tells kept sprites from before a fresh start
 long triangles_drawn = 0;
 
 namespace {
@@ -789,7 +790,6 @@ constexpr int SPRITE_ATLAS_SIZE = 1024;
 bool sprites_available = false;
 std::vector<unsigned char> sprite_texels;  // RGBA rows
 int sprite_shelf_x = 0, sprite_shelf_y = 0, sprite_shelf_h = 0;
-long sprite_generation = 0;  // counts the atlas's fresh starts
 int dirty_from = INT_MAX, dirty_to = 0;
 
 void send_sprite_rows() {
@@ -1002,6 +1002,16 @@ bool one_opaque_colour(const float* f, size_t count) {
   return reinterpret_cast<const unsigned char*>(f + 3)[3] == 255;
 }
 
+}  // namespace
+
+void restart_sprite_atlas() {
+  flush();  // what is gathered is drawn with the atlas as it is
+  ++sprite_atlas_starts;
+  sprite_shelf_x = sprite_shelf_y = sprite_shelf_h = 0;
+}
+
+namespace {
+
 // A place in the sprite atlas for a w x h sprite; when the atlas is full,
 // what is gathered is drawn and the atlas starts again (sprites kept from
 // before are then of an older generation).
@@ -1012,11 +1022,7 @@ void sprite_place(int w, int h, int* x, int* y) {
     sprite_shelf_y += sprite_shelf_h;
     sprite_shelf_x = sprite_shelf_h = 0;
   }
-  if (sprite_shelf_y + h > n) {
-    flush();
-    ++sprite_generation;
-    sprite_shelf_x = sprite_shelf_y = sprite_shelf_h = 0;
-  }
+  if (sprite_shelf_y + h > n) restart_sprite_atlas();
   *x = sprite_shelf_x;
   *y = sprite_shelf_y;
   sprite_shelf_x += w;
@@ -1045,7 +1051,7 @@ void put_sprite(const depth_sprite& sp, context::list_output::kept_output* k) {
   k->h = sp.h;
   k->atlas_x = ax;
   k->atlas_y = ay;
-  k->generation = sprite_generation;
+  k->generation = sprite_atlas_starts;
 }
 
 // The sprite's quad: on whole pixels, texel centres on pixel centres.
@@ -1101,7 +1107,7 @@ bool run_plain_geometry(unsigned id, int depth) {
         k.no_sprite = true;
       }
     }
-    if (!k.sprite || k.generation == sprite_generation) {
+    if (!k.sprite || k.generation == sprite_atlas_starts) {
       if (k.sprite) {
         draw_sprite(k, c.colour);
       } else if (!k.floats.empty()) {

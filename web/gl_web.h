@@ -139,6 +139,10 @@ void clear_canvas(int x, int y, int w, int h);
 // benchmark.
 extern long draw_calls;
 extern long triangles_drawn;
+// Times the depth sprites' atlas started again empty (when full, or when a
+// test asks), sprites kept from before then made anew when next drawn.
+extern long sprite_atlas_starts;
+void restart_sprite_atlas();
 
 // Off: every triangle is drawn, bitmaps go as runs of pixels and display
 // lists run afresh each time, so that a test can check that leaving out

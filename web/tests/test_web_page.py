@@ -119,6 +119,18 @@ class PageCase(unittest.TestCase):
         self.page.settle()
         return Frame(*self.page.pixels(win))
 
+    def add_crowd(self, n=60):
+        """n points at pseudo-random places of the points view; their pixels."""
+        seed = 4242
+        clicked = []
+        for _ in range(n):
+            seed = (seed * 1103515245 + 12345) & 0x7FFFFFFF
+            x = 15 + (seed >> 8) % 510
+            seed = (seed * 1103515245 + 12345) & 0x7FFFFFFF
+            clicked.append((x, 15 + (seed >> 8) % 510))
+            self.page.click(self.points, *clicked[-1], "right")
+        return clicked
+
     def add_five(self):
         for x, y in FIVE:
             self.page.click(self.points, x, y, "right")
@@ -302,14 +314,7 @@ class WebPageTest(PageCase):
         # dragged (one sphere moves), turned and with the grid on, must look
         # exactly as when every triangle and every run of a label's bits is
         # drawn afresh.
-        seed = 4242
-        clicked = []
-        for _ in range(60):
-            seed = (seed * 1103515245 + 12345) & 0x7FFFFFFF
-            x = 15 + (seed >> 8) % 510
-            seed = (seed * 1103515245 + 12345) & 0x7FFFFFFF
-            clicked.append((x, 15 + (seed >> 8) % 510))
-            self.page.click(self.points, *clicked[-1], "right")
+        clicked = self.add_crowd()
 
         def three_ways():
             frames = []
@@ -349,6 +354,55 @@ class WebPageTest(PageCase):
                 self.page.drag_to(self.view3d, 240 + 15 * step, 260 - 20 * step)
                 self.page.release(self.view3d, 240 + 15 * step, 260 - 20 * step, "left")
             self.page.settle()
+
+    def test_depth_sprites_are_made_anew_when_their_atlas_starts_again(self):
+        # Sprites are made when kept output is drawn a second time.  When the
+        # sprite atlas starts again empty, sprites kept from before must not
+        # be drawn from what it holds then: the next frame draws triangles,
+        # the one after makes new sprites, and they match the triangles.
+        self.add_crowd()
+        b = self.browser
+
+        def redraw():
+            """The triangles of one redraw of the 3D view."""
+            before = b.evaluate("Module._zw_triangles_drawn()")
+            b.evaluate("Module._zw_post_redisplay(%d)" % self.view3d)
+            self.page.settle()
+            return b.evaluate("Module._zw_triangles_drawn()") - before
+
+        def sprites_match_triangles(what):
+            frames = []
+            for sprites in (1, 0):
+                b.evaluate("Module._zw_set_depth_sprites(%d)" % sprites)
+                redraw()
+                redraw()
+                frames.append(self.frame(self.view3d).rgba)
+            b.evaluate("Module._zw_set_depth_sprites(1)")
+            one, other = frames
+            self.assertLessEqual(sum(1 for i in range(0, len(one), 4) if one[i:i + 3] != other[i:i + 3]),
+                                 SPRITE_PIXELS, what)
+
+        redraw()
+        with_sprites = redraw()
+        b.evaluate("Module._zw_restart_sprite_atlas()")
+        self.assertGreater(redraw(), with_sprites + 2000, "sprites from before the fresh start drawn")
+        self.assertEqual(redraw(), with_sprites)
+        sprites_match_triangles("after a fresh start asked for")
+
+        # Turning the scene a little and letting go, again and again, makes
+        # new sprites at each stop until the atlas is full and starts again
+        # by itself.
+        starts = b.evaluate("Module._zw_sprite_atlas_starts()")
+        for _ in range(100):
+            self.page.press(self.view3d, 200, 300, "left")
+            self.page.drag_to(self.view3d, 202, 300)
+            self.page.release(self.view3d, 202, 300, "left")
+            redraw()
+            redraw()
+            if b.evaluate("Module._zw_sprite_atlas_starts()") > starts:
+                break
+        self.assertGreater(b.evaluate("Module._zw_sprite_atlas_starts()"), starts)
+        sprites_match_triangles("after the atlas was full")
 
     def test_check_box_hides_the_voronoi_layer(self):
         self.add_five()
