@@ -569,6 +569,31 @@ context::context() {
 
 namespace {
 
+// Rectangles packed into a square texture in shelves, left to right and
+// shelf above shelf, `gap` texels apart.
+class shelf_packer {
+ public:
+  shelf_packer(int size, int gap) : size_(size), gap_(gap) {}
+  // Where a w x h rectangle goes; false when the texture is full.
+  bool place(int w, int h, int* x, int* y) {
+    if (x_ + w > size_) {
+      y_ += h_;
+      x_ = h_ = 0;
+    }
+    if (y_ + h > size_) return false;
+    *x = x_;
+    *y = y_;
+    x_ += w + gap_;
+    h_ = std::max(h_, h + gap_);
+    return true;
+  }
+  void empty() { x_ = y_ = h_ = 0; }
+
+ private:
+  int size_, gap_;
+  int x_ = 0, y_ = 0, h_ = 0;  // the shelf being filled: where next, its height
+};
+
 // --- The glyph atlas: every distinct bitmap drawn so far, one texel a bit
 // (255 set, 0 clear), packed in shelves.
 
@@ -578,7 +603,7 @@ struct atlas_place {
   int x, y;
 };
 std::unordered_map<std::string, atlas_place> atlas_places;
-int shelf_x = 0, shelf_y = 0, shelf_h = 0;
+shelf_packer glyph_shelves(ATLAS_SIZE, 1);  // one clear texel between glyphs
 
 void upload_glyph(int x, int y, int w, int h, const unsigned char* alpha);
 
@@ -594,26 +619,21 @@ bool atlas_find(int w, int h, const unsigned char* bits, atlas_place* out) {
     return true;
   }
   if (w > ATLAS_SIZE || h > ATLAS_SIZE) return false;
-  // One clear texel between glyphs and shelves.
-  if (shelf_x + w > ATLAS_SIZE) {
-    shelf_y += shelf_h;
-    shelf_x = shelf_h = 0;
-  }
-  if (shelf_y + h > ATLAS_SIZE) {
+  atlas_place at;
+  if (!glyph_shelves.place(w, h, &at.x, &at.y)) {
     // Full (a long session of changing labels): what is gathered is drawn
     // with the atlas as it is, then the atlas starts again empty.
     flush();
     atlas_places.clear();
-    shelf_x = shelf_y = shelf_h = 0;
+    glyph_shelves.empty();
+    glyph_shelves.place(w, h, &at.x, &at.y);
   }
   std::vector<unsigned char> alpha(static_cast<size_t>(w) * static_cast<size_t>(h));
   for (int j = 0; j < h; ++j)
     for (int i = 0; i < w; ++i)
       alpha[static_cast<size_t>(j) * w + i] = (bits[j * row_bytes + i / 8] & (0x80 >> (i % 8))) ? 255 : 0;
-  upload_glyph(shelf_x, shelf_y, w, h, alpha.data());
-  *out = atlas_places[key] = atlas_place{shelf_x, shelf_y};
-  shelf_x += w + 1;
-  shelf_h = std::max(shelf_h, h + 1);
+  upload_glyph(at.x, at.y, w, h, alpha.data());
+  *out = atlas_places[key] = at;
   return true;
 }
 
@@ -789,7 +809,7 @@ namespace {
 constexpr int SPRITE_ATLAS_SIZE = 1024;
 bool sprites_available = false;
 std::vector<unsigned char> sprite_texels;  // RGBA rows
-int sprite_shelf_x = 0, sprite_shelf_y = 0, sprite_shelf_h = 0;
+shelf_packer sprite_shelves(SPRITE_ATLAS_SIZE, 0);
 int dirty_from = INT_MAX, dirty_to = 0;
 
 void send_sprite_rows() {
@@ -812,6 +832,7 @@ void flush() {
   if (batch.empty()) return;
   send_sprite_rows();
   const batch_key& k = batch_state;
+  // Sprite quads have the glyph quads' layout, texture coordinates and all.
   const int floats = k.program == PLAIN ? PLAIN_FLOATS : GLYPH_FLOATS;
   zw_gl_draw(batch.data(), static_cast<int>(batch.size() / floats), k.program, k.blend, k.blend_src, k.blend_dst,
              k.depth_test, k.depth_func, k.scissor[0], k.scissor[1], k.scissor[2], k.scissor[3]);
@@ -1007,7 +1028,7 @@ bool one_opaque_colour(const float* f, size_t count) {
 void restart_sprite_atlas() {
   flush();  // what is gathered is drawn with the atlas as it is
   ++sprite_atlas_starts;
-  sprite_shelf_x = sprite_shelf_y = sprite_shelf_h = 0;
+  sprite_shelves.empty();
 }
 
 namespace {
@@ -1016,17 +1037,12 @@ namespace {
 // what is gathered is drawn and the atlas starts again (sprites kept from
 // before are then of an older generation).
 void sprite_place(int w, int h, int* x, int* y) {
-  const int n = SPRITE_ATLAS_SIZE;
-  if (sprite_texels.empty()) sprite_texels.assign(static_cast<size_t>(n) * n * 4, 0);
-  if (sprite_shelf_x + w > n) {
-    sprite_shelf_y += sprite_shelf_h;
-    sprite_shelf_x = sprite_shelf_h = 0;
+  const size_t n = SPRITE_ATLAS_SIZE;
+  if (sprite_texels.empty()) sprite_texels.assign(n * n * 4, 0);
+  if (!sprite_shelves.place(w, h, x, y)) {
+    restart_sprite_atlas();
+    sprite_shelves.place(w, h, x, y);
   }
-  if (sprite_shelf_y + h > n) restart_sprite_atlas();
-  *x = sprite_shelf_x;
-  *y = sprite_shelf_y;
-  sprite_shelf_x += w;
-  sprite_shelf_h = std::max(sprite_shelf_h, h);
 }
 
 void put_sprite(const depth_sprite& sp, context::list_output::kept_output* k) {
