@@ -375,6 +375,9 @@ void lab_status_rows(char* top, char* bottom, int size) {
   std::snprintf(bottom, static_cast<size_t>(size), "%s", r.bottom.c_str());
 }
 
+int lab_labels_shown() { return labels_on ? 1 : 0; }
+int lab_furthest_shown() { return furthest_on ? 1 : 0; }
+
 void lab_lessons_init() {
   static_assert(sizeof kActions / sizeof kActions[0] == 17);
   lab_add_actions(kActions, sizeof kActions / sizeof kActions[0]);

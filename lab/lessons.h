@@ -143,3 +143,11 @@ const lab_preset& lab_preset_at(int i);
 // random presets draw from a generator seeded once per process, so every
 // press gives another set.
 std::vector<std::array<double, 2>> lab_preset_points(int i);
+
+// ---------------------------------------------------------------------------
+// Layers of the 2D view that keys switch (lessons.cpp), for pictures made of
+// the view elsewhere (the page's SVG): 1 while the point labels (n) are on,
+// 1 while the furthest-site diagram (F) is shown.
+// ---------------------------------------------------------------------------
+int lab_labels_shown();
+int lab_furthest_shown();
