@@ -45,7 +45,11 @@ picture collect_picture(bool weighted) {
       std::swap(seg[0], seg[2]);
       std::swap(seg[1], seg[3]);
     }
-    r.voronoi.push_back({seg[0], seg[1], seg[2], seg[3]});
+    // A lift that lies exactly on a lower hull edge splits each face beside
+    // it into coplanar triangles with one centre: two Delaunay edges then
+    // stand for one and the same Voronoi edge, which is listed once.
+    const std::array<double, 4> v = {seg[0], seg[1], seg[2], seg[3]};
+    if (std::find(r.voronoi.begin(), r.voronoi.end(), v) == r.voronoi.end()) r.voronoi.push_back(v);
   }
   return r;
 }

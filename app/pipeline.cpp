@@ -318,7 +318,12 @@ simplex* recompute_build(FILE* in) {
   // Prime the reader: the first data line is read and checked here.
   read_site(-1);
   // Build the 3D hull of the sites as given: they are lifted already, so the
-  // engine runs in its plain (not lifted) mode.
+  // engine runs in its plain (not lifted) mode.  The reader's sites are whole
+  // numbers (|x|, |y| <= 10^6 hundredths, heights within -10^12 .. 3 * 10^12)
+  // inside the engine's exact range, so every decision is taken exactly: far
+  // from the origin or with huge weights the floating-point kernel's
+  // tolerances are coarser than the hull.
+  exact_sites = 1;
   simplex* root = hull_build(get_next_site, block_site_num, 3, 0);
   // Done with the text.
   std::fclose(point_file);

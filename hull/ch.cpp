@@ -4,6 +4,7 @@
 //   basis_s pool ........ basis_take, basis_release, basis_ref
 //   vector helpers ...... dot, norm2, log2_safe
 //   basis kernel ........ vec_reduce, reduce_inner, scale_pick, basis_update
+//   exact predicates .... exact_sees, exact_flat_test (exact mode)
 //   predicates .......... normal_update, sees, flat_test
 //   hull_build
 #include <cassert>
@@ -22,6 +23,7 @@ get_site_f get_site;
 short lifted_mode;
 site cur_site;
 int site_stamp;
+int exact_sites;
 
 int num_basis_s_blocks;
 size_t basis_bytes;
@@ -351,10 +353,77 @@ void basis_update(simplex* s) {
 }
 
 // ===========================================================================
-// Predicates
+// Exact predicates
 // ===========================================================================
+//
+// In exact mode the sites are whole numbers with |x|, |y| <= 2^29 and
+// |z| <= 2^53 (so every coordinate is exact in a double and in 64 bits).
+// Differences of two sites are then at most 2^30 in x and y and 2^54 in z.
+// The largest quantities below, and why they fit:
+//   - a 2x2 minor of x and y differences: two products of at most 2^60, so
+//     under 2^61: 64 bits;
+//   - the 3x3 determinant, expanded along z: three such minors times a z
+//     difference, each under 2^61 * 2^54 = 2^115, the sum under 2^117;
+//   - a cross product component with z: two products under 2^84, under 2^85;
+//   - a dot product: two xy products under 2^60 plus one z product under 2^108;
+// all within the 127 bits of a signed 128-bit integer.  The pipeline's sites
+// (x, y in whole hundredths up to 10^6 < 2^20, z = x*x + y*y - w up to
+// 3 * 10^12 < 2^42) lie far inside these bounds.
+//
+// Each predicate answers what the floating-point one answers when its
+// arithmetic is exact: the same sign conventions, the same choice of the
+// orientation vertex, and a site exactly on a facet's plane is not seen.
 
 namespace {
+
+using i128 = __int128;
+
+struct ivec {
+  long long x, y, z;
+};
+
+inline ivec diff(site p, site a) {
+  return ivec{static_cast<long long>(p[0]) - static_cast<long long>(a[0]),
+              static_cast<long long>(p[1]) - static_cast<long long>(a[1]),
+              static_cast<long long>(p[2]) - static_cast<long long>(a[2])};
+}
+
+inline int sign_of(i128 v) { return (v > 0) - (v < 0); }
+
+inline bool same_site(site p, site q) { return p[0] == q[0] && p[1] == q[1] && p[2] == q[2]; }
+
+// det(u, v, w) for rows u, v, w.
+i128 det3(const ivec& u, const ivec& v, const ivec& w) {
+  const long long mvw = v.x * w.y - v.y * w.x;
+  const long long muw = u.x * w.y - u.y * w.x;
+  const long long muv = u.x * v.y - u.y * v.x;
+  return static_cast<i128>(u.z) * mvw - static_cast<i128>(v.z) * muw + static_cast<i128>(w.z) * muv;
+}
+
+// The sign of det(b - a, c - a, p - a): p against the plane of a, b, c.
+int orient3(site a, site b, site c, site p) { return sign_of(det3(diff(b, a), diff(c, a), diff(p, a))); }
+
+// The axis to drop when projecting the plane of u and w (from one point)
+// onto a coordinate plane without losing its orientation: one where u x w
+// has a non-zero component.  -1 when u and w are parallel.
+int projection_axis(const ivec& u, const ivec& w) {
+  if (u.x * w.y - u.y * w.x != 0) return 2;
+  if (static_cast<i128>(u.y) * w.z - static_cast<i128>(u.z) * w.y != 0) return 0;
+  if (static_cast<i128>(u.z) * w.x - static_cast<i128>(u.x) * w.z != 0) return 1;
+  return -1;
+}
+
+// The sign of the 2D orientation of (u, w) in the coordinate plane without
+// the given axis.
+int orient2(const ivec& u, const ivec& w, int axis) {
+  if (axis == 2) return sign_of(static_cast<i128>(u.x * w.y - u.y * w.x));
+  if (axis == 0) return sign_of(static_cast<i128>(u.y) * w.z - static_cast<i128>(u.z) * w.y);
+  return sign_of(static_cast<i128>(u.z) * w.x - static_cast<i128>(u.x) * w.z);
+}
+
+int dot_sign(const ivec& u, const ivec& w) {
+  return sign_of(static_cast<i128>(u.x * w.x + u.y * w.y) + static_cast<i128>(u.z) * w.z);
+}
 
 // Calls f(q) for every vertex of the orientation root that is not a facet
 // vertex of s, in the order neighbors[cdim-1], ..., neighbors[0], peak, until
@@ -374,7 +443,71 @@ void off_facet_root_vertices(simplex* s, F f) {
   }
 }
 
+
+// Is p strictly outside the facet of s, on the side away from the hull?
+int exact_sees(site p, simplex* s) {
+  const site a = s->neighbors[0].vert;
+  const ivec dp = diff(p, a);
+  if (cdim == 1) {
+    // The facet is one vertex; the inner side is that of the first root
+    // vertex elsewhere.
+    int inner = 0;
+    off_facet_root_vertices(s, [&](site q) {
+      if (same_site(q, a)) return false;
+      inner = dot_sign(dp, diff(q, a));
+      return true;
+    });
+    return inner < 0;
+  }
+  if (cdim == 2) {
+    // The facet is an edge of a polygon in a plane that p lies in: p is seen
+    // when it lies on the other side of the edge's line than the first root
+    // vertex off that line.
+    const ivec u = diff(s->neighbors[1].vert, a);
+    int seen = 0;
+    off_facet_root_vertices(s, [&](site q) {
+      const ivec w = diff(q, a);
+      const int axis = projection_axis(u, w);
+      if (axis < 0) return false;
+      seen = orient2(u, dp, axis) * orient2(u, w, axis) < 0;
+      return true;
+    });
+    return seen;
+  }
+  if (!s->side) {
+    // The root's vertices lie inside every facet that ever was on the hull:
+    // the first one off the facet's plane tells the inner side.
+    s->side = 1;
+    off_facet_root_vertices(s, [&](site q) {
+      const int o = orient3(a, s->neighbors[1].vert, s->neighbors[2].vert, q);
+      if (o < 0) s->side = -1;
+      return o < 0;
+    });
+  }
+  return s->side * orient3(a, s->neighbors[1].vert, s->neighbors[2].vert, p) < 0;
+}
+
+// Is p outside the flat of root's first cdim vertices?
+int exact_flat_test(simplex* root, site p) {
+  const site a = root->neighbors[0].vert;
+  if (cdim == 1) return !same_site(p, a);
+  const ivec u = diff(root->neighbors[1].vert, a);
+  if (cdim == 2) return projection_axis(u, diff(p, a)) >= 0;
+  return sign_of(det3(u, diff(root->neighbors[2].vert, a), diff(p, a))) != 0;
+}
+
 }  // namespace
+
+void exact_site_check(site p) {
+  const bool whole = p[0] == floor(p[0]) && p[1] == floor(p[1]) && p[2] == floor(p[2]);
+  if (!whole || !(fabs(p[0]) <= EXACT_XY_LIMIT && fabs(p[1]) <= EXACT_XY_LIMIT && fabs(p[2]) <= EXACT_Z_LIMIT))
+    fatal_error("site outside the exact range: %.17g %.17g %.17g\n", p[0], p[1], p[2]);
+}
+
+// ===========================================================================
+// Predicates
+// ===========================================================================
+
 
 void normal_update(simplex* s) {
   basis_update(s);
@@ -415,6 +548,7 @@ void normal_update(simplex* s) {
 }
 
 int sees(site p, simplex* s) {
+  if (exact_sites) return cdim == 0 ? 0 : exact_sees(p, s);
   if (!sees_scratch) sees_scratch = scratch_record();
   basis_s* b = sees_scratch;
   b->scale_exp = 0;
@@ -452,6 +586,11 @@ int flat_test(simplex* root, site p) {
   // Test against the flat of all of root's vertices, peak included.
   root->neighbors[cdim - 1].vert = root->peak.vert;
   basis_release(&root->neighbors[cdim - 1].basis);
+  if (exact_sites) {
+    if (exact_flat_test(root, p)) return 1;
+    cdim--;
+    return 0;
+  }
   basis_update(root);
   if (lifted_mode && root->neighbors[0].vert == infinity_point) return 1;
   vec_reduce(&flat_scratch, p, root, cdim);
@@ -478,6 +617,7 @@ simplex* hull_build(get_site_f get_site, site_num_f num, short dim, short mode) 
   assert(site_num!=NULL);
   // clang-format on
   rdim = lifted_mode ? pdim + 1 : pdim;
+  if (exact_sites && (pdim != 3 || lifted_mode)) fatal_error("exact mode needs three-dimensional sites\n");
   if (rdim > MAXDIM) fatal_error("dimension bound MAXDIM exceeded; rdim=%d; pdim=%d\n", rdim, pdim);
   pool_sizes_set();
   site_bytes = static_cast<int>(sizeof(double)) * pdim;
@@ -493,6 +633,7 @@ simplex* hull_build(get_site_f get_site, site_num_f num, short dim, short mode) 
   } else {
     cur_site = get_site();
     if (!cur_site) return nullptr;
+    if (exact_sites) exact_site_check(cur_site);
   }
   simplex* root = simplex_take();
   // clang-format off: the expression text is part of the failure message

@@ -140,6 +140,7 @@ void hull_grow(simplex* root) {
 site site_fetch() {
   site p = get_site();
   if (!p) return nullptr;
+  if (exact_sites) exact_site_check(p);
   int num = site_num(p);
   // Stamps of 2 and more belong to insertions; a number too large to add 2
   // to shares the largest stamp rather than overflow.
@@ -204,6 +205,7 @@ void cone_from(simplex* seen) {
     ns->visit_stamp = 0;
     ns->peak.vert = nullptr;
     ns->normal = nullptr;
+    ns->side = 0;
     ns->peak.simp = seen;
     basis_release(&ns->neighbors[i].basis);
     ns->neighbors[i].vert = cur_site;
@@ -256,6 +258,7 @@ simplex* dim_extend(simplex* s) {
   s->visit_stamp = site_stamp;
   s->neighbors[k].vert = cur_site;
   basis_release(&s->normal);
+  s->side = 0;
   basis_release(&s->neighbors[0].basis);
   if (!s->peak.vert) {
     s->neighbors[k].simp = dim_extend(s->peak.simp);

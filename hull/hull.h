@@ -50,6 +50,8 @@ struct basis_s {
 struct simplex {
   simplex* next;        // free-list link while the record is pooled
   int visit_stamp;      // >= 2: search of an insertion; <= -1: a walk; 0: fresh outer simplex
+  signed char side;     // exact mode: +1 or -1, the sign of the facet's determinant on the
+                        // hull's inner side; 0 until first needed (reset with the normal)
   basis_s* normal;      // oriented facet normal, or null until first needed; holds a reference
   neighbor peak;        // the peak vertex and the simplex across the facet
   neighbor neighbors[]; // the facet's vertices, first cdim in use; [0] is the reference vertex
@@ -71,6 +73,18 @@ extern site_num_f site_num;      // the current hull's numbering callback
 // the root simplex, or null when there is no first site.  dim is the sites'
 // dimension; a non-zero mode selects the lifted (Delaunay) mode.
 simplex* hull_build(get_site_f get_site, site_num_f num, short dim, short mode);
+
+// Exact mode, for three-dimensional hulls (dim 3, mode 0) of sites whose
+// coordinates are whole numbers with |x|, |y| <= EXACT_XY_LIMIT and
+// |z| <= EXACT_Z_LIMIT.  Set it before hull_build: every decision of sees and
+// flat_test is then the sign of an integer determinant taken exactly in
+// 128 bits (ch.cpp derives the bounds), so the hull is exact whatever the
+// sites' spread, and no floating-point reduction runs.  A site outside those
+// bounds ends the process with a one-line report: the caller promised them.
+// Off (0) by default; elsewhere the floating-point kernel decides.
+extern int exact_sites;
+inline constexpr double EXACT_XY_LIMIT = 536870912.0;         // 2^29
+inline constexpr double EXACT_Z_LIMIT = 9007199254740992.0;   // 2^53
 
 // Releases every simplex and pooled basis of the hull.
 void hull_free();
@@ -123,6 +137,7 @@ int reduce_inner(basis_s* v, simplex* s, int k);
 void basis_update(simplex* s);
 
 // Predicates.
+void exact_site_check(site p);    // exact mode: ends the process when p is outside its bounds
 void normal_update(simplex* s);
 int sees(site p, simplex* s);
 int flat_test(simplex* root, site p);
