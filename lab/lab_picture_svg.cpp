@@ -1,0 +1,190 @@
+// The lab's 2D view as SVG.  The layers are gathered from the same sources
+// the view draws from (the records, the flat diagram, the furthest-site
+// diagram, the weights), so the picture cannot tell another story than the
+// window; only the drawing differs.
+#include "lab/lab_picture_svg.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "app/flat_diagram.h"
+#include "app/picture.h"
+#include "lab/lab.h"
+#include "lab/lessons.h"
+
+namespace {
+
+// The view's colours (the GL drawers' RGBA floats) as SVG colours.
+constexpr const char* kDelaunay = "rgb(0%,30%,100%)";
+constexpr const char* kVoronoi = "rgb(100%,0%,0%)";
+constexpr const char* kFurthest = "rgb(90%,45%,0%)";
+constexpr const char* kFurthestVoronoi = "rgb(55%,0%,85%)";
+constexpr const char* kWeightCircle = "rgb(85%,45%,0%)";
+constexpr const char* kPoint = "rgb(14%,14%,56%)";
+constexpr const char* kSelected = "rgb(100%,0%,100%)";
+constexpr const char* kLabel = "rgb(0%,50%,100%)";
+constexpr const char* kGrid = "rgb(10%,10%,10%)";
+
+constexpr double kScale = 100.0;  // pixels a plane unit
+constexpr int kSize = 600;
+
+double px(double x) { return (x + 3.0) * kScale; }
+double py(double y) { return (3.0 - y) * kScale; }
+
+bool any_weight() {
+  for (int i = 0; i < point_count; ++i)
+    if (lab_point_weight[i] != 0.0) return true;
+  return false;
+}
+
+void line(std::string& s, double x0, double y0, double x1, double y1) {
+  char buf[160];
+  std::snprintf(buf, sizeof buf, "<line x1=\"%.3f\" y1=\"%.3f\" x2=\"%.3f\" y2=\"%.3f\"/>\n", px(x0),
+                py(y0), px(x1), py(y1));
+  s += buf;
+}
+
+void edge_lines(std::string& s, const std::vector<std::array<int, 2>>& edges) {
+  for (const auto& e : edges)
+    line(s, plane_table[e[0]].x, plane_table[e[0]].y, plane_table[e[1]].x, plane_table[e[1]].y);
+}
+
+void piece_lines(std::string& s, const std::vector<std::array<double, 4>>& pieces) {
+  for (const auto& v : pieces) line(s, v[0], v[1], v[2], v[3]);
+}
+
+}  // namespace
+
+lab_picture collect_lab_picture(const lab_view_layers& layers) {
+  lab_picture p;
+  // zelmor's layers: the records exist only for more than 4 points.
+  if (point_count > 4) {
+    const picture r = collect_picture(true);
+    for (int i = 0; i < point_count; ++i) p.hidden[i] = r.hidden[i];
+    if (layers.delaunay) p.edges = r.edges;
+    if (layers.voronoi) p.voronoi = r.voronoi;
+  }
+  // The flat sets the engine shows nothing for, drawn exactly; with weights
+  // the diagram is the power diagram, which the flat diagram is not.
+  if (!any_weight()) {
+    const flat_diagram g = compute_flat_diagram(plane_table, point_count);
+    if (flat_diagram_drawn(g, point_count)) {
+      if (layers.delaunay) p.edges.insert(p.edges.end(), g.edges.begin(), g.edges.end());
+      if (layers.voronoi) {
+        p.voronoi.insert(p.voronoi.end(), g.voronoi.begin(), g.voronoi.end());
+        if (g.kind == flat_kind::circle) {
+          p.has_centre = true;
+          p.centre[0] = g.centre[0];
+          p.centre[1] = g.centre[1];
+        }
+      }
+    }
+  }
+  if (layers.furthest && point_count > 4) {
+    const furthest_site f = compute_furthest_site();
+    p.furthest_edges = f.edges;
+    p.furthest_voronoi = f.voronoi;
+  }
+  return p;
+}
+
+std::string lab_picture_svg(const lab_picture& p, const lab_view_layers& layers) {
+  char buf[400];
+  std::snprintf(buf, sizeof buf,
+                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" "
+                "viewBox=\"0 0 %d %d\">\n"
+                "<rect x=\"0\" y=\"0\" width=\"%d\" height=\"%d\" fill=\"white\"/>\n",
+                kSize, kSize, kSize, kSize, kSize, kSize);
+  std::string s = buf;
+
+  if (layers.grid) {
+    // The view's grid: lines every third of a unit, and the two axes.
+    s += "<g class=\"grid\" stroke=\"";
+    s += kGrid;
+    s += "\" stroke-opacity=\"0.3\" stroke-width=\"0.5\">\n";
+    for (int k = -9; k <= 9; ++k) {
+      line(s, k / 3.0, -3.0, k / 3.0, 3.0);
+      line(s, -3.0, k / 3.0, 3.0, k / 3.0);
+    }
+    s += "</g>\n<g class=\"axes\" stroke=\"rgb(20%,20%,20%)\" stroke-opacity=\"0.4\">\n";
+    line(s, -3.0, 0.0, 3.0, 0.0);
+    line(s, 0.0, -3.0, 0.0, 3.0);
+    s += "</g>\n";
+  }
+
+  s += std::string("<g class=\"delaunay\" stroke=\"") + kDelaunay + "\" stroke-width=\"2\">\n";
+  edge_lines(s, p.edges);
+  s += std::string("</g>\n<g class=\"voronoi\" stroke=\"") + kVoronoi + "\" stroke-width=\"2\">\n";
+  piece_lines(s, p.voronoi);
+  if (p.has_centre) {
+    std::snprintf(buf, sizeof buf, "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"4\" fill=\"%s\" stroke=\"none\"/>\n",
+                  px(p.centre[0]), py(p.centre[1]), kVoronoi);
+    s += buf;
+  }
+  s += "</g>\n";
+
+  if (!p.furthest_edges.empty() || !p.furthest_voronoi.empty()) {
+    s += std::string("<g class=\"furthest\" stroke=\"") + kFurthest +
+         "\" stroke-width=\"2\" stroke-dasharray=\"4 4\">\n";
+    edge_lines(s, p.furthest_edges);
+    s += std::string("</g>\n<g class=\"furthest-voronoi\" stroke=\"") + kFurthestVoronoi +
+         "\" stroke-width=\"2\">\n";
+    piece_lines(s, p.furthest_voronoi);
+    s += "</g>\n";
+  }
+
+  if (layers.weight_circles) {
+    s += std::string("<g class=\"weights\" fill=\"none\" stroke=\"") + kWeightCircle + "\">\n";
+    for (int i = 0; i < point_count; ++i) {
+      if (!(lab_point_weight[i] > 0.0)) continue;
+      std::snprintf(buf, sizeof buf, "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"%.3f\"/>\n", px(plane_table[i].x),
+                    py(plane_table[i].y), kScale * std::sqrt(lab_point_weight[i]));
+      s += buf;
+    }
+    s += "</g>\n";
+  }
+
+  // The points over every line, as the view's depth test keeps them; a
+  // hidden point is a ring in its colour around a white middle.
+  s += "<g class=\"points\">\n";
+  for (int i = 0; i < point_count; ++i) {
+    const char* colour = i == layers.selected ? kSelected : kPoint;
+    if (p.hidden[i]) {
+      std::snprintf(buf, sizeof buf,
+                    "<circle class=\"hidden\" cx=\"%.3f\" cy=\"%.3f\" r=\"3.5\" fill=\"white\" "
+                    "stroke=\"%s\" stroke-width=\"2\"/>\n",
+                    px(plane_table[i].x), py(plane_table[i].y), colour);
+    } else {
+      std::snprintf(buf, sizeof buf, "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"4\" fill=\"%s\"/>\n",
+                    px(plane_table[i].x), py(plane_table[i].y), colour);
+    }
+    s += buf;
+  }
+  s += "</g>\n";
+
+  if (layers.labels) {
+    s += std::string("<g class=\"labels\" fill=\"") + kLabel +
+         "\" font-family=\"monospace\" font-size=\"13\">\n";
+    for (int i = 0; i < point_count; ++i) {
+      char text[12];
+      const int chars = std::snprintf(text, sizeof text, "%d", i);
+      // Placed as the view places labels (up and right of the point, kept
+      // inside), in pixels with y up.
+      double x, y;
+      keep_label_inside(px(plane_table[i].x), kSize - py(plane_table[i].y), chars, kSize, kSize, 0, &x,
+                        &y);
+      std::snprintf(buf, sizeof buf, "<text x=\"%.0f\" y=\"%.0f\">%s</text>\n", std::floor(x),
+                    kSize - std::floor(y), text);
+      s += buf;
+    }
+    s += "</g>\n";
+  }
+
+  std::snprintf(buf, sizeof buf,
+                "<rect x=\"0\" y=\"0\" width=\"%d\" height=\"%d\" fill=\"none\" stroke=\"black\"/>\n"
+                "</svg>\n",
+                kSize, kSize);
+  s += buf;
+  return s;
+}

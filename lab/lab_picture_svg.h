@@ -1,0 +1,54 @@
+// lab/lab_picture_svg.h — the lab's 2D view as an SVG picture: what the
+// view shows, layer for layer (the page's "Download SVG" on the lab's page).
+// GL-free (zelmor_lab_logic): it reads the point tables, the records of the
+// last recomputation and the lab's weights, and draws nothing itself.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+
+// The switches of the 2D view that decide what it shows.
+struct lab_view_layers {
+  bool delaunay = true;        // "Show Delaunay Edges"
+  bool voronoi = true;         // "Show Voronoi Regions"
+  bool grid = false;           // "Show Grid" (the grid and the axes)
+  bool labels = true;          // n
+  bool furthest = false;       // F
+  bool weight_circles = true;  // w
+  int selected = -1;           // the selected point, drawn magenta; -1 for none
+};
+
+// What the view draws, in plane units and point indices.
+struct lab_picture {
+  // Delaunay (with weights: regular) edges, i < j, and the Voronoi (power)
+  // pieces as the view draws them: from the records of the last
+  // recomputation, and for a flat set without weights (1 to 4 points, all
+  // on one line or one circle) the exact flat diagram the lab draws.
+  std::vector<std::array<int, 2>> edges;
+  std::vector<std::array<double, 4>> voronoi;
+  bool has_centre = false;  // the common centre of points on one circle
+  double centre[2] = {0.0, 0.0};
+  // The furthest-site triangulation's edges and its Voronoi diagram.
+  std::vector<std::array<int, 2>> furthest_edges;
+  std::vector<std::array<double, 4>> furthest_voronoi;
+  // Points with no cell (their weighted lift lies above the lower hull, or
+  // they coincide with an earlier point): drawn hollow.
+  unsigned char hidden[MAX_POINTS] = {};
+};
+
+// Collects what the view shows with these layers.  Requires the records to
+// be those of the current points (recompute first when need_recompute is
+// set and there are more than 4 points).
+lab_picture collect_lab_picture(const lab_view_layers& layers);
+
+// The square [-3, 3]^2 seen from above at 100 pixels a unit (600 x 600,
+// y up), drawn as the 2D view draws it: the grid, the edges of each layer in
+// the view's colours (the furthest-site triangulation dashed), the weight
+// circles (radius sqrt(w), dashed), the points (hidden ones hollow, the
+// selected one magenta) and their labels, kept inside the picture.  Every
+// layer is a <g> with its class: grid, delaunay, voronoi, furthest,
+// furthest-voronoi, weights, points, labels.
+std::string lab_picture_svg(const lab_picture& p, const lab_view_layers& layers);
