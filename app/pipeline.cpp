@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include "app/app.h"
+#include "app/safe_write.h"
 #include "diag/diag.h"
 #include "hull/hull.h"
 
@@ -134,80 +135,26 @@ std::size_t format_points(char* out) {
 
 const char kPointFile[] = ".ZELMOR";
 
-// May the name ".ZELMOR" be replaced?  Absent, a symbolic link (the link is
-// replaced, its target never written) or a regular file of this user's: yes,
-// and *mode is the mode to keep (0 for none).  Anything else (a directory, a
-// FIFO, a device, another user's file) is left alone: the reason is returned.
-const char* refusal_to_replace(mode_t* mode) {
-  *mode = 0;
-  struct stat st;
-  if (lstat(kPointFile, &st) != 0) return errno == ENOENT ? nullptr : std::strerror(errno);
-  if (S_ISLNK(st.st_mode)) return nullptr;
-  if (S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
-  if (!S_ISREG(st.st_mode)) return "not a regular file";
-  if (st.st_uid != geteuid()) return "owned by another user";
-  *mode = st.st_mode & 07777;
-  return nullptr;
-}
-
-bool write_all(int fd, const char* p, std::size_t n) {
-  while (n > 0) {
-    const ssize_t k = write(fd, p, n);
-    if (k < 0 && errno == EINTR) continue;
-    if (k <= 0) {
-      if (k == 0) errno = EIO;
-      return false;
-    }
-    p += k;
-    n -= static_cast<std::size_t>(k);
-  }
-  return true;
-}
-
-// Puts point_text on disk as ".ZELMOR": written whole into a new file beside
-// it, then put in the old one's place, so that a reader sees either the old
-// file or the new one, never a torn one, and no file is ever written through
-// a link.  Swapping the two names and then removing the old file avoids the
-// flush that ext4 makes when a rename or a truncation replaces a file's data
-// (milliseconds on every drag step).  Returns null, or why nothing was
-// saved; *opened tells whether the new file could be created at all.
+// Puts point_text on disk as ".ZELMOR", whole: a reader sees the old file or
+// the new one, never a torn one.  A symbolic link of that name is replaced
+// by the file (its target is never written); a directory, a FIFO, a device
+// or another user's file of that name is left alone.  Not synced: a drag
+// rewrites the file on every motion event.  Returns null, or why nothing
+// was saved; *opened tells whether the new file could be created at all.
 const char* save_point_text(bool* opened) {
-  *opened = false;
-  mode_t mode = 0;
-  if (const char* refused = refusal_to_replace(&mode)) return refused;
-  char temp[64];
-  int fd = -1;
-  for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-    std::snprintf(temp, sizeof temp, "%s.%ld.%d.tmp", kPointFile, static_cast<long>(getpid()), attempt);
-    fd = open(temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return std::strerror(errno);
+  // Temporaries of an earlier run that was killed mid-save, once per
+  // process: the folder never changes under a running program.
+  static bool swept = false;
+  if (!swept) {
+    swept = true;
+    sweep_stale_temps(".");
   }
-  if (fd < 0) return std::strerror(EEXIST);
-  *opened = true;
-  // A new file gets 0666 less the umask, as the old one did when it was
-  // made; a mode the user has given the old file since is kept.
-  static const mode_t created_mode = [] {
-    const mode_t mask = umask(0);
-    umask(mask);
-    return static_cast<mode_t>(0666 & ~mask);
-  }();
-  bool ok = write_all(fd, point_text, point_text_size);
-  if (ok && mode != 0 && mode != created_mode) ok = fchmod(fd, mode) == 0;
-  int saved = errno;
-  if (close(fd) != 0 && ok) {
-    ok = false;
-    saved = errno;
-  }
-  if (ok) {
-    if (renameat2(AT_FDCWD, temp, AT_FDCWD, kPointFile, RENAME_EXCHANGE) == 0) {
-      unlink(temp);  // the old file, now under the new one's name
-      return nullptr;
-    }
-    if (std::rename(temp, kPointFile) == 0) return nullptr;  // nothing to swap with, or no swap here
-    saved = errno;
-  }
-  unlink(temp);
-  return std::strerror(saved);
+  safe_write_options options;
+  options.links = link_rule::replace_link;
+  options.refuse_foreign = true;
+  const safe_write_result r = safe_replace(kPointFile, point_text, point_text_size, options);
+  *opened = r.temp_created;
+  return r.reason;
 }
 
 }  // namespace

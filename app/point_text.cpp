@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -41,14 +42,17 @@ namespace {
 // for ever.
 constexpr std::size_t kMaxLine = 65536;
 
-enum class line_read { line, end, too_long, error };
+enum class line_read { line, end, too_long, too_many_bytes, error };
 
-// The next line of in, without its newline, into *line.
-line_read next_line(FILE* in, std::string* line) {
+// The next line of in, without its newline, into *line; *bytes counts what
+// was read, up to max_bytes (0: no bound).
+line_read next_line(FILE* in, std::string* line, std::size_t* bytes, std::size_t max_bytes) {
   line->clear();
   bool any = false;
   int c = 0;
   while ((c = getc(in)) != EOF) {
+    if (max_bytes != 0 && *bytes == max_bytes) return line_read::too_many_bytes;
+    ++*bytes;
     any = true;
     if (c == '\n') return line_read::line;
     if (line->size() == kMaxLine) return line_read::too_long;
@@ -58,18 +62,43 @@ line_read next_line(FILE* in, std::string* line) {
   return any ? line_read::line : line_read::end;
 }
 
+// The line as a message shows it: a control byte other than a tab (a NUL
+// would end the message where it stands) as \xNN.
+std::string shown(const std::string& text) {
+  std::string out;
+  for (const char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    if ((c < 0x20 && c != '\t') || c == 0x7f) {
+      char esc[5];
+      std::snprintf(esc, sizeof esc, "\\x%02x", c);
+      out += esc;
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 bool read_point_stream(FILE* in, const std::string& name, std::vector<text_point>* points,
-                       std::string* error, point_columns columns, bool* weighted) {
+                       std::string* error, point_columns columns, bool* weighted,
+                       const read_bounds& bounds) {
   points->clear();
   bool weights = columns == point_columns::weights;
   std::string text;
   long number = 0;
+  std::size_t bytes = 0;
   bool ok = true;
   line_read r = line_read::line;
-  while (ok && (r = next_line(in, &text)) == line_read::line) {
+  while (ok && (r = next_line(in, &text, &bytes, bounds.max_bytes)) == line_read::line) {
     ++number;
+    if (bounds.max_lines != 0 && static_cast<std::size_t>(number) > bounds.max_lines) {
+      *error = name + " line " + std::to_string(number) + ": more than " + std::to_string(bounds.max_lines) +
+               " lines";
+      ok = false;
+      break;
+    }
     while (!text.empty() && text.back() == '\r') text.pop_back();
     const std::vector<std::string> tok = tokens_of(text);
     if (text.rfind(WEIGHTS_HEADER, 0) == 0 && tokens_of(text.substr(sizeof WEIGHTS_HEADER - 1)).empty() &&
@@ -83,13 +112,13 @@ bool read_point_stream(FILE* in, const std::string& name, std::vector<text_point
     for (std::size_t k = 0; numbers && k < tok.size(); ++k) numbers = full_number(tok[k], &v[k]);
     if (!numbers) {
       *error = where + (weights ? ": expected \"x y w\", got \"" : ": expected \"x y\" or \"x y z\", got \"") +
-               text + "\"";
+               shown(text) + "\"";
       ok = false;
     } else if (std::fabs(v[0]) > COORD_LIMIT || std::fabs(v[1]) > COORD_LIMIT) {
-      *error = where + ": coordinate beyond +-10000 in \"" + text + "\"";
+      *error = where + ": coordinate beyond +-10000 in \"" + shown(text) + "\"";
       ok = false;
     } else if (weights && std::fabs(v[2]) > WEIGHT_LIMIT) {
-      *error = where + ": weight beyond +-100000000 in \"" + text + "\"";
+      *error = where + ": weight beyond +-100000000 in \"" + shown(text) + "\"";
       ok = false;
     } else if (points->size() == static_cast<std::size_t>(MAX_POINTS)) {
       *error = where + ": more than " + std::to_string(MAX_POINTS) + " points";
@@ -101,6 +130,10 @@ bool read_point_stream(FILE* in, const std::string& name, std::vector<text_point
   if (ok && r == line_read::too_long) {
     *error = name + " line " + std::to_string(number + 1) + ": longer than " + std::to_string(kMaxLine) +
              " characters";
+    ok = false;
+  } else if (ok && r == line_read::too_many_bytes) {
+    *error = name + " line " + std::to_string(number + 1) + ": more than " + std::to_string(bounds.max_bytes) +
+             " bytes";
     ok = false;
   } else if (ok && r == line_read::error) {
     *error = "cannot read " + name + ": " + std::strerror(errno);

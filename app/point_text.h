@@ -36,16 +36,31 @@ inline constexpr const char WEIGHTS_HEADER[] = "% columns: x y weight";
 // after).  Returns false and leaves v alone otherwise.
 bool full_number(const std::string& s, double* v);
 
+// Where reading stops even though the stream goes on (0: no bound).  Every
+// line counts, blank and comment lines too, and every byte, so that a
+// reader that must answer soon (the lab, while its windows wait) is done
+// after a bounded amount of work whatever the file holds.
+struct read_bounds {
+  std::size_t max_lines = 0;
+  std::size_t max_bytes = 0;
+};
+
 // Reads every point of in, which is named name in messages ("standard
 // input", a path).  Returns true with the points in file order, or false with
 // one line in error (no program name, no newline), e.g.
 //   "pts.txt line 3: expected \"x y\" or \"x y z\", got \"1 2 3 4\""
 // and points left in an unspecified state.  Does not close in.
 // columns says how to read a third number; *weighted (when given) is set to
-// whether weights were read (asked for, or WEIGHTS_HEADER met).
+// whether weights were read (asked for, or WEIGHTS_HEADER met).  Past a
+// bound the read fails with
+//   "pts.txt line 10001: more than 10000 lines"  or
+//   "pts.txt line 17: more than 1048576 bytes".
+// A line echoed in a message shows its control bytes but tabs as \xNN (a NUL as
+// \x00), so the message holds the whole line and nothing that a terminal
+// would act on.
 bool read_point_stream(FILE* in, const std::string& name, std::vector<text_point>* points,
                        std::string* error, point_columns columns = point_columns::heights,
-                       bool* weighted = nullptr);
+                       bool* weighted = nullptr, const read_bounds& bounds = {});
 
 // read_point_stream on the file at path, opened and closed here; a file that
 // cannot be opened gives "cannot open PATH: REASON".

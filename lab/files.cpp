@@ -2,14 +2,16 @@
 // format, atomically.
 //
 // A save never leaves half a file under the final name: the text goes to a
-// temporary file beside it, which is synced to disk and only then renamed.
-// A new save never takes a name that exists (rename without replace), so
-// nothing saved earlier is ever lost; saving to FILE replaces FILE only
-// with a text that is wholly on disk.
+// temporary file beside it, which is synced to disk and only then renamed
+// (app/safe_write).  A new save never takes a name that exists (rename
+// without replace), so nothing saved earlier is ever lost; saving to FILE
+// replaces FILE only with a text that is wholly on disk, and only when FILE
+// is a regular file (or a link to one, or a name still free).
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -21,6 +23,7 @@
 #include <vector>
 
 #include "app/point_text.h"
+#include "app/safe_write.h"
 #include "lab/edit.h"
 #include "lab/lab.h"
 
@@ -28,77 +31,17 @@ std::string lab_point_file;
 
 namespace {
 
+// A lesson file holds at most MAX_POINTS points and a few comments; reading
+// stops well before a file (a huge one, or one that never ends) could keep
+// the windows waiting.  Blank and comment lines count.
+constexpr std::size_t LAB_FILE_MAX_LINES = 10000;
+constexpr std::size_t LAB_FILE_MAX_BYTES = 1 << 20;
+
 // A message in the status line and on standard error.
 void report(const std::string& message) {
   lab_status("%s", message.c_str());
   std::fprintf(stderr, "zelmor-lab: %s\n", message.c_str());
   std::fflush(stderr);
-}
-
-std::string directory_of(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-int write_all(int fd, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t k = write(fd, text.data() + done, text.size() - done);
-    if (k < 0 && errno == EINTR) continue;
-    if (k < 0) return errno;
-    if (k == 0) return EIO;
-    done += static_cast<std::size_t>(k);
-  }
-  return 0;
-}
-
-// Writes text to a new temporary file in dir with the given mode, synced to
-// disk; its name in *tmp.  0 or an errno value (nothing left behind then).
-int write_temporary(const std::string& dir, const std::string& text, mode_t mode,
-                    std::string* tmp) {
-  std::string name = dir + "/.zelmor-lab-save-XXXXXX";
-  const int fd = mkostemp(name.data(), O_CLOEXEC);
-  if (fd < 0) return errno;
-  int error = write_all(fd, text);
-  if (error == 0 && fchmod(fd, mode) != 0) error = errno;
-  if (error == 0 && fsync(fd) != 0) error = errno;
-  if (close(fd) != 0 && error == 0) error = errno;
-  if (error != 0) {
-    unlink(name.c_str());
-    return error;
-  }
-  *tmp = name;
-  return 0;
-}
-
-// Gives tmp the name path: replacing whatever path was, or, with
-// no_replace, only if path does not exist (EEXIST otherwise).
-int place(const std::string& tmp, const std::string& path, bool no_replace) {
-  if (!no_replace) return rename(tmp.c_str(), path.c_str()) == 0 ? 0 : errno;
-  if (renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) return 0;
-  if (errno != EINVAL && errno != ENOSYS) return errno;
-  // A file system without rename-without-replace: a hard link fails on an
-  // existing name just the same.
-  if (link(tmp.c_str(), path.c_str()) != 0) return errno;
-  unlink(tmp.c_str());
-  return 0;
-}
-
-// The rename is on disk only once the directory is.  Some file systems
-// cannot sync a directory (EINVAL); the file itself is synced already.
-void sync_directory(const std::string& dir) {
-  const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  fsync(fd);
-  close(fd);
-}
-
-mode_t new_file_mode() {
-  const mode_t mask = umask(0);
-  umask(mask);
-  return 0666 & ~mask;
 }
 
 bool any_weight(const std::vector<lab_point>& pts) {
@@ -111,23 +54,21 @@ std::string saved_note(const std::vector<lab_point>& pts) {
   return any_weight(pts) ? " (with their weights)" : "";
 }
 
+// A save must survive a crash right after it: synced, file and folder.
+// Links are followed to the file they name (a dangling one: the file is
+// made), and only a regular file is ever replaced.
+safe_write_result save_text(const std::string& path, const std::string& text, bool no_replace) {
+  safe_write_options options;
+  options.links = link_rule::write_through;
+  options.no_replace = no_replace;
+  options.sync = true;
+  return safe_replace(path.c_str(), text.data(), text.size(), options);
+}
+
 }  // namespace
 
 int lab_write_atomic(const std::string& path, const std::string& text, bool no_replace) {
-  mode_t mode = new_file_mode();
-  struct stat st;
-  if (!no_replace && stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
-  const std::string dir = directory_of(path);
-  std::string tmp;
-  int error = write_temporary(dir, text, mode, &tmp);
-  if (error != 0) return error;
-  error = place(tmp, path, no_replace);
-  if (error != 0) {
-    unlink(tmp.c_str());
-    return error;
-  }
-  sync_directory(dir);
-  return 0;
+  return save_text(path, text, no_replace).error;
 }
 
 namespace {
@@ -156,7 +97,11 @@ bool read_regular_file(const char* path, std::vector<text_point>* read, std::str
   }
   // A file with weights says so in its header; the third column of any
   // other file is a height and ignored.
-  const bool ok = read_point_stream(in, path, read, error, point_columns::heights);
+  // Bounded in time as in memory: the windows wait while a file loads.
+  read_bounds bounds;
+  bounds.max_lines = LAB_FILE_MAX_LINES;
+  bounds.max_bytes = LAB_FILE_MAX_BYTES;
+  const bool ok = read_point_stream(in, path, read, error, point_columns::heights, nullptr, bounds);
   std::fclose(in);
   return ok;
 }
@@ -193,6 +138,19 @@ int lab_load_file(const char* path, const char* what) {
   return 1;
 }
 
+namespace {
+
+// The shortest decimal text that reads back (strtod) as exactly v: "2.1",
+// not "2.1000000000000001", so that a teacher can edit a saved lesson by
+// hand.  Either notation, whichever is shorter ("1e-07").
+std::string shortest(double v) {
+  char buf[32];
+  const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v);
+  return std::string(buf, r.ptr);
+}
+
+}  // namespace
+
 std::string lab_points_text(const std::vector<lab_point>& pts) {
   // Weights, when any point has one, as a third column that the header
   // names: without it a third number would be read as a height.
@@ -200,14 +158,10 @@ std::string lab_points_text(const std::vector<lab_point>& pts) {
   std::string s = "% zelmor-lab: " + std::to_string(pts.size()) + " points, one \"x y" +
                   (weights ? " w\" a line, the third number the point's weight\n" : "\" a line\n");
   if (weights) s += std::string(WEIGHTS_HEADER) + "\n";
-  char line[120];
   for (const lab_point& p : pts) {
-    if (weights) {
-      std::snprintf(line, sizeof line, "%.17g %.17g %.17g\n", p.x, p.y, p.w);
-    } else {
-      std::snprintf(line, sizeof line, "%.17g %.17g\n", p.x, p.y);
-    }
-    s += line;
+    s += shortest(p.x) + " " + shortest(p.y);
+    if (weights) s += " " + shortest(p.w);
+    s += "\n";
   }
   return s;
 }
@@ -220,24 +174,24 @@ int lab_save_new(std::string* saved_as) {
   char stamp[64] = "zelmor";
   if (localtime_r(&now, &local) != nullptr)
     std::strftime(stamp, sizeof stamp, "zelmor-%Y%m%d-%H%M%S", &local);
-  std::string tmp;
-  int error = write_temporary(".", text, new_file_mode(), &tmp);
   std::string name = std::string(stamp) + ".txt";
   // Two saves within a second, or a file of that name already there: the
   // next free suffix.  Bounded so that a directory that refuses every name
   // ends in a report, not a loop.
-  for (int k = 2; error == 0; ++k) {
-    error = place(tmp, name, true);
-    if (error != EEXIST || k == 1000) break;
-    name = std::string(stamp) + "-" + std::to_string(k) + ".txt";
-    error = 0;
+  safe_write_result r;
+  r.error = EEXIST;
+  r.reason = std::strerror(EEXIST);
+  for (int k = 1; k <= 1000; ++k) {
+    if (k > 1) name = std::string(stamp) + "-" + std::to_string(k) + ".txt";
+    struct stat st;
+    if (lstat(name.c_str(), &st) == 0) continue;  // taken: no text written for nothing
+    r = save_text(name, text, true);
+    if (r.error != EEXIST) break;  // saved, or a failure to report
   }
-  if (error != 0) {
-    if (!tmp.empty()) unlink(tmp.c_str());
-    report("cannot save " + name + ": " + std::strerror(error) + "; nothing saved");
+  if (r.error != 0) {
+    report("cannot save " + name + ": " + r.reason + "; nothing saved");
     return 0;
   }
-  sync_directory(".");
   *saved_as = name;
   lab_status("saved %zu points to %s%s", pts.size(), name.c_str(), saved_note(pts).c_str());
   return 1;
@@ -245,13 +199,9 @@ int lab_save_new(std::string* saved_as) {
 
 int lab_save_to(const char* path) {
   const std::vector<lab_point> pts = lab_current_points();
-  // A link keeps pointing at the file it names: the file is replaced.
-  char resolved[PATH_MAX];
-  const std::string target = realpath(path, resolved) != nullptr ? resolved : path;
-  const int error = lab_write_atomic(target, lab_points_text(pts), false);
-  if (error != 0) {
-    report(std::string("cannot save ") + path + ": " + std::strerror(error) + "; " + path +
-           " is as it was");
+  const safe_write_result r = save_text(path, lab_points_text(pts), false);
+  if (r.error != 0) {
+    report(std::string("cannot save ") + path + ": " + r.reason + "; " + path + " is as it was");
     return 0;
   }
   lab_status("saved %zu points to %s%s", pts.size(), path, saved_note(pts).c_str());

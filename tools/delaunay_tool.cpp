@@ -36,6 +36,7 @@
 #include "app/app.h"
 #include "app/picture.h"
 #include "app/point_text.h"
+#include "app/safe_write.h"
 #include "app/flat_diagram.h"
 
 namespace {
@@ -185,8 +186,8 @@ std::string text_of(const picture& r) {
 }
 
 
-[[noreturn]] void cannot_write(const char* path, int error) {
-  fail(std::string("cannot write ") + path + ": " + std::strerror(error));
+[[noreturn]] void cannot_write(const char* path, const char* reason) {
+  fail(std::string("cannot write ") + path + ": " + reason);
 }
 
 // Writes all of data to fd; false (errno set) when a write fails.
@@ -205,58 +206,27 @@ bool write_all(int fd, const std::string& data) {
 }
 
 // The picture goes to a new file beside the target, which then takes the
-// target's name: a failed write leaves the old target as it was, and only
-// that new file, made here, is ever removed.  A link is followed to the file
-// it names.  Something that is not a regular file (a device, a FIFO) is
-// written into as it stands and never removed.
+// target's name (app/safe_write): a failed write leaves the old target as
+// it was.  A link is followed to the file it names, which is made when the
+// link dangles.  A pipe or a terminal (a FIFO, a character device such as
+// /dev/null or /dev/stdout) is written into as it stands and never
+// replaced; a directory, a block device or a socket is refused.
 void write_svg(const char* path, const std::string& svg) {
   struct stat st;
-  const bool exists = stat(path, &st) == 0;
-  if (exists && !S_ISREG(st.st_mode)) {
-    if (S_ISDIR(st.st_mode)) cannot_write(path, EISDIR);
+  if (stat(path, &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode))) {
     const int fd = open(path, O_WRONLY | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) cannot_write(path, errno);
+    if (fd < 0) cannot_write(path, std::strerror(errno));
     const bool ok = write_all(fd, svg);
     const int saved = errno;
-    if (close(fd) != 0 && ok) cannot_write(path, errno);
-    if (!ok) cannot_write(path, saved);
+    if (close(fd) != 0 && ok) cannot_write(path, std::strerror(errno));
+    if (!ok) cannot_write(path, std::strerror(saved));
     return;
   }
-  // The file the name leads to (through any links), so that a link stays a
-  // link; a name that leads nowhere yet is taken as it is.
-  std::string target = path;
-  if (exists) {
-    char* real = realpath(path, nullptr);
-    if (real != nullptr) {
-      target = real;
-      std::free(real);
-    }
-  }
-  std::string temp = target + ".XXXXXX";
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) cannot_write(path, errno);
-  // mkstemp makes the file private; give it the mode the target had, or
-  // that a new file gets.
-  mode_t mode = st.st_mode & 07777;
-  if (!exists) {
-    const mode_t mask = umask(0);
-    umask(mask);
-    mode = 0666 & ~mask;
-  }
-  bool ok = write_all(fd, svg) && fchmod(fd, mode) == 0;
-  int saved = errno;
-  if (close(fd) != 0 && ok) {
-    ok = false;
-    saved = errno;
-  }
-  if (ok && std::rename(temp.c_str(), target.c_str()) != 0) {
-    ok = false;
-    saved = errno;
-  }
-  if (!ok) {
-    unlink(temp.c_str());
-    cannot_write(path, saved);
-  }
+  // What a run killed mid-write left beside the target.
+  std::string target;
+  if (write_target(path, &target) == 0) sweep_stale_temps(directory_part(target).c_str());
+  const safe_write_result r = safe_replace(path, svg.data(), svg.size(), safe_write_options{});
+  if (r.error != 0) cannot_write(path, r.reason);
 }
 
 }  // namespace
