@@ -458,6 +458,14 @@ void glutShowWindow(void) {
     place(cur);
   }
 }
+// The current top-level window to the top of the stack, drawn over the
+// others at its next display (GLUT: a request to the window system).
+void glutPopWindow(void) {
+  if (cur == nullptr || cur->parent != 0) return;
+  stacking.erase(std::find(stacking.begin(), stacking.end(), cur->id));
+  stacking.push_back(cur->id);
+  cur->need_display = true;
+}
 void glutReshapeWindow(int w, int h) {
   if (cur == nullptr || (cur->w == w && cur->h == h)) return;
   cur->w = w;
@@ -534,6 +542,13 @@ int glutBitmapWidth(void* font, int character) {
   const bitmap_font* f = bitmap_of(font);
   if (f == nullptr || character < 0 || character >= f->quantity) return 0;
   return f->data[f->offsets[character]];
+}
+
+int glutBitmapLength(void* font, const unsigned char* string) {
+  int length = 0;
+  for (const unsigned char* c = string; c != nullptr && *c != '\0'; ++c)
+    length += glutBitmapWidth(font, *c);
+  return length;
 }
 
 void glutStrokeCharacter(void* font, int character) {

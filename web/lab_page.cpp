@@ -1,15 +1,22 @@
 // The lab page's side of zelmor-lab: its toolbar runs the lab's actions as
 // their keys do; "Load points" reads a file the page has put in the
 // in-memory file system; "Save points" writes a new file there, which the
-// page then offers as a download.
+// page then offers as a download; "Download SVG" draws the lab's 2D view;
+// the page's own messages go to the lab's status line.
 #include <emscripten.h>
 
 #include <string>
 
+#include "app/app.h"
 #include "app/windows.h"
 #include "lab/edit.h"
 #include "lab/lab.h"
+#include "lab/lab_picture_svg.h"
+#include "lab/lessons.h"
+#include "lab/weights.h"
 #include "view2d/view2d.h"
+
+extern "C" int zw_window_rect(int id, int* out);  // web/glut_web.cpp
 
 namespace {
 
@@ -58,6 +65,17 @@ EMSCRIPTEN_KEEPALIVE void zl_run_action(int i) {
 EMSCRIPTEN_KEEPALIVE int zl_load(const char* path, const char* name) {
   const int loaded = lab_load_file(path, (std::string("load ") + name).c_str());
   if (loaded) drag_index = -1;  // the point it held may be gone
+  // The reader names the file it read, the page's scratch copy: the user
+  // knows the file by the name they picked.
+  std::string text = lab_status_text();
+  const std::string scratch = path;
+  bool renamed = false;
+  for (std::size_t at = text.find(scratch); !scratch.empty() && at != std::string::npos;
+       at = text.find(scratch, at + std::string(name).size())) {
+    text.replace(at, scratch.size(), name);
+    renamed = true;
+  }
+  if (renamed) lab_status("%s", text.c_str());
   after_edit();
   return loaded;
 }
@@ -70,6 +88,54 @@ EMSCRIPTEN_KEEPALIVE const char* zl_save() {
   if (!lab_save_new(&name)) name.clear();
   after_edit();  // the status line names the file or the failure
   return name.c_str();
+}
+
+// A message of the page's own (a file the browser could not read, a key
+// whose desktop meaning the page has no use for) in the status line.
+EMSCRIPTEN_KEEPALIVE void zl_status(const char* text) {
+  lab_status("%s", text);
+  redisplay_windows("2");
+}
+
+// The status line's message, for the page's tests.
+EMSCRIPTEN_KEEPALIVE const char* zl_status_text() { return lab_status_text(); }
+
+// The lab's 2D view as SVG, as the view shows it now.
+EMSCRIPTEN_KEEPALIVE const char* zl_svg() {
+  static std::string svg;
+  // The records are brought up to date first, as the next 3D frame would.
+  if (point_count > 4 && need_recompute) recompute();
+  lab_view_layers layers;
+  layers.delaunay = show_delaunay != 0;
+  layers.voronoi = show_voronoi != 0;
+  layers.grid = show_grid == 1;
+  layers.labels = lab_labels_shown() != 0;
+  layers.furthest = lab_furthest_shown() != 0;
+  layers.weight_circles = lab_show_weight_circles != 0;
+  layers.selected = lab_selected_point();
+  svg = lab_picture_svg(collect_lab_picture(layers), layers);
+  return svg.c_str();
+}
+
+// 1 when canvas pixel (x, y down) lies on a point of the 2D view: the
+// mouse wheel there weights the point, and the page must not scroll.
+EMSCRIPTEN_KEEPALIVE int zl_point_under(int x, int y) {
+  int r[4];
+  if (!zw_window_rect(points_win, r)) return 0;
+  x -= r[0];
+  y -= r[1];
+  if (x < 0 || y < 0 || x >= r[2] || y >= r[3]) return 0;
+  return pick_point(x, points_win_h - y) >= 0 ? 1 : 0;
+}
+
+// The page's start: Quit! has nothing to end in a page (the program would
+// stop and the page would have to be reloaded, the undo history lost), so
+// the lab's page leaves it out of the panel.
+EMSCRIPTEN_KEEPALIVE void zl_page_start() {
+  const int w = quit_button.x1 - quit_button.x0;
+  quit_button.x1 = -1000 + w;  // off the panel: never drawn on it, never hit
+  quit_button.x0 = -1000;
+  redisplay_windows("3");
 }
 
 }  // extern "C"

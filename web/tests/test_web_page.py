@@ -14,7 +14,9 @@ temporary folder).
 import argparse
 import base64
 import json
+import math
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -593,6 +595,240 @@ class LabPageTest(PageCase):
             self.assertEqual(self.points_now(), five)
         finally:
             shutil.rmtree(folder, ignore_errors=True)
+
+
+    # --- the lab's picture, wheel, Quit!, file keys and loader
+
+    def status(self):
+        return self.browser.evaluate("Module.UTF8ToString(Module._zl_status_text())")
+
+    def svg(self):
+        name, text = self.download_file("#download-svg")
+        self.assertEqual(name, "zelmor-lab.svg")
+        self.assertTrue(text.startswith("<?xml") and text.rstrip().endswith("</svg>"))
+        return text
+
+    def saved(self):
+        """The points as "Save points" keeps them: [(x, y, w)], w 0 without weights."""
+        text = self.download_file("#save-points")[1]
+        weighted = "% columns: x y weight" in text
+        rows = [tuple(float(v) for v in line.split()) for line in text.splitlines()
+                if line.strip() and not line.startswith("%")]
+        return [(r[0], r[1], r[2] if weighted else 0.0) for r in rows]
+
+    def wheel(self, win, x, y, dy):
+        px, py = self.page._at(win, x, y)
+        self.browser.mouse("mouseMoved", px, py)
+        self.browser.call("Input.dispatchMouseEvent", {
+            "type": "mouseWheel", "x": px, "y": py, "deltaX": 0, "deltaY": dy})
+        self.page.settle()
+
+    def test_svg_of_a_flat_set_is_the_labs_exact_diagram(self):
+        self.key("0", "Digit0", "0")  # twelve points on one circle
+        pts = self.points_now()
+        self.assertEqual(len(pts), 12)
+        svg = self.svg()
+        edges, pieces = run_oracle(["--flat"], "".join("%r %r\n" % p[:2] for p in pts))
+        self.assertEqual((len(edges), len(pieces)), (12, 12))
+        self.assertEqual(sorted(svg_edges(svg, "delaunay", pts)), sorted(edges))
+        drawn = svg_lines(svg, "voronoi")
+        self.assertEqual(len(drawn), 12)
+        for q in pieces:
+            self.assertTrue(any(same_piece(d, q) for d in drawn), "ray %s not drawn" % (q,))
+        # The points are the lab's own, with their labels; n takes the labels
+        # away from the view and from the picture.
+        self.assertEqual(len(svg_circles(svg, "points")), 12)
+        self.assertEqual(svg_group(svg, "labels").count("<text"), 12)
+        self.key("n", "KeyN", "n")
+        self.assertNotIn("<text", self.svg())
+        # F shows the furthest-site diagram of a set in general position.
+        self.key("9", "Digit9", "9")
+        self.assertEqual(svg_group(self.svg(), "furthest").count("<line"), 0)
+        self.key("F", "KeyF", "F")
+        self.assertGreater(svg_group(self.svg(), "furthest").count("<line"), 0)
+
+    def test_svg_of_a_weighted_set_has_its_circles_and_hollow_points(self):
+        self.key("4", "Digit4", "4")  # the 5 x 5 grid, spacing 1
+        centre = to_pixel((0.0, 0.0))
+        self.wheel(self.points, *centre, -5000)  # fifty notches up at once
+        pts = self.saved()
+        self.assertEqual(len(pts), 25)
+        self.assertAlmostEqual(pts[12][2], 5.0, places=9)
+        self.assertEqual([p[2] for i, p in enumerate(pts) if i != 12], [0.0] * 24)
+        svg = self.svg()
+        rings = svg_circles(svg, "weights")
+        self.assertEqual(len(rings), 1)
+        self.assertAlmostEqual(rings[0][0], 0.0, places=6)
+        self.assertAlmostEqual(rings[0][1], 0.0, places=6)
+        self.assertAlmostEqual(rings[0][2], 100.0 * math.sqrt(5.0), places=2)
+        hidden, strong = run_oracle(["--weights"], "".join("%r %r %r\n" % p for p in pts),
+                                    hidden=True)
+        self.assertEqual(len(hidden), 8)
+        dots = svg_circles(svg, "points")
+        hollow = sorted(point_index(pts, d) for d in dots if d[3])
+        self.assertEqual(hollow, sorted(hidden))
+        edges = set(svg_edges(svg, "delaunay", pts))
+        for e in strong:
+            self.assertIn(e, edges)
+        self.assertFalse(any(i in hidden or j in hidden for i, j in edges))
+        # w hides the circles in the view and in the picture.
+        self.key("w", "KeyW", "w")
+        self.assertEqual(svg_circles(self.svg(), "weights"), [])
+
+    def test_wheel_over_a_point_weights_it_and_the_page_stays(self):
+        self.browser.evaluate("document.body.style.minHeight = '4000px'; window.scrollTo(0, 0); true")
+        self.key("1", "Digit1", "1")  # a square and its centre (point 4)
+        centre = to_pixel((0.0, 0.0))
+        for notches, weight in ((-100, 0.1), (-300, 0.4), (100, 0.3)):
+            self.wheel(self.points, *centre, notches)
+            time.sleep(0.2)
+            self.assertEqual(self.browser.evaluate("window.scrollY"), 0, "the page scrolled")
+            pts = self.saved()
+            self.assertAlmostEqual(pts[4][2], weight, places=9)
+            self.assertEqual([p[2] for p in pts[:4]], [0.0] * 4)
+        # A fine wheel adds up to a notch.
+        for _ in range(4):
+            self.wheel(self.points, *centre, -25)
+        self.assertAlmostEqual(self.saved()[4][2], 0.4, places=9)
+        # Away from the points the wheel scrolls the page and weights nothing.
+        self.wheel(self.points, 60, 60, 300)
+        self.assertTrue(self.browser.wait_for("window.scrollY > 0", 5), "the page did not scroll")
+        self.browser.evaluate("window.scrollTo(0, 0); true")
+        self.assertAlmostEqual(self.saved()[4][2], 0.4, places=9)
+
+    def test_quit_is_not_on_the_labs_page(self):
+        self.add_five()
+        self.assertTrue(self.browser.evaluate(
+            "document.getElementById('download-points').offsetParent === null"))
+        panel = self.frame(self.panel)
+        red = sum(1 for y in range(40, min(panel.h, 75)) for x in range(460, 535)
+                  if near(panel.at(x, y), RED_EDGE, 60))
+        self.assertEqual(red, 0, "Quit! is drawn on the lab's page")
+        self.page.click(self.panel, *QUIT_BUTTON)
+        time.sleep(0.2)
+        self.assertFalse(self.browser.evaluate("window.zelmorEnded === true"))
+        self.page.click(self.points, 200, 200, "right")
+        self.assertEqual(len(self.points_now()), 6)
+
+    def test_file_keys_say_what_the_page_does_instead(self):
+        for key, button in (("L", "Load points"), ("S", "Save points")):
+            self.key(key, "Key" + key, key)
+            said = self.status()
+            self.assertIn(button, said)
+            self.assertNotIn("zelmor-lab FILE", said)
+
+    def test_loader_names_the_users_file_and_says_every_failure(self):
+        self.key("1", "Digit1", "1")
+        square = self.points_now()
+        folder = tempfile.mkdtemp(prefix="zelmor-lab-load-")
+        try:
+            bad = os.path.join(folder, "lesson 3.txt")
+            with open(bad, "w") as f:
+                f.write("0 0\nnot a point\n")
+            self.load(bad)
+            self.assertIn("lesson 3.txt", self.status())
+            self.assertNotIn("zelmor-load", self.status())
+            self.assertEqual(self.points_now(), square)
+
+            good = os.path.join(folder, "three.txt")
+            with open(good, "w") as f:
+                f.write("0 0\n1 0\n0 1\n")
+            self.load(good)
+            self.assertEqual(self.status(), "loaded 3 points from three.txt")
+            three = self.points_now()
+            self.assertEqual(len(three), 3)
+
+            # Too big to be a points file: refused before it is read, at
+            # once, whether just over the bound or 2 GiB.
+            for size, shown in ((1024 * 1024 + 1, "1.0 MiB"), (2 << 30, "2.0 GiB")):
+                big = os.path.join(folder, "big.txt")
+                with open(big, "wb") as f:
+                    f.truncate(size)
+                started = time.time()
+                self.load(big)
+                self.assertLess(time.time() - started, 5)
+                self.assertEqual("big.txt: more than 1048576 bytes (%s); nothing loaded" % shown,
+                                 self.status())
+                self.assertEqual(self.points_now(), three)
+                os.remove(big)
+
+            # A file gone before the page reads it.
+            gone = os.path.join(folder, "gone.txt")
+            with open(gone, "w") as f:
+                f.write("0 0\n")
+            os.remove(gone)
+            self.load(gone)
+            self.assertIn("cannot read gone.txt", self.status())
+            self.assertEqual(self.points_now(), three)
+        finally:
+            shutil.rmtree(folder, ignore_errors=True)
+
+
+# --- reading the lab's SVG back
+
+
+def svg_group(svg, name):
+    start = svg.find('<g class="%s"' % name)
+    return "" if start < 0 else svg[start:svg.find("</g>", start)]
+
+
+def svg_numbers(element, *names):
+    return [float(re.search(r' %s="([-0-9.]+)"' % n, element).group(1)) for n in names]
+
+
+def svg_lines(svg, name):
+    """The group's lines in plane units."""
+    out = []
+    for el in re.findall(r"<line [^>]*>", svg_group(svg, name)):
+        x1, y1, x2, y2 = svg_numbers(el, "x1", "y1", "x2", "y2")
+        out.append((x1 / 100 - 3, 3 - y1 / 100, x2 / 100 - 3, 3 - y2 / 100))
+    return out
+
+
+def svg_circles(svg, name):
+    """The group's circles: (x, y) in plane units, r in pixels, hollow."""
+    out = []
+    for el in re.findall(r"<circle [^>]*>", svg_group(svg, name)):
+        cx, cy, r = svg_numbers(el, "cx", "cy", "r")
+        out.append((cx / 100 - 3, 3 - cy / 100, r, 'class="hidden"' in el))
+    return out
+
+
+def point_index(pts, q):
+    found = [i for i, p in enumerate(pts) if abs(p[0] - q[0]) < 1e-4 and abs(p[1] - q[1]) < 1e-4]
+    assert found, "no point at %s" % (q[:2],)
+    return found[0]
+
+
+def svg_edges(svg, name, pts):
+    return [tuple(sorted((point_index(pts, l[:2]), point_index(pts, l[2:]))))
+            for l in svg_lines(svg, name)]
+
+
+def same_piece(a, b, tol=1e-4):
+    return (all(abs(u - v) < tol for u, v in zip(a, b)) or
+            all(abs(u - v) < tol for u, v in zip(a, (b[2], b[3], b[0], b[1]))))
+
+
+def run_oracle(options, text, hidden=False):
+    """The oracle tool's edges and Voronoi pieces (or hidden points and edges)."""
+    with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as f:
+        f.write(text)
+    try:
+        out = subprocess.run([ARGS.oracle_tool] + options + [f.name], check=True,
+                             capture_output=True, text=True).stdout
+    finally:
+        os.remove(f.name)
+    edges, pieces, hid = [], [], []
+    for line in out.splitlines():
+        w = line.split()
+        if w[0] == "edge":
+            edges.append((int(w[1]), int(w[2])))
+        elif w[0] == "voronoi":
+            pieces.append(tuple(float(v) for v in w[1:]))
+        elif w[0] == "hidden":
+            hid.append(int(w[1]))
+    return (hid, edges) if hidden else (edges, pieces)
 
 
 class NoWebGLTest(unittest.TestCase):
