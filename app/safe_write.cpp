@@ -198,6 +198,11 @@ safe_write_result safe_replace(const char* path, const char* data, std::size_t s
     return r;
   };
   struct stat st;
+  // A new name only: whatever has it (even a link to nowhere) keeps it.
+  if (o.no_replace) {
+    if (lstat(path, &st) == 0) return fail(EEXIST);
+    if (errno != ENOENT) return fail(errno);
+  }
   std::string target = path;
   if (o.links == link_rule::write_through) {
     // Through every link, as an open would go: what is there decides (a
