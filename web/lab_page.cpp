@@ -17,6 +17,7 @@
 #include "view2d/view2d.h"
 
 extern "C" int zw_window_rect(int id, int* out);  // web/glut_web.cpp
+extern "C" int zw_key_window();
 
 namespace {
 
@@ -118,10 +119,12 @@ EMSCRIPTEN_KEEPALIVE const char* zl_svg() {
 }
 
 // 1 when canvas pixel (x, y down) lies on a point of the 2D view: the
-// mouse wheel there weights the point, and the page must not scroll.
+// mouse wheel there weights the point, and the page must not scroll.  The
+// pointer (last moved there) must be in the view itself, not in a window
+// over it such as the help.
 EMSCRIPTEN_KEEPALIVE int zl_point_under(int x, int y) {
   int r[4];
-  if (!zw_window_rect(points_win, r)) return 0;
+  if (zw_key_window() != points_win || !zw_window_rect(points_win, r)) return 0;
   x -= r[0];
   y -= r[1];
   if (x < 0 || y < 0 || x >= r[2] || y >= r[3]) return 0;

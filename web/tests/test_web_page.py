@@ -147,7 +147,10 @@ class PageCase(unittest.TestCase):
     def click_element(self, selector):
         """A real left click on the middle of the page element."""
         x, y = self.browser.evaluate("""(() => {
-          const r = document.querySelector(%s).getBoundingClientRect();
+          const e = document.querySelector(%s);
+          const r0 = e.getBoundingClientRect();
+          if (r0.top < 0 || r0.bottom > window.innerHeight) e.scrollIntoView({block: 'center'});
+          const r = e.getBoundingClientRect();
           return [r.left + r.width / 2, r.top + r.height / 2]; })()""" % json.dumps(selector))
         self.browser.mouse("mouseMoved", x, y)
         self.browser.mouse("mousePressed", x, y, "left", 1)

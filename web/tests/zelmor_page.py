@@ -63,8 +63,15 @@ class Page:
         return box[0] + (cx + 0.5) * box[2], box[1] + (cy + 0.5) * box[3]
 
     def _at(self, win, x, y):
+        """Window pixel -> CSS pixel of the page, scrolled into view first (a
+        real pointer cannot reach what lies outside the browser's window)."""
         r = self.rect(win)
-        return self.page_point(r[0] + x, r[1] + y)
+        px, py = self.page_point(r[0] + x, r[1] + y)
+        height = self.b.evaluate("window.innerHeight")
+        if not 0 <= py < height:
+            self.b.evaluate("window.scrollBy(0, %d); true" % int(py - height / 2))
+            px, py = self.page_point(r[0] + x, r[1] + y)
+        return px, py
 
     def press(self, win, x, y, button="left"):
         px, py = self._at(win, x, y)
