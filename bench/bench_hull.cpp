@@ -5,6 +5,9 @@
 //                             (every distinct site a vertex: the Delaunay workload)
 //   hull_paraboloid_sorted/N  the same sites sorted by x (the engine inserts in
 //                             input order)
+//   hull_cube_exact/N, hull_paraboloid_exact/N   the same sites with the engine's
+//                             exact mode on (every decision an integer determinant),
+//                             as the program runs it
 //   qhull_cube/N, qhull_paraboloid/N   Qhull's reentrant library, triangulated
 //                             output ('Qt'), built and freed on the same sites
 //
@@ -73,14 +76,19 @@ site feed_get_site() {
 
 int feed_site_num(site p) { return static_cast<int>((p - feed_base) / 3); }
 
-void engine_once(const std::vector<double>& coords) {
+void engine_build(const std::vector<double>& coords, int exact) {
+  exact_sites = exact;
   feed_base = coords.data();
   feed_count = static_cast<int>(coords.size() / 3);
   feed_next = 0;
   simplex* root = hull_build(feed_get_site, feed_site_num, 3, 0);
   benchmark::DoNotOptimize(root);
   hull_free();
+  exact_sites = 0;
 }
+
+void engine_once(const std::vector<double>& coords) { engine_build(coords, 0); }
+void exact_engine_once(const std::vector<double>& coords) { engine_build(coords, 1); }
 
 template <typename Once>
 void run(benchmark::State& state, Shape shape, Once once) {
@@ -104,6 +112,10 @@ void hull_paraboloid_sorted(benchmark::State& state) { run(state, Shape::parabol
 
 BENCHMARK(hull_cube)->Arg(200)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(hull_paraboloid)->Arg(200)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+void hull_cube_exact(benchmark::State& state) { run(state, Shape::cube, exact_engine_once); }
+void hull_paraboloid_exact(benchmark::State& state) { run(state, Shape::paraboloid, exact_engine_once); }
+BENCHMARK(hull_cube_exact)->Arg(200)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(hull_paraboloid_exact)->Arg(200)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(hull_paraboloid_sorted)->Arg(200)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 #ifdef ZELMOR_HAVE_QHULL

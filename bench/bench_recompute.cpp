@@ -77,6 +77,48 @@ void recompute_weighted_bench(benchmark::State& state) {
 }
 BENCHMARK(recompute_weighted_bench)->Name("recompute_weighted")->Arg(200);
 
+// The hard corners of the batch tool's range: 200 points within 0.3 of
+// (9990, -9990), where the lifted hull is a thin shell far from the origin;
+// and 200 points within 0.05 of the origin with weights of up to +-10^8
+// (then most points are hidden).  Both once took the floating-point kernel
+// minutes or for ever; they must cost about what the view's points cost.
+void far_points(int n, double cx, double cy, double r, unsigned seed) {
+  std::mt19937_64 rng(seed);
+  std::uniform_real_distribution<double> u(-r, r);
+  weight = 1.0f;
+  point_count = 0;
+  for (int i = 0; i < n; ++i) add_point(point_rec{cx + u(rng), cy + u(rng), 0.0, 1.0});
+  reset_record_lists();
+}
+
+void recompute_far_cluster_bench(benchmark::State& state) {
+  bench_dir dir;
+  far_points(static_cast<int>(state.range(0)), 9990.0, -9990.0, 0.3, 11);
+  for (auto _ : state) {
+    write_point_file();
+    recompute();
+  }
+  reset_record_lists();
+}
+BENCHMARK(recompute_far_cluster_bench)->Name("recompute_far_cluster")->Arg(200);
+
+void recompute_huge_weights_bench(benchmark::State& state) {
+  bench_dir dir;
+  static double weights[MAX_POINTS];
+  std::mt19937_64 rng(13);
+  std::uniform_real_distribution<double> w(-1e8, 1e8);
+  for (double& x : weights) x = w(rng);
+  point_weights = weights;
+  far_points(static_cast<int>(state.range(0)), 0.0, 0.0, 0.05, 17);
+  for (auto _ : state) {
+    write_point_file();
+    recompute();
+  }
+  reset_record_lists();
+  point_weights = nullptr;
+}
+BENCHMARK(recompute_huge_weights_bench)->Name("recompute_huge_weights")->Arg(200);
+
 using clock_type = std::chrono::steady_clock;
 double micros(clock_type::time_point a, clock_type::time_point b) {
   return std::chrono::duration<double, std::micro>(b - a).count();

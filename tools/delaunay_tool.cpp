@@ -55,7 +55,9 @@ const char kUsage[] =
     "  voronoi X0 Y0 X1 Y1   each Voronoi edge as the 2D view draws it: a segment\n"
     "                        between two circumcentres, or a ray from one to where\n"
     "                        it leaves the square [-3, 3] x [-3, 3]\n"
-    "Points that coincide after rounding count once (the first of them).\n"
+    "Points that coincide after rounding count once (the first of them; with\n"
+    "weights the heaviest, whose lift is lowest, and of equally heavy ones the\n"
+    "first).\n"
     "Nothing is computed unless the lifted hull is three-dimensional (at least\n"
     "4 points, not all on one line or one circle).\n"
     "\n"
@@ -74,10 +76,12 @@ const char kUsage[] =
     "  --degenerate where the hull is not three-dimensional, print the exact\n"
     "               diagram all the same (as zelmor-lab draws it): bisector\n"
     "               lines for points on one line, rays from the centre for\n"
-    "               points on one circle, the triangle of 3 points\n"
+    "               points on one circle, the triangle of 3 points (not for\n"
+    "               weighted points: such a set is refused)\n"
     "  --help       print this text\n"
-    "Coordinates must lie within -10000 to 10000.  Bad input ends the program\n"
-    "with status 2 and one line on standard error.\n";
+    "Coordinates must lie within -10000 to 10000.  Every accepted input gets\n"
+    "the exact answer for the rounded points; bad input ends the program with\n"
+    "status 2 and one line on standard error.\n";
 
 [[noreturn]] void fail(const std::string& what) {
   std::fprintf(stderr, "zelmor-delaunay: %s\n", what.c_str());
@@ -243,10 +247,14 @@ int main(int argc, char** argv) {
   for (const text_point& p : pts) add_point(point_rec{p.x, p.y, 0.0, 1.0});
   compute();
   picture r = collect_picture(weighted);
+  if (o.degenerate && weighted && r.triangles.empty() && r.edges.empty()) {
+    // The flat diagrams are those of unweighted points; answering a flat
+    // weighted set with nothing would look like an answer.
+    fail("--degenerate draws no diagram for weighted points whose lifts are not three-dimensional");
+  }
   if (o.degenerate && !weighted && r.triangles.empty() && r.edges.empty()) {
     // The engine had no three-dimensional hull: the exact diagram of the
-    // flat set (nothing changes for a set the engine covers).  Weighted
-    // points are left alone: their diagram is another one.
+    // flat set (nothing changes for a set the engine covers).
     const flat_diagram g = compute_flat_diagram(point_table, point_count);
     r.triangles = g.triangles;
     r.edges = g.edges;

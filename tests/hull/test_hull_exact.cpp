@@ -187,3 +187,145 @@ TEST(CheckHull, CatchesWrongHulls) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// Exact mode: the same checker on whole-number sites, among them the far and
+// tall ones of the program's whole range, where the floating-point kernel's
+// tolerances are coarser than the hull.
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// n sites lifted as the program lifts its points: x, y within r of
+// (cx, cy) (whole hundredths), z = x^2 + y^2 - w with w within +-wmax.
+SiteSet lifted_cluster(int n, int64_t cx, int64_t cy, int64_t r, int64_t wmax, uint32_t seed) {
+  std::mt19937_64 rng(seed);
+  std::uniform_int_distribution<int64_t> u(-r, r), w(-wmax, wmax);
+  SiteSet s;
+  for (int i = 0; i < n; i++) {
+    const int64_t x = cx + u(rng), y = cy + u(rng);
+    s.c.insert(s.c.end(), {x, y, x * x + y * y - (wmax > 0 ? w(rng) : 0)});
+  }
+  return s;
+}
+
+const Family kExactFamilies[] = {
+    {"random3d_cube", [] { return random_box(3000, 3, -10000, 10000, 2); }, 0},
+    {"random3d_small_box", [] { return random_box(2000, 3, -20, 20, 4); }, 0},
+    {"lattice3d_shuffled", [] { return shuffled(lattice(3, 7), 13); }, 0},
+    {"lattice_ball_shuffled", [] { return shuffled(lattice_ball(64), 14); }, 0},
+    {"collinear3d", collinear3, 0},
+    {"coplanar3d", coplanar3, 0},
+    {"duplicates3d", [] { return repeated(random_box(300, 3, -1000, 1000, 16), 3, 17); }, 0},
+    {"tetra_inside", tetra_inside, 0},
+    {"cube_inside", cube_inside, 0},
+    // The program's corners: 10^6 hundredths out, clusters 0.5 and 0.05 wide.
+    {"far_cluster", [] { return lifted_cluster(400, 999950, -999950, 50, 0, 30); }, 0},
+    {"far_tight_cluster", [] { return lifted_cluster(300, -999995, 999995, 5, 0, 31); }, 0},
+    {"far_tight_duplicates", [] { return repeated(lifted_cluster(100, 300000, -800000, 3, 0, 32), 2, 33); }, 0},
+    {"huge_weights", [] { return lifted_cluster(300, 0, 0, 5, 1000000000000, 34); }, 0},
+    {"far_huge_weights", [] { return lifted_cluster(300, 999990, 999990, 30, 1000000000000, 35); }, 0},
+};
+
+class HullExactMode : public testing::TestWithParam<Family> {
+ protected:
+  void SetUp() override { exact_sites = 1; }
+  void TearDown() override {
+    hull_free();
+    exact_sites = 0;
+  }
+};
+
+TEST_P(HullExactMode, PassesTheExactChecker) {
+  const Family& f = GetParam();
+  SiteSet s = f.make();
+  simplex* root = build_hull(s, f.mode);
+  ASSERT_NE(root, nullptr);
+  HullReport r = check_hull(root, s, f.mode);
+  EXPECT_GT(r.facets, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, HullExactMode, testing::ValuesIn(kExactFamilies),
+                         [](const testing::TestParamInfo<Family>& i) { return std::string(i.param.name); });
+
+// At the bounds of exact mode: a box whose corners lie on them (its
+// determinants reach 2^116), given corners first and then sites strictly
+// inside it and on its faces, has exactly the box's 12 triangles, each on one
+// face (told by coordinates alone, no determinant).  One unit beyond a bound,
+// or a site that is not a whole number, ends the process with a report.
+TEST(HullExactBounds, HoldOnBothSides) {
+  constexpr int64_t B = int64_t{1} << 29, Z = int64_t{1} << 53;
+  SiteSet s;
+  for (int64_t x : {-B, B})
+    for (int64_t y : {-B, B})
+      for (int64_t z : {-Z, Z}) s.c.insert(s.c.end(), {x, y, z});
+  std::mt19937_64 rng(40);
+  std::uniform_int_distribution<int64_t> ux(-B + 1, B - 1), uz(-Z + 1, Z - 1);
+  for (int i = 0; i < 200; i++) s.c.insert(s.c.end(), {ux(rng), ux(rng), uz(rng)});
+  for (int i = 0; i < 100; i++) {
+    // One coordinate on a face, the others inside it.
+    int64_t p[3] = {ux(rng), ux(rng), uz(rng)};
+    const int axis = i % 3;
+    p[axis] = axis == 2 ? (i % 2 ? Z : -Z) : (i % 2 ? B : -B);
+    s.c.insert(s.c.end(), {p[0], p[1], p[2]});
+  }
+  exact_sites = 1;
+  simplex* root = build_hull(s, 0);
+  ASSERT_NE(root, nullptr);
+  std::vector<std::vector<int>> facets;
+  static std::vector<std::vector<int>>* sink;
+  sink = &facets;
+  walk_facets(root, [](simplex* f, void*) -> void* {
+    std::vector<int> v;
+    for (int k = 0; k < cdim; k++) v.push_back(feed_site_num(f->neighbors[k].vert));
+    sink->push_back(v);
+    return nullptr;
+  });
+  EXPECT_EQ(12u, facets.size());
+  std::set<int> corners_used;
+  for (const auto& f : facets) {
+    ASSERT_EQ(3u, f.size());
+    bool on_one_face = false;
+    for (int axis = 0; axis < 3 && !on_one_face; axis++) {
+      const int64_t c = s.c[f[0] * 3 + axis];
+      on_one_face = s.c[f[1] * 3 + axis] == c && s.c[f[2] * 3 + axis] == c;
+    }
+    EXPECT_TRUE(on_one_face) << f[0] << " " << f[1] << " " << f[2];
+    for (int v : f) {
+      EXPECT_LT(v, 8) << "a site that is not a corner is a facet vertex";
+      corners_used.insert(v);
+    }
+  }
+  EXPECT_EQ(8u, corners_used.size());
+  hull_free();
+
+  const struct {
+    const char* what;
+    std::vector<double> site;
+  } beyond[] = {
+      {"x beyond", {static_cast<double>(B + 1), 0, 0}},
+      {"y beyond", {0, -static_cast<double>(B + 1), 0}},
+      {"z beyond", {0, 0, static_cast<double>(Z) * 2}},
+      {"not whole", {0.5, 0, 0}},
+  };
+  for (const auto& b : beyond) {
+    SCOPED_TRACE(b.what);
+    // The doubles themselves go in: a SiteSet holds whole numbers only.
+    static std::vector<double> coords;
+    coords = {0, 0, 0, b.site[0], b.site[1], b.site[2]};
+    EXPECT_EXIT(
+        {
+          exact_sites = 1;
+          int next = 0;
+          static int* next_ptr;
+          next_ptr = &next;
+          hull_build([]() -> site { return *next_ptr < 2 ? coords.data() + 3 * (*next_ptr)++ : nullptr; },
+                     [](site p) { return static_cast<int>((p - coords.data()) / 3); }, 3, 0);
+          std::exit(0);
+        },
+        testing::ExitedWithCode(1), "site outside the exact range");
+  }
+  exact_sites = 0;
+}
+
+}  // namespace

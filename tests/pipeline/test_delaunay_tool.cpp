@@ -19,35 +19,16 @@
 #include <vector>
 
 #include "tests/pipeline/pipeline_test_util.h"
+#include "tests/pipeline/tool_run.h"
 #include "tests/support/delaunay_oracle.h"
 #include "tests/support/tool_output.h"
 
 namespace {
 
-struct run_result {
-  int status = -1;
-  std::string out, err;
-};
-
+using pipeline_test::run_result;
+using pipeline_test::run_tool;
 using pipeline_test::slurp;
 using pipeline_test::spit;
-
-// Runs the tool with the given arguments (already quoted) and standard input.
-// shell, when given, runs first in the same shell (a ulimit, a trap).
-run_result run_tool(const std::string& args, const std::string& input = "", const std::string& shell = "") {
-  spit("tool.in", input);
-  const std::string cmd =
-      shell + "'" + ZELMOR_DELAUNAY_EXE + "' " + args + " < tool.in > tool.out 2> tool.err";
-  const int raw = std::system(cmd.c_str());
-  run_result r;
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  r.out = slurp("tool.out");
-  r.err = slurp("tool.err");
-  std::remove("tool.in");
-  std::remove("tool.out");
-  std::remove("tool.err");
-  return r;
-}
 
 std::set<std::string> files_here() {
   std::set<std::string> names;
