@@ -30,8 +30,10 @@ std::vector<lab_point> lab_current_points();
 
 // Makes pts (at most MAX_POINTS) the point set: tables, lifts, weights,
 // ".ZELMOR", need_recompute; the records of the last recomputation are
-// dropped, a selection naming a point that is gone is cleared.  Records
-// nothing in the history (see lab_replace_points).
+// dropped.  The selection stays only while its index names the same point
+// (at the same place, or the only point that changed, as in an undone drag);
+// otherwise it is cleared.  Records nothing in the history (see
+// lab_replace_points).
 void lab_set_points(const std::vector<lab_point>& pts);
 
 // ---------------------------------------------------------------------------
@@ -39,7 +41,8 @@ void lab_set_points(const std::vector<lab_point>& pts);
 // is kept whole (at most 200 points of three doubles each).
 // ---------------------------------------------------------------------------
 
-// Forgets every step; the current point set becomes the only state.
+// Forgets every step; the current point set becomes the only state, and the
+// saved one (nothing to lose yet).
 void lab_history_reset();
 
 // Records the current point set as a new step when it differs from the
@@ -48,6 +51,30 @@ void lab_history_reset();
 // status line ("add point 5"); null lets the history name it from the
 // difference.  Returns 1 when a step was recorded.
 int lab_history_note(const char* what);
+
+// A weight gesture: a run of key presses on one point, each within
+// LAB_GESTURE_GAP seconds of the one before, or the notches of one wheel
+// gesture.  The whole run is one step of the history.
+inline constexpr double LAB_GESTURE_GAP = 1.5;  // seconds
+
+// Records the current point set as lab_history_note does, as part of the
+// gesture tag (>= 0; e.g. the point's index): when the last step of the
+// history was recorded by the same gesture no more than LAB_GESTURE_GAP
+// seconds before now_seconds and nothing was undone or recorded since, that
+// step takes the new state in place (and goes away when the state is the
+// one before the gesture again).  Returns 1 when the history changed.
+int lab_history_note_gesture(const char* what, int tag, double now_seconds);
+
+// Work that quitting would lose: lab_unsaved_work() is 1 when the point set
+// differs from the one last marked saved (lab_history_mark_saved, called
+// after a save or a load succeeds; lab_history_reset marks the starting set).
+void lab_history_mark_saved();
+int lab_unsaved_work();
+
+// Quit! asks once: returns 1 when quitting may go ahead (no unsaved work, or
+// this very point set was asked about already); else remembers the point set
+// as asked about, says so in the status line and returns 0.
+int lab_quit_confirm();
 
 // Steps back / forward: the point set of the previous / next state is set
 // (lab_set_points) and the status line names the step.  Returns 1 when there
@@ -61,7 +88,8 @@ int lab_history_size();
 int lab_history_position();
 
 // Replaces the whole point set by pts as one step of the history (a loaded
-// file, a preset).  what names the step ("load points.txt", "preset 3").
+// file, a preset); the selection is cleared.  what names the step ("load
+// points.txt", "preset 3").
 // More than MAX_POINTS points are a programming error (fatal).
 void lab_replace_points(const std::vector<lab_point>& pts, const char* what);
 

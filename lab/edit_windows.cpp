@@ -42,12 +42,15 @@ void reload_action() {
     lab_status("no FILE to reload: start the lab as zelmor-lab FILE");
     return;
   }
-  if (lab_load_file(lab_point_file.c_str(), ("reload " + lab_point_file).c_str())) end_drag();
+  if (lab_load_file(lab_point_file.c_str(), ("reload " + lab_point_file).c_str())) {
+    end_drag();
+    lab_history_mark_saved();
+  }
 }
 
 void save_new_action() {
   std::string name;
-  lab_save_new(&name);
+  if (lab_save_new(&name)) lab_history_mark_saved();
 }
 
 void save_file_action() {
@@ -55,19 +58,19 @@ void save_file_action() {
     lab_status("no FILE to save to (started without one): s saves to a new file");
     return;
   }
-  lab_save_to(lab_point_file.c_str());
+  if (lab_save_to(lab_point_file.c_str())) lab_history_mark_saved();
 }
 
 const lab_action kEditActions[] = {
     {'z', 0, "undo the last edit", undo_action},
-    {26, 0, "undo the last edit (Ctrl-Z)", undo_action},
+    {26, 0, "undo the last edit", undo_action},
     {'y', 0, "redo what was undone", redo_action},
-    {25, 0, "redo what was undone (Ctrl-Y)", redo_action},
+    {25, 0, "redo what was undone", redo_action},
     {'x', 0, "delete the selected point", delete_action},
-    {127, 0, "delete the selected point (Delete)", delete_action},
-    {'L', 0, "reload FILE (undo brings the points back)", reload_action},
-    {'s', 0, "save the points to a new file named by date and time", save_new_action},
-    {'S', 0, "save the points to FILE, replacing it", save_file_action},
+    {127, 0, "delete the selected point", delete_action},
+    {'L', 0, "reload FILE (z undoes it)", reload_action},
+    {'s', 0, "save to a new file (date, time)", save_new_action},
+    {'S', 0, "save to FILE, replacing it", save_file_action},
 };
 
 // A right press on an existing point selects it instead of adding a second
@@ -88,10 +91,16 @@ int refuse_duplicate(int button, int state, int x, int y) {
 // press added a point, a left release ended a drag, a release in the panel
 // may have been New.  Motion is never a step: a whole drag is one.
 void note_gesture(lab_window window, int button, int state) {
+  const bool cleared = window == lab_window::panel && button == GLUT_LEFT_BUTTON &&
+                       state == GLUT_UP && point_count == 0;
+  // zelmor's New keeps the selection; in the lab x, + and - would then act
+  // on whichever point next takes that index.
+  if (cleared) {
+    selected_count = 0;
+    end_drag();
+  }
   if (!lab_history_note(nullptr)) return;
-  if (window == lab_window::panel && button == GLUT_LEFT_BUTTON && state == GLUT_UP &&
-      point_count == 0)
-    lab_status("New: every point cleared (z brings them back)");
+  if (cleared) lab_status("New: every point cleared (z brings them back)");
 }
 
 }  // namespace
@@ -113,6 +122,7 @@ void lab_edit_init(int argc, char** argv) {
 void lab_edit_start() {
   if (!lab_point_file.empty())
     lab_load_file(lab_point_file.c_str(), ("load " + lab_point_file).c_str());
-  // The set as the lab starts (FILE's points, or none) is where undo stops.
+  // The set as the lab starts (FILE's points, or none) is where undo stops,
+  // and nothing of it is unsaved.
   lab_history_reset();
 }

@@ -27,6 +27,19 @@ std::vector<history_state>& states() {
 }
 int position = 0;
 
+// The weight gesture the step at `position` belongs to (a run of key presses
+// on one point, a wheel gesture): its tag, or -1 when that step is no
+// gesture's, and the time of its last change.
+int gesture_tag = -1;
+double gesture_time = 0.0;
+
+// The point set as it was last saved or loaded: work that differs from it
+// would be lost by quitting.
+std::vector<lab_point>& saved_points() {
+  static auto* s = new std::vector<lab_point>();
+  return *s;
+}
+
 bool same_point(const lab_point& a, const lab_point& b) {
   return a.x == b.x && a.y == b.y && a.w == b.w;
 }
@@ -78,6 +91,8 @@ std::vector<lab_point> lab_current_points() {
 void lab_set_points(const std::vector<lab_point>& pts) {
   if (pts.size() > static_cast<std::size_t>(MAX_POINTS))
     fatal_error("lab: a point set of %zu points\n", pts.size());
+  const std::vector<lab_point> before = lab_current_points();
+  const int selected = lab_selected_point();
   point_count = 0;
   for (std::size_t i = 0; i < pts.size(); ++i) {
     // The weight first: a lift that reads the point's weight finds it.
@@ -91,14 +106,28 @@ void lab_set_points(const std::vector<lab_point>& pts) {
   reset_record_lists();
   need_recompute = 1;
   write_point_file();
-  for (int k = 0; k < selected_count; ++k)
-    if (selected_points[k] >= point_count) selected_count = 0;
+  // The selection names an index; it may stay only while that index still
+  // names the same point: at the same place, or the one point that changed
+  // (an undone drag or weight).  Any other index would let x, + or - act on
+  // a point the user never picked.
+  bool keep = selected >= 0 && static_cast<std::size_t>(selected) < pts.size();
+  if (keep) {
+    const std::size_t s = static_cast<std::size_t>(selected);
+    const bool same_place = before[s].x == pts[s].x && before[s].y == pts[s].y;
+    bool only_it_changed = before.size() == pts.size();
+    for (std::size_t j = 0; only_it_changed && j < pts.size(); ++j)
+      if (j != s && !same_point(before[j], pts[j])) only_it_changed = false;
+    keep = same_place || only_it_changed;
+  }
+  if (!keep) selected_count = 0;
 }
 
 void lab_history_reset() {
   states().clear();
   states().push_back({lab_current_points(), ""});
   position = 0;
+  gesture_tag = -1;
+  saved_points() = lab_current_points();
 }
 
 int lab_history_note(const char* what) {
@@ -110,7 +139,55 @@ int lab_history_note(const char* what) {
   states().resize(static_cast<std::size_t>(position) + 1);  // the redo branch goes
   states().push_back({std::move(now), std::move(name)});
   ++position;
+  gesture_tag = -1;
   return 1;
+}
+
+int lab_history_note_gesture(const char* what, int tag, double now_seconds) {
+  ensure_started();
+  const bool continues = tag >= 0 && tag == gesture_tag && position > 0 &&
+                         position + 1 == lab_history_size() &&
+                         now_seconds - gesture_time <= LAB_GESTURE_GAP &&
+                         now_seconds >= gesture_time;
+  if (!continues) {
+    const int recorded = lab_history_note(what);
+    if (recorded) {
+      gesture_tag = tag;
+      gesture_time = now_seconds;
+    }
+    return recorded;
+  }
+  // The gesture's step is the last one: it takes the new state in place.
+  std::vector<lab_point> now = lab_current_points();
+  gesture_time = now_seconds;
+  if (same_points(now, states()[static_cast<std::size_t>(position)].points)) return 0;
+  if (same_points(now, states()[static_cast<std::size_t>(position) - 1].points)) {
+    // Back where the gesture began (up, then down again): no step at all.
+    states().pop_back();
+    --position;
+    gesture_tag = -1;
+    return 1;
+  }
+  history_state& s = states()[static_cast<std::size_t>(position)];
+  s.points = std::move(now);
+  if (what != nullptr) s.what = what;
+  return 1;
+}
+
+void lab_history_mark_saved() { saved_points() = lab_current_points(); }
+
+int lab_unsaved_work() { return same_points(lab_current_points(), saved_points()) ? 0 : 1; }
+
+int lab_quit_confirm() {
+  static auto* asked = new std::vector<lab_point>();
+  static bool asked_once = false;
+  if (!lab_unsaved_work()) return 1;
+  const std::vector<lab_point> now = lab_current_points();
+  if (asked_once && same_points(now, *asked)) return 1;
+  *asked = now;
+  asked_once = true;
+  lab_status("unsaved points: Quit! again to quit without them, or s to save them first");
+  return 0;
 }
 
 int lab_undo() {
@@ -122,6 +199,7 @@ int lab_undo() {
   }
   const std::string what = states()[static_cast<std::size_t>(position)].what;
   --position;
+  gesture_tag = -1;
   lab_set_points(states()[static_cast<std::size_t>(position)].points);
   lab_status("undone: %s (z undo, y redo)", what.c_str());
   return 1;
@@ -135,6 +213,7 @@ int lab_redo() {
     return 0;
   }
   ++position;
+  gesture_tag = -1;
   const history_state& s = states()[static_cast<std::size_t>(position)];
   lab_set_points(s.points);
   lab_status("redone: %s (z undo, y redo)", s.what.c_str());
@@ -147,6 +226,8 @@ int lab_history_position() { return position; }
 void lab_replace_points(const std::vector<lab_point>& pts, const char* what) {
   lab_history_note(nullptr);
   lab_set_points(pts);
+  // A new set: whatever index was selected names another point now, or none.
+  selected_count = 0;
   lab_history_note(what);
 }
 

@@ -283,4 +283,135 @@ TEST_F(LabHistory, ASelectionLeftOverFromBeforeNewNamesNoPoint) {
   EXPECT_EQ(lab_selected_point(), -1);
 }
 
+// The selection, then edits: it stays only while its index names the point
+// the user picked.  s selects point 1, S point 0; the other letters are the
+// scripts' (a add, d drag point 0, D delete point 1, R replace, u undo).
+struct SelectionCase {
+  const char* what;
+  const char* steps;
+  int want;  // lab_selected_point() at the end
+};
+const SelectionCase kSelection[] = {
+    {"a preset replaces the set", "sR", -1},
+    {"a preset, undone", "sRu", -1},
+    {"a preset's point, then the preset undone", "Rsu", -1},
+    {"a preset's point, then redone", "Rsuur", -1},
+    {"another point added", "sa", 1},
+    {"an add undone", "asu", 1},
+    {"another point dragged", "sd", 1},
+    {"its own drag undone", "Sdu", 0},
+    {"its own drag undone and redone", "Sdur", 0},
+    {"deleted", "sD", -1},
+    {"a delete undone", "sDu", -1},
+};
+
+TEST_F(LabHistory, TheSelectionStaysOnlyWhileItsIndexNamesThePickedPoint) {
+  const std::vector<lab_point> preset = {{-2, -2, 0}, {2, -2, 0}, {0, 2.5, 0}, {2, 2, 0}, {1, 0, 0}};
+  for (const SelectionCase& c : kSelection) {
+    SCOPED_TRACE(c.what);
+    point_count = 0;
+    selected_count = 0;
+    write_point_file();
+    lab_history_reset();
+    for (int k = 0; k < 4; ++k) mouse_add(kAdd[k][0], kAdd[k][1]);
+    for (const char* step = c.steps; *step != '\0'; ++step) {
+      switch (*step) {
+        case 's': selected_count = 1; selected_points[0] = 1; break;
+        case 'S': selected_count = 1; selected_points[0] = 0; break;
+        case 'a': mouse_add(kAdd[4][0], kAdd[4][1]); break;
+        case 'd': mouse_drag(0, 2, 2); break;
+        case 'D': lab_delete_point(1); break;
+        case 'R': lab_replace_points(preset, "preset"); break;
+        case 'u': lab_undo(); break;
+        case 'r': lab_redo(); break;
+      }
+    }
+    EXPECT_EQ(lab_selected_point(), c.want);
+  }
+}
+
+TEST_F(LabHistory, DeleteAfterAPresetRemovesNothingTheUserDidNotPick) {
+  for (const auto& p : kAdd) mouse_add(p[0], p[1]);
+  selected_count = 1;
+  selected_points[0] = 3;
+  lab_replace_points({{-2, -2, 0}, {2, -2, 0}, {0, 2.5, 0}, {2, 2, 0}, {1, 0, 0}}, "preset");
+  EXPECT_EQ(lab_delete_point(lab_selected_point()), 0);
+  EXPECT_EQ(point_count, 5);
+}
+
+// A weight gesture: presses (point, steps, seconds) each noted as the lab's
+// weight keys and wheel note them.
+struct Press {
+  int point, steps;
+  double at;
+  char between = 0;  // 'u' undo or 'a' add a point before this press
+};
+struct GestureCase {
+  const char* what;
+  std::vector<Press> presses;
+  int steps_recorded;               // steps in the history (an edit between counts)
+  std::vector<double> after_undo;   // weights of points 0..2 after one undo
+};
+
+std::vector<GestureCase> gesture_cases() {
+  std::vector<Press> thirty;
+  for (int k = 0; k < 30; ++k) thirty.push_back({1, 1, 0.1 * k});
+  return {
+      {"30 presses within a moment", thirty, 1, {0, 0, 0}},
+      {"Shift: three presses of 1", {{1, 10, 0}, {1, 10, 0.2}, {1, 10, 0.4}}, 1, {0, 0, 0}},
+      {"two runs with a pause", {{1, 1, 0}, {1, 1, 0.5}, {1, 1, 3.0}, {1, 1, 3.5}}, 2, {0, 0.2, 0}},
+      {"a gap just within", {{1, 1, 0}, {1, 1, LAB_GESTURE_GAP}}, 1, {0, 0, 0}},
+      {"another point is another gesture", {{1, 1, 0}, {2, 1, 0.1}, {1, 1, 0.2}}, 3, {0, 0.1, 0.1}},
+      {"up and back down again", {{1, 1, 0}, {1, 1, 0.1}, {1, -1, 0.2}, {1, -1, 0.3}}, 0, {0, 0, 0}},
+      {"a press after an undo starts anew", {{1, 1, 0}, {1, 1, 0.1, 'u'}}, 1, {0, 0, 0}},
+      {"an edit between ends the gesture", {{1, 1, 0}, {1, 1, 0.1, 'a'}}, 3, {0, 0.1, 0}},
+      {"a clock that went back", {{1, 1, 5.0}, {1, 1, 1.0}}, 2, {0, 0.1, 0}},
+  };
+}
+
+TEST_F(LabHistory, AWeightGestureIsOneStepOfTheHistory) {
+  for (const GestureCase& c : gesture_cases()) {
+    SCOPED_TRACE(c.what);
+    point_count = 0;
+    for (double& w : lab_point_weight) w = 0.0;
+    write_point_file();
+    for (int k = 0; k < 3; ++k) mouse_add(kAdd[k][0], kAdd[k][1]);
+    lab_history_reset();
+    for (const Press& p : c.presses) {
+      if (p.between == 'u') lab_undo();
+      if (p.between == 'a') mouse_add(kAdd[5][0], kAdd[5][1]);
+      ASSERT_EQ(lab_change_weight(p.point, p.steps), 1);
+      lab_history_note_gesture("weight", p.point, p.at);
+      // The key's own note afterwards finds nothing new.
+      EXPECT_EQ(lab_history_note(nullptr), 0);
+    }
+    EXPECT_EQ(lab_history_size() - 1, c.steps_recorded);
+    EXPECT_EQ(lab_history_position(), lab_history_size() - 1);
+    if (c.steps_recorded == 0) continue;
+    lab_undo();
+    for (int k = 0; k < 3; ++k) EXPECT_DOUBLE_EQ(lab_point_weight[k], c.after_undo[k]) << "point " << k;
+  }
+}
+
+TEST_F(LabHistory, QuitAsksOnceWhileThePointsDifferFromTheLastSave) {
+  EXPECT_EQ(lab_unsaved_work(), 0);
+  EXPECT_EQ(lab_quit_confirm(), 1);  // nothing to lose: quits at once
+  mouse_add(0, 0);
+  EXPECT_EQ(lab_unsaved_work(), 1);
+  EXPECT_EQ(lab_quit_confirm(), 0);
+  EXPECT_EQ(std::string(lab_status_text()).find("unsaved points"), 0u) << lab_status_text();
+  EXPECT_EQ(lab_quit_confirm(), 1);  // asked once: the second Quit! quits
+  mouse_add(1, 0);
+  EXPECT_EQ(lab_quit_confirm(), 0);  // new work since: asked again
+  lab_history_mark_saved();
+  EXPECT_EQ(lab_unsaved_work(), 0);
+  EXPECT_EQ(lab_quit_confirm(), 1);
+  lab_undo();
+  EXPECT_EQ(lab_unsaved_work(), 1);  // the saved set is not this one
+  lab_redo();
+  EXPECT_EQ(lab_unsaved_work(), 0);
+  lab_point_weight[0] = 0.5;  // a weight is work too
+  EXPECT_EQ(lab_unsaved_work(), 1);
+}
+
 }  // namespace
