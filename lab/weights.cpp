@@ -39,10 +39,23 @@ void lab_clear_weights() {
 
 std::string lab_weight_message(int i) {
   unsigned char hidden[MAX_POINTS];
-  const int n = find_hidden_points(hidden);
+  find_hidden_points(hidden);
   const double w = lab_point_weight[i];
   char text[LAB_STATUS_MAX];
-  std::snprintf(text, sizeof text, "point %d: weight %.2f (circle radius %.2f); %d point%s hidden", i, w,
-                std::sqrt(w), n, n == 1 ? "" : "s");
+  std::snprintf(text, sizeof text, "point %d: weight %.2f (circle radius %.2f); %s", i, w,
+                std::sqrt(w), lab_hidden_names(hidden, point_count).c_str());
   return text;
+}
+
+std::string lab_hidden_names(const unsigned char* hidden, int count) {
+  std::string names;
+  int n = 0;
+  for (int i = 0; i < count; ++i) {
+    if (!hidden[i]) continue;
+    if (n < LAB_HIDDEN_NAMED) names += (n == 0 ? "" : ", ") + std::to_string(i);
+    ++n;
+  }
+  if (n == 0) return "no point hidden";
+  if (n > LAB_HIDDEN_NAMED) names += " and " + std::to_string(n - LAB_HIDDEN_NAMED) + " more";
+  return (n == 1 ? "point " : "points ") + names + " hidden";
 }

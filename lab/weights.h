@@ -22,10 +22,16 @@ int lab_change_weight(int i, int steps);
 // Every weight back to 0 (New), without touching the point set.
 void lab_clear_weights();
 
-// The status message about point i's weight, with the number of points
-// the last recomputation found hidden:
-//   "point 3: weight 0.40 (circle radius 0.63); 2 points hidden"
+// The status message about point i's weight, with the points the last
+// recomputation found hidden, by name:
+//   "point 3: weight 0.40 (circle radius 0.63); points 4, 7 hidden"
 std::string lab_weight_message(int i);
+
+// The hidden points of hidden[0 .. count-1] by name: "no point hidden",
+// "point 4 hidden", "points 4, 7 hidden"; past LAB_HIDDEN_NAMED names,
+// "points 1, 2, 3, 4, 5, 6 and 3 more hidden".
+inline constexpr int LAB_HIDDEN_NAMED = 6;
+std::string lab_hidden_names(const unsigned char* hidden, int count);
 
 // ---------------------------------------------------------------------------
 // GL side (weights_windows.cpp)

@@ -89,10 +89,15 @@ TEST_F(LabWeightsProgram, TheWheelWeightsAPointAndHidesItsNeighbours) {
   ASSERT_TRUE(xdrive::wait_until([&] { return white_centre(1, 0) == 0; }, 5000));
   const int orange_before = orange_3d();
 
-  // 45 notches up over the centre: weight 4.5, the lift 1 - 4.5.
+  // 45 notches up over the centre: weight 4.5, the lift 1 - 4.5.  The
+  // gesture is one step: z takes it all back, y brings it again.
   x_.move(view_.x + pixel_x(0), view_.y + pixel_y(0));
   wheel(4, 45);
   EXPECT_TRUE(height_is(12, 1.0 - 4.5)) << x_.program_stderr();
+  ASSERT_TRUE(x_.key("z"));
+  EXPECT_TRUE(height_is(12, 1.0));
+  ASSERT_TRUE(x_.key("y"));
+  EXPECT_TRUE(height_is(12, 1.0 - 4.5));
   // The 8 neighbours drawn hollow, the outer ring and the centre solid.
   EXPECT_TRUE(xdrive::wait_until(
       [&] {
@@ -120,12 +125,17 @@ TEST_F(LabWeightsProgram, TheWheelWeightsAPointAndHidesItsNeighbours) {
   EXPECT_EQ(0, circle_pixels(pixel_x(0) + r, pixel_y(0)));
   EXPECT_TRUE(xdrive::wait_until([&] { return orange_3d() <= orange_before; }, 5000));
 
-  // The wheel selected the centre: + weights it by a step, z takes it back.
-  ASSERT_TRUE(x_.key("plus"));
+  // The wheel selected the centre: = weights it by a step, and a run of
+  // presses is one step that z takes back whole; + (Shift with =) steps by 1.
+  ASSERT_TRUE(x_.key("equal"));
   EXPECT_TRUE(height_is(12, 0.9));
-  ASSERT_TRUE(x_.key("plus"));
+  ASSERT_TRUE(x_.key("equal"));
   EXPECT_TRUE(height_is(12, 0.8));
   ASSERT_TRUE(x_.key("z"));
+  EXPECT_TRUE(height_is(12, 1.0));
+  ASSERT_TRUE(x_.key("plus"));
+  EXPECT_TRUE(height_is(12, 0.0));
+  for (int k = 0; k < 9; ++k) ASSERT_TRUE(x_.key("minus"));
   EXPECT_TRUE(height_is(12, 0.9));
   // Saved to FILE: the header and the weight as a third column.
   ASSERT_TRUE(x_.key("S"));

@@ -56,7 +56,30 @@ TEST_F(LabWeights, StepsReliftAndTheRecomputationIsTheRegularTriangulation) {
   EXPECT_NEAR(lifted_height(0, 0) - 5.0, z, 1e-12);
   recompute();
   EXPECT_EQ("", pipeline_test::mismatch_with_regular_oracle(lab_point_weight));
-  EXPECT_EQ("point 12: weight 5.00 (circle radius 2.24); 8 points hidden", lab_weight_message(12));
+  // The 8 neighbours of the middle of the grid, named.
+  EXPECT_EQ("point 12: weight 5.00 (circle radius 2.24); points 6, 7, 8, 11, 13, 16 and 2 more hidden",
+            lab_weight_message(12));
+}
+
+TEST(LabHiddenNames, NameTheHiddenPointsUpToABound) {
+  struct Case {
+    const char* what;
+    std::vector<int> hidden;
+    const char* want;
+  };
+  const Case cases[] = {
+      {"none", {}, "no point hidden"},
+      {"one", {4}, "point 4 hidden"},
+      {"two", {0, 17}, "points 0, 17 hidden"},
+      {"as many as are named", {1, 2, 3, 4, 5, 6}, "points 1, 2, 3, 4, 5, 6 hidden"},
+      {"more", {1, 2, 3, 4, 5, 6, 7, 199}, "points 1, 2, 3, 4, 5, 6 and 2 more hidden"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    unsigned char hidden[MAX_POINTS] = {};
+    for (int i : c.hidden) hidden[i] = 1;
+    EXPECT_EQ(c.want, lab_hidden_names(hidden, MAX_POINTS));
+  }
 }
 
 TEST_F(LabWeights, WeightsStayWithinTheirBoundsAndANonPointChangesNothing) {
