@@ -105,6 +105,30 @@ void camera_above(lab_camera& c, int view_w, int view_h, int win_w, int win_h) {
 
 void camera_fit(lab_camera& c) { c.mode = camera_mode::fit; }
 
+void camera_side(lab_camera& c) {
+  // Rows: screen x = scene x, screen y = scene z, towards the viewer = -y.
+  const double r[9] = {1, 0, 0, 0, 0, 1, 0, -1, 0};
+  std::copy(r, r + 9, c.rot);
+  c.mode = camera_mode::fit;
+}
+
+int lab_zoom_clamp(float* zoom) {
+  // The bounds by the buttons' own float arithmetic, so that a zoom reached
+  // by presses compares equal to them.
+  float closest = 1.5f, furthest = 1.5f;
+  for (int k = 0; k < LAB_ZOOM_IN_STEPS; ++k) closest *= 1.5f;
+  for (int k = 0; k < LAB_ZOOM_OUT_STEPS; ++k) furthest /= 1.5f;
+  if (*zoom > closest) {
+    *zoom = closest;
+    return 1;
+  }
+  if (*zoom < furthest) {
+    *zoom = furthest;
+    return -1;
+  }
+  return 0;
+}
+
 void camera_update(lab_camera& c, const point_rec* lifted, int count, int win_w, int win_h,
                    float zoom) {
   double lo[3], hi[3];
@@ -162,6 +186,14 @@ void camera_set_pivot(lab_camera& c, const double centre[3], float zoom) {
 }
 
 void camera_drag(lab_camera& c, int dx, int dy, int win_w, int win_h, float zoom) {
+  if (c.mode == camera_mode::below || c.mode == camera_mode::above) {
+    // The plane views' scale is the 2D view's, three times the 3D view's own:
+    // turned, the picture would be a close-up with the labels pinned to the
+    // border.  The free view takes the start-up scale at this zoom, about the
+    // pivot (the middle of what is shown) at the window centre.
+    c.scale[0] = c.scale[1] = c.scale[2] = 27.0 * zoom;
+    c.offset[0] = c.offset[1] = 0.0;
+  }
   if (c.mode != camera_mode::fit && c.mode != camera_mode::free) {
     // Keep the picture: the scales in use become the free view's, at this zoom.
     for (int k = 0; k < 3; ++k) c.scale[k] = scale_of(c, k, zoom);

@@ -1,5 +1,6 @@
-// The lab's About text: how the mouse works and every key of the key table,
-// in two columns, within the About window's 29 lines of 74 characters.
+// The lab's About text: how the mouse works and every key of the key table
+// with its full name, in two columns, sized for the About window.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -9,38 +10,61 @@
 
 namespace {
 
-constexpr int kColumn = 37;   // characters per column
 constexpr int kKeyWidth = 7;  // the keys, then the name
 
-std::string key_name(const lab_action& a) {
-  char buf[16];
-  if (a.key == 0)
-    std::snprintf(buf, sizeof buf, "F%d", a.special);  // GLUT_KEY_F1.. are 1..12
-  else if (a.key == 127)
-    std::snprintf(buf, sizeof buf, "Del");
-  else if (a.key == ' ')
-    std::snprintf(buf, sizeof buf, "Space");
-  else if (a.key < 32)
-    std::snprintf(buf, sizeof buf, "^%c", 'A' + a.key - 1);
-  else
-    std::snprintf(buf, sizeof buf, "%c", a.key);
-  return buf;
-}
-
 const char* const kHead[] = {
-    "ZELMOR Lab: the lesson of ZELMOR with more to see, by keyboard",
-    "",
-    "2D view: right button adds a point, left selects and drags one, middle",
-    "selects.  3D view: a left drag turns the scene (half a turn a window).",
-    "",
-    "Keys (in every window):",
+    "ZELMOR Lab: keys work over every window; Esc, h or a click closes this help.",
+    "2D view: right button adds a point, left selects and drags, middle selects,",
+    "wheel over a point weights it.  3D view: a left drag turns the scene.  Keys:",
 };
 const char* const kTail[] = {
-    "",
-    "The status line at the foot of the 2D view: points, selection, pointer.",
+    "c: move the pointer over a triangle to see its circle.  = - + _ act on the",
+    "selected point.  Colours: blue Delaunay, red Voronoi, orange weights and the",
+    "empty circle; 3D faces cyan (from below), green (from above); a hollow ring",
+    "marks a hidden point.  The status line below the 2D view says what happened.",
 };
 
+// Breaks name into pieces of at most width characters at blanks.
+std::vector<std::string> wrap_name(const std::string& name, size_t width) {
+  std::vector<std::string> out;
+  std::string rest = name;
+  while (rest.size() > width) {
+    size_t cut = rest.rfind(' ', width);
+    if (cut == std::string::npos || cut == 0) cut = width;
+    out.push_back(rest.substr(0, cut));
+    rest = rest.substr(cut);
+    while (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
+  }
+  out.push_back(rest);
+  return out;
+}
+
 }  // namespace
+
+std::string lab_key_name(unsigned char key, int special) {
+  char buf[16];
+  if (key == 0)
+    std::snprintf(buf, sizeof buf, "F%d", special);  // GLUT_KEY_F1.. are 1..12
+  else if (key == 127)
+    std::snprintf(buf, sizeof buf, "Del");
+  else if (key == 27)
+    std::snprintf(buf, sizeof buf, "Esc");
+  else if (key == ' ')
+    std::snprintf(buf, sizeof buf, "Space");
+  else if (key == 8)
+    std::snprintf(buf, sizeof buf, "Backspace");
+  else if (key == 9)
+    std::snprintf(buf, sizeof buf, "Tab");
+  else if (key == 13)
+    std::snprintf(buf, sizeof buf, "Enter");
+  else if (key < 32)
+    std::snprintf(buf, sizeof buf, "^%c", 'A' + key - 1);
+  else if (key > 127)
+    std::snprintf(buf, sizeof buf, "#%d", key);
+  else
+    std::snprintf(buf, sizeof buf, "%c", key);
+  return buf;
+}
 
 std::string lab_help_text() {
   // One entry per action name, the keys bound to it together.
@@ -50,28 +74,44 @@ std::string lab_help_text() {
     bool merged = false;
     for (auto& e : entries)
       if (e.second == a.name) {
-        e.first.append(" ").append(key_name(a));
+        e.first.append(" ").append(lab_key_name(a.key, a.special));
         merged = true;
       }
-    if (!merged) entries.push_back({key_name(a), a.name});
+    if (!merged) entries.push_back({lab_key_name(a.key, a.special), a.name});
   }
-  std::vector<std::string> cells;
+  // Each entry is one cell or more (a long name goes on under itself), never
+  // cut: the keys, then the name.
+  std::vector<std::vector<std::string>> cells;
+  size_t lines = 0;
   for (const auto& [keys, name] : entries) {
-    std::string cell = keys;
-    cell.resize(std::max<size_t>(cell.size() + 1, kKeyWidth), ' ');
-    cell += name;
-    if (cell.size() > kColumn - 1) cell.resize(kColumn - 1);
+    const size_t indent = std::max<size_t>(keys.size() + 1, kKeyWidth);
+    std::vector<std::string> cell;
+    for (const std::string& piece : wrap_name(name, LAB_HELP_COLUMN - 1 - indent)) {
+      std::string row = cell.empty() ? keys : "";
+      row.resize(indent, ' ');
+      cell.push_back(row + piece);
+    }
+    lines += cell.size();
     cells.push_back(cell);
   }
-  const size_t rows = (cells.size() + 1) / 2;
+  // The left column takes cells until it holds half the lines.
+  size_t split = 0, left_lines = 0;
+  while (split < cells.size() && 2 * (left_lines + cells[split].size()) <= lines + 1) {
+    left_lines += cells[split].size();
+    ++split;
+  }
+  std::vector<std::string> left, right;
+  for (size_t k = 0; k < cells.size(); ++k)
+    for (const std::string& row : cells[k]) (k < split ? left : right).push_back(row);
   std::string text;
   for (const char* line : kHead) text += std::string(line) + "\n";
-  for (size_t r = 0; r < rows; ++r) {
-    std::string line = cells[r];
-    if (r + rows < cells.size()) {
-      line.resize(kColumn, ' ');
-      line += cells[r + rows];
+  for (size_t r = 0; r < std::max(left.size(), right.size()); ++r) {
+    std::string line = r < left.size() ? left[r] : "";
+    if (r < right.size()) {
+      line.resize(LAB_HELP_COLUMN, ' ');
+      line += right[r];
     }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
     text += line + "\n";
   }
   for (const char* line : kTail) text += std::string(line) + "\n";

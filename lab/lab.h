@@ -42,9 +42,15 @@ const lab_action* lab_action_at(int i);
 void lab_clear_actions();
 
 // The About window's text in the lab (help_logic.cpp): the mouse, then every
-// action of the key table with its keys (actions of one name share a row),
-// in two columns; lines of at most 74 characters.
+// action of the key table with its keys and its whole name (actions of one
+// name share an entry; a long name goes on in the line below), in two
+// columns of LAB_HELP_COLUMN characters, then the colours.
+inline constexpr int LAB_HELP_COLUMN = 39;
 std::string lab_help_text();
+
+// A key as the help and the status line name it: "a", "Del", "Esc", "^Z",
+// "F1" (key 0: the special key).
+std::string lab_key_name(unsigned char key, int special);
 
 // ---------------------------------------------------------------------------
 // Status message (GL-free, status.cpp)
@@ -60,12 +66,16 @@ const char* lab_status_text();
 // set while it was not looking.
 int lab_status_serial();
 
-// The status line: a band of two rows at the bottom of the 2D view, the
-// message (or a hint for the state) above, the point count, the selected
-// point and the pointer below.  The rows come from lab_status_rows
-// (lessons.cpp).
-inline constexpr int LAB_STATUS_BAND = 34;  // pixels
+// The status line: a band of three rows of its own, a subwindow of "2D
+// Points" right below the 2D view (the lab makes "2D Points" taller by the
+// band and moves the panel down by as much; zelmor's layout is untouched),
+// so it covers no part of the plane.  The message (or a hint for the state)
+// wraps onto the first two rows, shortened with "..." past them; the point
+// count, the hidden points, the selected point and the pointer take the
+// third.  The rows come from lab_status_rows (lessons.cpp).
+inline constexpr int LAB_STATUS_BAND = 50;  // pixels
 void lab_status_rows(char* top, char* bottom, int size);
+extern int lab_status_win;  // the band's subwindow; 0 before lab_create_windows
 
 // ---------------------------------------------------------------------------
 // Per-point data of the lab (GL-free, status.cpp)
@@ -94,8 +104,11 @@ void lab_create_windows();
 void lab_keyboard(unsigned char key, int x, int y);
 void lab_special(int key, int x, int y);
 
-// Shows the "About ZELMOR" window (the help).
+// Shows the "About ZELMOR" window (the help), sized for the lab's text and
+// placed beside the working windows when the screen has room; h, ?, Esc or
+// a click in it closes it again.
 void lab_show_help();
+int lab_help_shown();
 
 // Layers the lab draws over zelmor's: in the 2D view (plane units, after
 // zelmor's layers, the status line last) and in the 3D scene (scene

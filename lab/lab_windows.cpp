@@ -2,39 +2,60 @@
 // the 2D view, the help.
 #include <GL/freeglut.h>
 
+#include <GL/glu.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "app/windows.h"
 #include "diag/diag.h"
 #include "lab/edit.h"
 #include "lab/lab.h"
+#include "lab/lessons.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
 
 namespace {
 
-// The status line: a pale band along the bottom of the 2D view with two rows
-// of text in black, drawn in pixels over everything else.  The band lets the
-// points under it show through.
-void draw_status_line() {
+// The status line: a pale band of its own below the plane (the lab makes
+// "2D Points" taller by it and moves the panel down), so that it covers no
+// part of the plane.  The message wraps onto two rows; the facts (count,
+// hidden points, selection, pointer) take the last.
+int status_width(const std::string& text) {
+  return glutBitmapLength(GLUT_BITMAP_HELVETICA_12,
+                          reinterpret_cast<const unsigned char*>(text.c_str()));
+}
+
+void status_display() {
   char top[LAB_STATUS_MAX * 2], bottom[LAB_STATUS_MAX * 2];
   lab_status_rows(top, bottom, sizeof top);
-  glPushMatrix();
+  const int w = glutGet(GLUT_WINDOW_WIDTH), h = glutGet(GLUT_WINDOW_HEIGHT);
+  glViewport(0, 0, w, h);
+  glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_LIGHTING);
-  glColor4f(1.0f, 1.0f, 0.9f, 0.8f);
-  glRecti(0, 0, points_win_w, LAB_STATUS_BAND);
+  gluOrtho2D(0, w, 0, h);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glClearColor(1.0f, 1.0f, 0.9f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glColor4f(0.6f, 0.6f, 0.5f, 1.0f);
+  glBegin(GL_LINES);  // a rule between the plane and the band
+  glVertex2i(0, h - 1);
+  glVertex2i(w, h - 1);
+  glEnd();
   glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
-  const char* rows[2] = {top, bottom};
-  for (int r = 0; r < 2; ++r) {
-    glRasterPos2i(4, LAB_STATUS_BAND - 14 - 15 * r);
-    for (const char* c = rows[r]; *c != '\0'; ++c) glutBitmapCharacter(GLUT_BITMAP_HELVETICA_12, *c);
+  std::vector<std::string> rows = wrap_status(top, 2, w - 8, status_width);
+  rows.resize(2);
+  const std::vector<std::string> facts = wrap_status(bottom, 1, w - 8, status_width);
+  rows.push_back(facts.empty() ? "" : facts[0]);
+  for (int r = 0; r < 3; ++r) {
+    glRasterPos2i(4, h - 15 - 15 * r);
+    for (const char c : rows[static_cast<size_t>(r)]) glutBitmapCharacter(GLUT_BITMAP_HELVETICA_12, c);
   }
-  glPopAttrib();
-  glPopMatrix();
+  glutSwapBuffers();
 }
 
 void (*points_overlays[8])();
@@ -44,7 +65,9 @@ int view3d_overlay_count = 0;
 
 void lab_points_overlay() {
   for (int i = 0; i < points_overlay_count; ++i) points_overlays[i]();
-  draw_status_line();
+  // What the 2D view shows (count, selection, pointer) is what the band
+  // reports: it follows every redraw of the view.
+  if (lab_status_win != 0) glutPostWindowRedisplay(lab_status_win);
 }
 
 void lab_view3d_overlay() {
@@ -95,24 +118,104 @@ void lab_points_mouse(int button, int state, int x, int y) {
 }
 
 void lab_panel_mouse(int button, int state, int x, int y) {
+  // zelmor's Quit! ends at the release; the lab asks first when the points
+  // differ from the last save (a second Quit! then quits).
+  if (button == GLUT_LEFT_BUTTON && state == GLUT_UP && quit_button.state == 1 &&
+      !lab_quit_confirm())
+    quit_button.state = 0;
+  const float zoom_before = zoom_factor;
   panel_mouse(button, state, x, y);
+  if (zoom_factor != zoom_before) {
+    const int clamped = lab_zoom_clamp(&zoom_factor);
+    if (clamped > 0) lab_status("zoom: at its closest (- zooms out; r or f for the whole picture)");
+    if (clamped < 0) lab_status("zoom: at its furthest (+ zooms in)");
+  }
   notify_observers(lab_window::panel, button, state);
 }
 
+bool help_shown = false;
+
+void hide_help() {
+  if (!help_shown) return;
+  help_shown = false;
+  const int current = glutGetWindow();
+  glutSetWindow(about_win);
+  glutHideWindow();
+  if (current != 0 && current != about_win) glutSetWindow(current);
+}
+
+void toggle_help() {
+  if (help_shown)
+    hide_help();
+  else
+    lab_show_help();
+}
+
+void close_help() {
+  if (help_shown)
+    hide_help();
+  else
+    lab_status("Esc closes the help, which is not open; h opens it");
+}
+
+// zelmor's About mouse (the Dismiss button), then any click closes the help.
+void lab_about_mouse(int button, int state, int x, int y) {
+  about_mouse(button, state, x, y);
+  if (state == GLUT_UP) hide_help();
+}
+
+// The help's size for its text (zelmor's About draws 9 x 15 glyphs, 20
+// pixels a line, the first 20 below the top, Dismiss in the bottom 21 rows),
+// and a place beside the two working windows when the screen has room:
+// right of "3D Projection", else below it; else where zelmor puts About.
+void place_help() {
+  int lines = 0, widest = 0, run = 0;
+  for (const char* c = about_text; *c != '\0'; ++c) {
+    if (*c == '\n') {
+      ++lines;
+      widest = std::max(widest, run);
+      run = 0;
+    } else {
+      ++run;
+    }
+  }
+  const int w = std::max(690, 20 + 9 * widest), h = 20 * lines + 30;
+  const int screen_w = glutGet(GLUT_SCREEN_WIDTH), screen_h = glutGet(GLUT_SCREEN_HEIGHT);
+  const int right_x = 553 + view3d_w + 8, below_y = view3d_h + 8;
+  int x = 150, y = 25;
+  if (right_x + w <= screen_w && h <= screen_h) {
+    x = right_x;
+    y = 0;
+  } else if (553 + w <= screen_w && below_y + h <= screen_h) {
+    x = 553;
+    y = below_y;
+  }
+  glutPositionWindow(x, y);
+  glutReshapeWindow(w, h);
+}
+
 const lab_action kShellActions[] = {
-    {'h', 0, "show the help (this window)", lab_show_help},
-    {'?', 0, "show the help (this window)", lab_show_help},
+    {'h', 0, "help on / off (Esc, click: off)", toggle_help},
+    {'?', 0, "help on / off (Esc, click: off)", toggle_help},
+    {27, 0, "help on / off (Esc, click: off)", close_help},
 };
 
 }  // namespace
 
+int lab_status_win = 0;
+
 void lab_show_help() {
   const int current = glutGetWindow();
   glutSetWindow(about_win);
+  place_help();
   glutShowWindow();
+  glutPopWindow();  // over "2D Points" where it must overlap it
   glutPostRedisplay();
+  help_shown = true;
   if (current != 0) glutSetWindow(current);
 }
+
+int lab_help_shown() { return help_shown ? 1 : 0; }
 
 void lab_add_points_overlay(void (*draw)()) {
   if (points_overlay_count == 8) fatal_error("lab: too many 2D overlays\n");
@@ -150,29 +253,73 @@ void lab_add_view3d_observers(void (*mouse)(int, int, int, int), void (*motion)(
 }
 
 // After a key's action: whatever it changed of the point set (a weight, a
-// preset) is one step of the edit history.
+// preset) is one step of the edit history.  A key bound to nothing says so.
 void lab_keyboard(unsigned char key, int, int) {
-  if (!lab_run_key(key, 0)) return;
+  if (!lab_run_key(key, 0)) {
+    lab_status("the key %s does nothing in the lab; h lists the keys",
+               lab_key_name(key, 0).c_str());
+    redisplay_windows("2");
+    return;
+  }
   lab_history_note(nullptr);
   redisplay_windows("23S");
 }
 
 void lab_special(int key, int, int) {
-  if (!lab_run_key(0, key)) return;
+  if (!lab_run_key(0, key)) {
+    // Shift, Ctrl, Alt and the like arrive as keys of their own (freeglut
+    // numbers them from 0x6D): they are half of another key, not a key.
+    if (key < 0x6D) {
+      const std::string name = key <= 12 ? lab_key_name(0, key) : "#" + std::to_string(key);
+      lab_status("the key %s does nothing in the lab; h lists the keys", name.c_str());
+      redisplay_windows("2");
+    }
+    return;
+  }
   lab_history_note(nullptr);
   redisplay_windows("23S");
 }
 
+namespace {
+
+// A failed save of ".ZELMOR" is in the title (zelmor's way) and, in the lab,
+// where the user looks: the status line.
+void (*zelmor_point_file_state_changed)() = nullptr;
+void point_file_state_seen() {
+  if (zelmor_point_file_state_changed != nullptr) zelmor_point_file_state_changed();
+  if (const char* failure = point_file_failure())
+    lab_status("%s; the points stay here: s saves them to a file", failure);
+  else
+    lab_status(".ZELMOR saved again");
+  redisplay_windows("2");
+}
+
+}  // namespace
+
 void lab_create_windows() {
   lab_add_actions(kShellActions, sizeof kShellActions / sizeof kShellActions[0]);
   create_windows();
+  zelmor_point_file_state_changed = point_file_state_changed;
+  point_file_state_changed = point_file_state_seen;
   // The lab's About text lists the lab's keys (zelmor's own text stays in
-  // zelmor).  Rows beyond the buffer are cut.
+  // zelmor).  A text longer than the buffer is a programming error.
   const std::string help = lab_help_text();
+  if (help.size() >= sizeof about_text) fatal_error("lab: the help text is too long\n");
   std::snprintf(about_text, sizeof about_text, "%s", help.c_str());
   points_overlay = lab_points_overlay;
   view3d_overlay = lab_view3d_overlay;
-  for (int win : {view3d_win, about_win, top_win, panel_win, points_win}) {
+  // The status band goes below the plane: "2D Points" grows by it, the band
+  // takes the rows under the 2D view and the panel moves down as much, its
+  // first row under the band as it was under the view.
+  glutSetWindow(top_win);
+  glutReshapeWindow(541, 616 + LAB_STATUS_BAND);
+  glutSetWindow(panel_win);
+  glutPositionWindow(1, 541 + LAB_STATUS_BAND);
+  lab_status_win = glutCreateSubWindow(top_win, 1, 542, 541, LAB_STATUS_BAND);
+  glutDisplayFunc(status_display);
+  glutSetWindow(about_win);
+  glutMouseFunc(lab_about_mouse);
+  for (int win : {view3d_win, about_win, top_win, panel_win, points_win, lab_status_win}) {
     glutSetWindow(win);
     glutKeyboardFunc(lab_keyboard);
     glutSpecialFunc(lab_special);

@@ -14,6 +14,7 @@
 #include "lab/edit.h"
 #include "lab/lab.h"
 #include "lab/lessons.h"
+#include "lab/weights.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
 
@@ -36,6 +37,9 @@ bool pointer_inside = false;
 double pointer[2] = {0.0, 0.0};
 int drag_x = 0, drag_y = 0;
 bool dragging = false;
+// The camera is at a view the status line named (r, b, t, v, f); the first
+// drag that turns it says it left that view.
+bool named_view = false;
 int status_serial_at_press = -1;
 
 // The flat sets' diagrams and the empty circle are those of unweighted
@@ -234,9 +238,17 @@ void view3d_mouse_seen(int button, int state, int x, int y) {
 void view3d_motion_seen(int x, int y) {
   if (!dragging) return;
   y = view3d_h - y;
+  if (x == drag_x && y == drag_y) return;
   camera_drag(camera, x - drag_x, y - drag_y, view3d_w, view3d_h, zoom_factor);
   drag_x = x;
   drag_y = y;
+  if (named_view) {
+    named_view = false;
+    lab_status(camera.mode == camera_mode::fit
+                   ? "camera: turned by hand, still fitted (r start-up, b below, t above, v side)"
+                   : "camera: turned by hand (r start-up, b below, t above, v side, f fit)");
+    redisplay_windows("2");
+  }
 }
 
 // --- labels --------------------------------------------------------------------
@@ -251,7 +263,8 @@ void draw_labels(const point_rec* table) {
   const GLboolean lit = glIsEnabled(GL_LIGHTING);
   glDisable(GL_LIGHTING);
   glColor4fv(label_colour);
-  const int bottom = glutGetWindow() == points_win ? LAB_STATUS_BAND : 0;
+  // The status band lies below the plane now, not over it.
+  const int bottom = 0;
   for (int i = 0; i < point_count; ++i) {
     GLdouble wx, wy, wz;
     gluProject(table[i].x, table[i].y, table[i].z, model, proj, viewport, &wx, &wy, &wz);
@@ -292,18 +305,27 @@ void click_seen(lab_window, int, int state) {
 
 void reset_camera() {
   camera_reset(camera, zoom_factor);
+  named_view = true;
   lab_status("camera: the start-up view");
 }
 void view_from_below() {
   camera_below(camera, points_win_w, points_win_h, view3d_w, view3d_h);
+  named_view = true;
   lab_status("camera: from below (lower faces over the 2D triangles)");
 }
 void view_from_above() {
   camera_above(camera, points_win_w, points_win_h, view3d_w, view3d_h);
+  named_view = true;
   lab_status("camera: from above (upper faces)");
+}
+void view_from_side() {
+  camera_side(camera);
+  named_view = true;
+  lab_status("camera: from the side (x to the right, height up), fitted");
 }
 void fit_view() {
   camera_fit(camera);
+  named_view = true;
   lab_status("camera: fitted to the points (kept when the weight changes)");
 }
 void toggle_circle() {
@@ -327,6 +349,7 @@ void load_preset(int i) {
   char what[32];
   std::snprintf(what, sizeof what, "preset %c", lab_preset_at(i).key);
   lab_replace_points(pts, what);
+  drag_index = -1;  // a drag still held grabbed a point of the old set
   lab_status("preset %c: %s", lab_preset_at(i).key, lab_preset_at(i).name);
 }
 
@@ -339,6 +362,7 @@ const lab_action kActions[] = {
     {'r', 0, "camera: start-up view", reset_camera},
     {'b', 0, "camera: from below", view_from_below},
     {'t', 0, "camera: from above (top)", view_from_above},
+    {'v', 0, "camera: from the side", view_from_side},
     {'f', 0, "camera: fit the points", fit_view},
     {'c', 0, "empty circle on / off", toggle_circle},
     {'F', 0, "furthest-site on / off", toggle_furthest},
@@ -367,6 +391,10 @@ void lab_status_rows(char* top, char* bottom, int size) {
   f.furthest = furthest_on;
   f.circle = circle_on;
   f.message = lab_status_text();
+  if (point_count > 4) {
+    unsigned char hidden[MAX_POINTS];
+    if (find_hidden_points(hidden) > 0) f.hidden = lab_hidden_names(hidden, point_count);
+  }
   const flat_diagram g = compute_flat_diagram(plane_table, point_count);
   f.kind = g.kind;
   f.distinct = g.distinct;
@@ -379,7 +407,7 @@ int lab_labels_shown() { return labels_on ? 1 : 0; }
 int lab_furthest_shown() { return furthest_on ? 1 : 0; }
 
 void lab_lessons_init() {
-  static_assert(sizeof kActions / sizeof kActions[0] == 17);
+  static_assert(sizeof kActions / sizeof kActions[0] == 18);
   lab_add_actions(kActions, sizeof kActions / sizeof kActions[0]);
   camera_reset(camera, zoom_factor);
   view3d_camera = load_camera;

@@ -62,8 +62,24 @@ void camera_set_pivot(lab_camera& c, const double centre[3], float zoom);
 // A drag of (dx, dy) pixels (y up) turns the scene about the pivot by
 // 180 degrees per window width (height): right turns about the screen's
 // vertical axis, up about its horizontal axis.  A drag leaves the plane views
-// (mode free); the fit stays a fit.
+// (mode free) for the start-up view's scale at this zoom with the pivot at
+// the window centre, so the whole picture stays in view; the fit (and the
+// side view, a fit) stays a fit.
 void camera_drag(lab_camera& c, int dx, int dy, int win_w, int win_h, float zoom);
+// Holds zelmor's zoom (x 1.5 a press, unbounded) where the 3D view stays
+// useful: LAB_ZOOM_IN_STEPS presses in from the start-up zoom 1.5 at most,
+// LAB_ZOOM_OUT_STEPS out.  Returns 1 when it held the zoom at the closest,
+// -1 at the furthest, 0 when the zoom was within the range.
+inline constexpr int LAB_ZOOM_IN_STEPS = 6;
+inline constexpr int LAB_ZOOM_OUT_STEPS = 4;
+int lab_zoom_clamp(float* zoom);
+
+// Straight at the side: scene x to the right, z up (looking along +y), the
+// shown points framed as by the fit (again at every display).  The vertical
+// face of three points in a row, or how far a weight sinks a point, shows
+// edge-on.
+void camera_side(lab_camera& c);
+
 // The modelview matrix, column-major as GL takes it.
 void camera_matrix(const lab_camera& c, int win_w, int win_h, float zoom, double m[16]);
 // Where the scene point p lands: window pixels (x, y from the bottom) and the
@@ -125,8 +141,16 @@ struct status_facts {
   const char* message = "";
   flat_kind kind = flat_kind::hull;
   int distinct = 0;
+  std::string hidden;  // "points 3, 7 hidden", or "" when none is
 };
 status_rows status_line(const status_facts& f);
+
+// Breaks text at blanks into at most max_lines lines no wider than width
+// (measure gives a string's width, e.g. in pixels); a word wider than a
+// line is cut.  When the text needs more lines, the last one ends in "..."
+// and still fits.  An empty text gives no line.
+std::vector<std::string> wrap_status(const std::string& text, int max_lines, int width,
+                                     int (*measure)(const std::string&));
 
 // ---------------------------------------------------------------------------
 // Presets (presets_logic.cpp): exact point sets on the hundredths grid

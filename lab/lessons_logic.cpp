@@ -185,8 +185,51 @@ status_rows status_line(const status_facts& f) {
                 hundredths(plane_table[f.selected].x) + ", " +
                 hundredths(plane_table[f.selected].y) + ")";
   }
+  if (!f.hidden.empty()) r.bottom += "   " + f.hidden;
   if (f.pointer_inside) {
     r.bottom += "   pointer (" + hundredths(f.pointer[0]) + ", " + hundredths(f.pointer[1]) + ")";
   }
   return r;
+}
+
+std::vector<std::string> wrap_status(const std::string& text, int max_lines, int width,
+                                     int (*measure)(const std::string&)) {
+  std::vector<std::string> lines;
+  if (max_lines <= 0) return lines;
+  std::string line;
+  std::size_t at = 0;
+  bool more = false;  // text left over when the lines ran out
+  while (at < text.size()) {
+    while (at < text.size() && text[at] == ' ') ++at;
+    if (at >= text.size()) break;
+    std::size_t end = text.find(' ', at);
+    if (end == std::string::npos) end = text.size();
+    std::string word = text.substr(at, end - at);
+    const std::string joined = line.empty() ? word : line + " " + word;
+    if (measure(joined) <= width) {
+      line = joined;
+      at = end;
+      continue;
+    }
+    if (line.empty()) {
+      // One word wider than a line: as much of it as fits.
+      while (word.size() > 1 && measure(word) > width) word.pop_back();
+      line = word;
+      at += word.size();
+    }
+    if (static_cast<int>(lines.size()) + 1 == max_lines) {
+      more = true;
+      break;
+    }
+    lines.push_back(line);
+    line.clear();
+  }
+  if (!line.empty() && max_lines > 0) lines.push_back(line);
+  if (more && !lines.empty()) {
+    std::string& last = lines.back();
+    while (!last.empty() && measure(last + "...") > width) last.pop_back();
+    while (!last.empty() && last.back() == ' ') last.pop_back();
+    last += "...";
+  }
+  return lines;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "lab/lab.h"
 #include "tests/support/xdrive.h"
 
 namespace {
@@ -88,15 +89,17 @@ TEST(LabProgramLessons, KeysAndPointerShowTheLessons) {
 
   // A real left drag across the 3D window turns the scene half a turn about
   // the screen's vertical axis through the middle of the points: the view
-  // from below becomes one from above, mirrored left to right, so the upper
-  // faces (green) now show where the lower ones (cyan) did.  (Two degrees a
+  // from below becomes one from above, so the upper faces (green) show.  The
+  // drag leaves the view from below for the start-up view's scale (the 2D
+  // view's would be a close-up), the middle of the points at the centre:
+  // the square (3 units wide) spans about 120 pixels there.  (Two degrees a
   // pixel, as in zelmor, would make three whole turns: still from below.)
   auto hue = [&](double plane_x) { return x.grab(win3d).at(pixel_x(plane_x), pixel_y(0.0, 540)); };
   ASSERT_TRUE(x.key("c"));  // the circle off: its plane tints the whole view
   // "Show Hyperboloid" off in the panel (its box is at (230..280, 588..610)
-  // of the 541 x 615 panel, counted from the bottom): the surface would
-  // tint the faces seen from below.
-  x.click(top.x + 1 + 255, top.y + 541 + (615 - 1 - 599), 1);
+  // of the 541 x 615 panel, counted from the bottom, the panel moved down
+  // by the status band): the surface would tint the faces seen from below.
+  x.click(top.x + 1 + 255, top.y + 541 + LAB_STATUS_BAND + (615 - 1 - 599), 1);
   ASSERT_TRUE(xdrive::wait_until(
       [&] { return x.grab(win3d).count(kOrange, 0, 0, 539, 539, 12) == 0; }, 3000));
   const xd_rgb before = hue(-0.9);
@@ -106,13 +109,13 @@ TEST(LabProgramLessons, KeysAndPointerShowTheLessons) {
   x.press(1);
   for (int k = 1; k <= 12; ++k) x.move(win3d.x + 45 * k, win3d.y + 100);
   x.release(1);
+  auto green = [](const xd_rgb& c) { return c.g > c.r + 30 && c.g > c.b + 30; };
   ASSERT_TRUE(xdrive::wait_until(
-      [&] {
-        const xd_rgb c = hue(-0.9);
-        return c.g > c.r + 30 && c.g > c.b + 30;
-      },
-      3000))
-      << "after the drag: " << hue(-0.9).r << " " << hue(-0.9).g << " " << hue(-0.9).b;
+      [&] { return x.grab(win3d).count_if(green, 240, 240, 300, 300) > 2500; }, 3000))
+      << "after the drag: " << x.grab(win3d).count_if(green, 240, 240, 300, 300);
+  // No close-up: nothing of the faces near the window's edges.
+  const xd_image after = x.grab(win3d);
+  EXPECT_EQ(0, after.count_if(green, 0, 0, 150, 539) + after.count_if(green, 390, 0, 539, 539));
 
   // The help: the About window comes up.
   x.move(view.x + 400, view.y + 100);

@@ -14,6 +14,7 @@
 #include "lab/lab.h"
 #include "lab/lessons.h"
 #include "tests/lab/flat_check.h"
+#include "tests/lab/help_check.h"
 #include "tests/support/delaunay_oracle.h"
 #include "tests/views/views_gui_support.h"
 #include "view2d/view2d.h"
@@ -268,8 +269,9 @@ TEST(LabGui, TheStatusLineSaysWhatHappensAndWhereThePointerIs) {
   point_at(1.5, -1.5);
   lab_status_rows(top, bottom, sizeof top);
   EXPECT_STREQ("5 / 200 points   pointer (1.50, -1.50)", bottom);
-  // The rows are drawn: black text in the band at the foot of the 2D view.
-  EXPECT_GT(count_pixels(points_win, rgb{0, 0, 0}, 0, 0, 540, LAB_STATUS_BAND, 60), 100);
+  // The rows are drawn: black text in the band below the 2D view.
+  ASSERT_TRUE(gui_pump_until([] { return frame_count(lab_status_win) > 0; }));
+  EXPECT_GT(count_pixels(lab_status_win, rgb{0, 0, 0}, 0, 0, 540, LAB_STATUS_BAND - 1, 60), 100);
   load({{0, 0}, {100, 0}, {250, 0}});
   lab_status("%s", "");
   lab_status_rows(top, bottom, sizeof top);
@@ -279,19 +281,165 @@ TEST(LabGui, TheStatusLineSaysWhatHappensAndWhereThePointerIs) {
   EXPECT_EQ(0, std::string(top).find("furthest-site: triangles orange, Voronoi purple"));
 }
 
-TEST(LabGui, HelpKeyShowsTheAboutWindowWithTheLabsKeys) {
+// The About window lies beside both working windows (the test's screen is
+// 1280 x 1024, room enough), lists every key with its whole name, and goes
+// away with h, ? or Esc.
+TEST(LabGui, HelpShowsEveryKeyWholeBesideTheWorkAndItsKeysCloseIt) {
   start();
-  const int before = frame_count(about_win);
   EXPECT_FALSE(x_top_window("About ZELMOR").mapped);
-  key('h');
-  ASSERT_TRUE(gui_pump_until([before] { return frame_count(about_win) > before; }));
-  EXPECT_TRUE(gui_pump_until([] { return x_top_window("About ZELMOR").mapped; }));
-  const std::string text = about_text;
-  for (const char* has : {"ZELMOR Lab", "r      camera: start-up view", "b      camera: from below",
-                          "c      empty circle on / off", "F      furthest-site on / off",
-                          "1      square and its centre", "h ?    show the help"})
-    EXPECT_NE(std::string::npos, text.find(has)) << has << "\n" << text;
-  EXPECT_GT(count_pixels(about_win, rgb{0, 0, 0}, 0, 0, 684, 659, 60), 1000);
+  EXPECT_EQ("", help_check::mismatch(about_text));
+  for (unsigned char close : {'h', '?', '\033'}) {
+    SCOPED_TRACE(std::string("closed by ") + lab_key_name(close, 0));
+    const int before = frame_count(about_win);
+    key('h');
+    ASSERT_TRUE(gui_pump_until([before] { return frame_count(about_win) > before; }));
+    ASSERT_TRUE(gui_pump_until([] { return x_top_window("About ZELMOR").mapped; }));
+    EXPECT_EQ(1, lab_help_shown());
+    const xd_window help = x_top_window("About ZELMOR");
+    for (const char* work : {"2D Points", "3D Projection"}) {
+      const xd_window w = x_top_window(work);
+      const bool apart = help.x >= w.x + w.width || w.x >= help.x + help.width ||
+                         help.y >= w.y + w.height || w.y >= help.y + help.height;
+      EXPECT_TRUE(apart) << work << " and the help overlap: " << help.x << "," << help.y << " "
+                         << help.width << "x" << help.height;
+    }
+    // Every line of the text within the window, and its last line above Dismiss.
+    int lines = 0;
+    for (const char* c = about_text; *c != '\0'; ++c) lines += *c == '\n';
+    EXPECT_GE(help.height, 20 * lines + 26);
+    EXPECT_GE(help.width, 10 + 9 * 2 * LAB_HELP_COLUMN);
+    // The text reaches the last line: black glyphs there.
+    const int last_row_top = help.height - (20 * lines) - 11;
+    EXPECT_GT(count_pixels(about_win, rgb{0, 0, 0}, 0, last_row_top - 3, 600, last_row_top + 12, 60), 20);
+    key(close);
+    EXPECT_TRUE(gui_pump_until([] { return !x_top_window("About ZELMOR").mapped; }));
+    EXPECT_EQ(0, lab_help_shown());
+  }
+}
+
+// The status band lies below the plane: a point at the plane's lowest rows
+// shows there in the 2D view, nothing of the band is drawn in it, and the
+// band's own window holds the text.
+TEST(LabGui, TheStatusBandCoversNoPartOfThePlane) {
+  start();
+  load({{0, -297}, {-297, -297}, {297, -297}});
+  const rgb band = from_gl(1.0f, 1.0f, 0.9f);
+  EXPECT_EQ(0, count_pixels(points_win, band, 0, 0, 540, 540, 1));
+  for (int x : {0, -297, 297}) {
+    SCOPED_TRACE(x);
+    EXPECT_GT(count_where(points_win, [](const rgb& c) { return c.r + c.g + c.b < 300; },
+                          int(px(x)), int(px(-297)), 3), 3);
+  }
+  const xd_window top = x_top_window("2D Points");
+  EXPECT_EQ(616 + LAB_STATUS_BAND, top.height);
+  // The band right below the plane (rows 542 on), the panel below the band.
+  glutSetWindow(lab_status_win);
+  EXPECT_EQ(542, glutGet(GLUT_WINDOW_Y) - top.y);
+  glutSetWindow(panel_win);
+  EXPECT_EQ(541 + LAB_STATUS_BAND, glutGet(GLUT_WINDOW_Y) - top.y);
+  // A long message wraps onto the second row instead of running off.
+  lab_status("%s", std::string("a long message of many words, ").append(60, 'x').append(
+                       " and more words after it that need a second row of the band").c_str());
+  redisplay_windows("2");
+  gui_settle();
+  gui_settle();
+  auto ink = [](int y0, int y1, int x0, int x1) {
+    return count_pixels(lab_status_win, rgb{0, 0, 0}, x0, y0, x1, y1, 60);
+  };
+  // Rows from the bottom of the band: the facts at 2..14, the message's
+  // second row at 17..29, its first at 32..44.
+  EXPECT_GT(ink(32, 46, 0, 540), 50);
+  EXPECT_GT(ink(17, 31, 0, 540), 50);
+  EXPECT_EQ(0, ink(0, LAB_STATUS_BAND - 1, 537, 540));  // nothing cut at the edge
+}
+
+// A preset, New or a load replaces the point set: a point picked in the old
+// one is no longer selected, so x, + and - act on nothing.
+TEST(LabGui, NoStrayEditAfterThePointSetIsReplaced) {
+  start();
+  key('9');
+  selected_count = 1;
+  selected_points[0] = 3;
+  key('4');
+  EXPECT_EQ(-1, lab_selected_point());
+  const int steps = lab_history_size();
+  key('x');
+  key('=');
+  key('+');
+  EXPECT_EQ(25, point_count);
+  for (int i = 0; i < point_count; ++i) EXPECT_EQ(0.0, lab_point_weight[i]) << i;
+  EXPECT_EQ(steps, lab_history_size());
+  EXPECT_EQ(0u, std::string(lab_status_text()).find("no point selected")) << lab_status_text();
+  // Undone, the old set is back, and still nothing is selected.
+  key('z');
+  EXPECT_EQ(12, point_count);
+  EXPECT_EQ(-1, lab_selected_point());
+}
+
+// One undo step per weight gesture: 30 presses of = within a moment are one
+// step; Shift (+) steps by 1.
+TEST(LabGui, AWeightGestureIsOneUndoStep) {
+  start();
+  key('4');
+  selected_count = 1;
+  selected_points[0] = 12;
+  const int steps = lab_history_size();
+  for (int k = 0; k < 30; ++k) {
+    glutSetWindow(points_win);
+    lab_keyboard('=', 10, 10);
+  }
+  gui_settle();
+  EXPECT_DOUBLE_EQ(3.0, lab_point_weight[12]);
+  EXPECT_EQ(steps + 1, lab_history_size());
+  key('z');
+  EXPECT_EQ(0.0, lab_point_weight[12]);
+  key('+');
+  key('+');
+  EXPECT_DOUBLE_EQ(2.0, lab_point_weight[12]);
+  key('_');
+  EXPECT_DOUBLE_EQ(1.0, lab_point_weight[12]);
+  key('-');
+  EXPECT_DOUBLE_EQ(0.9, lab_point_weight[12]);
+}
+
+// Weighted up, the middle of the grid hides its 8 neighbours: the status
+// line names them, and the 3D view marks each lift with a ring that shows
+// through the hull (from below the faces would cover it).
+TEST(LabGui, HiddenPointsAreNamedAndRingedIn3D) {
+  start();
+  key('4');
+  selected_count = 1;
+  selected_points[0] = 12;
+  for (int k = 0; k < 5; ++k) key('+');
+  key('b');
+  redisplay_windows("23S");
+  gui_settle();
+  gui_settle();
+  char top[400], bottom[400];
+  lab_status_rows(top, bottom, sizeof top);
+  EXPECT_NE(std::string::npos, std::string(bottom).find("points 6, 7, 8, 11, 13, 16 and 2 more hidden"))
+      << bottom;
+  // Black ring pixels 6 to 8 pixels from a hidden point's place, none round
+  // a corner point, which is no hidden one.
+  auto ring = [](double x, double y) {
+    int n = 0;
+    for (int deg = 0; deg < 360; deg += 15) {
+      const double a = deg * M_PI / 180;
+      for (double r : {6.0, 7.0, 8.0})
+        n += near(frame_pixel(view3d_win, int(x + r * std::cos(a)), int(y + r * std::sin(a))),
+                  rgb{0, 0, 0}, 40);
+    }
+    return n;
+  };
+  EXPECT_GT(ring(px(-100), px(-100)), 10);  // point 6
+  EXPECT_GT(ring(px(100), px(100)), 10);    // point 18
+  EXPECT_EQ(0, ring(px(-200), px(-200)));   // point 0
+}
+
+TEST(LabGui, AKeyBoundToNothingSaysSo) {
+  start();
+  key('q');
+  EXPECT_STREQ("the key q does nothing in the lab; h lists the keys", lab_status_text());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "lab/lab.h"
+#include "tests/lab/help_check.h"
 
 namespace {
 
@@ -36,6 +37,37 @@ TEST_F(LabKeys, RunsTheActionBoundToTheKey) {
   }
   ASSERT_EQ(2, lab_action_count());
   EXPECT_STREQ("second", lab_action_at(1)->name);  // the help lists them in order
+}
+
+// Names of every length, keys merged by name: each stands whole in the help,
+// a name too long for its column going on in the line below, never cut.
+TEST_F(LabKeys, TheHelpListsEveryNameWholeWithAllItsKeys) {
+  const lab_action actions[] = {
+      {'a', 0, "short", run_a},
+      {'b', 0, "a name just as long as a column takes it", run_a},
+      {'c', 0, "a name far longer than a column of the help can hold on one line, so it wraps "
+               "onto more lines of its own column",
+       run_a},
+      {'+', 0, "up", run_a},
+      {'=', 0, "up", run_a},
+      {27, 0, "close", run_b},
+      {127, 0, "remove", run_b},
+      {26, 0, "undo", run_b},
+      {0, 1, "first function key", run_b},
+      {'d', 0, "supercalifragilisticexpialidociouslyextraordinarilylong word", run_b},
+  };
+  lab_add_actions(actions, sizeof actions / sizeof actions[0]);
+  const std::string text = lab_help_text();
+  // The one-word name cannot wrap at a blank: this check would flag it.
+  EXPECT_NE("", help_check::mismatch(text));
+  lab_clear_actions();
+  lab_add_actions(actions, sizeof actions / sizeof actions[0] - 1);
+  EXPECT_EQ("", help_check::mismatch(lab_help_text()));
+  EXPECT_NE(std::string::npos, lab_help_text().find("+ =    up"));
+  EXPECT_NE(std::string::npos, lab_help_text().find("Esc    close"));
+  EXPECT_NE(std::string::npos, lab_help_text().find("Del    remove"));
+  EXPECT_NE(std::string::npos, lab_help_text().find("^Z     undo"));
+  EXPECT_NE(std::string::npos, lab_help_text().find("F1     first function key"));
 }
 
 TEST(LabKeysDeathTest, AKeyBoundTwiceEndsTheProgram) {

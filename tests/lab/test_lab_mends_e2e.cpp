@@ -1,0 +1,133 @@
+// The real zelmor-lab with real X events: Quit! asks once when there is
+// unsaved work, the help opens beside the working windows and a click
+// closes it, New leaves nothing selected for x to delete.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "lab/lab.h"
+#include "tests/support/xdrive.h"
+
+namespace {
+
+const xd_rgb kWhite{255, 255, 255};
+
+int pixel_x(double x) { return static_cast<int>(std::lround(270.5 + x * 541.0 / 6.0)); }
+int pixel_y(double y) { return 541 - static_cast<int>(std::lround(270.5 + y * 541.0 / 6.0)); }
+
+class LabMends : public testing::Test {
+ protected:
+  // Starts zelmor-lab in a fresh directory and waits for its 2D view.
+  void start() {
+    ASSERT_TRUE(x_.connect());
+    ASSERT_TRUE(x_.launch(ZELMOR_LAB_BINARY));
+    top_ = x_.find_window("2D Points");
+    ASSERT_NE(0u, top_.id);
+    xdrive::wait_until(
+        [&] { return (view_ = x_.describe(top_.id).child_at(1, 1, 541, 541)).mapped; }, 5000);
+    ASSERT_NE(0u, view_.id) << "the 2D points subwindow";
+    ASSERT_TRUE(xdrive::wait_until(
+        [&] { return x_.pixel(view_.x + 20, view_.y + 20) == kWhite; }, 5000));
+  }
+  // A panel button by its centre in panel pixels (y up in the 541 x 615
+  // panel), which the lab moves down by the status band.
+  void panel_click(int x, int y_up) {
+    x_.click(top_.x + 1 + x, top_.y + 541 + LAB_STATUS_BAND + (615 - 1 - y_up), 1);
+  }
+  void quit() { panel_click(498, 559); }
+  void new_points() { panel_click(427, 559); }
+  void add(double x, double y) { x_.click(view_.x + pixel_x(x), view_.y + pixel_y(y), 3); }
+  bool points_are(size_t n) {
+    return x_.wait_file(".ZELMOR", [&](const std::string& s) { return xd_parse_points(s).size() == n; });
+  }
+
+  xdrive x_;
+  xd_window top_, view_;
+};
+
+TEST_F(LabMends, QuitEndsAtOnceWithNothingToLose) {
+  ASSERT_NO_FATAL_FAILURE(start());
+  quit();
+  EXPECT_EQ(0, x_.wait_exit(3000));
+}
+
+TEST_F(LabMends, QuitAsksOnceWhenThePointsAreNotSaved) {
+  ASSERT_NO_FATAL_FAILURE(start());
+  add(0.5, 0.5);
+  ASSERT_TRUE(points_are(1));
+  quit();
+  EXPECT_EQ(-1, x_.wait_exit(800)) << "the first Quit! only asks";
+  quit();
+  EXPECT_EQ(0, x_.wait_exit(3000));
+}
+
+TEST_F(LabMends, QuitEndsAtOnceOnceTheWorkIsSaved) {
+  ASSERT_NO_FATAL_FAILURE(start());
+  add(0.5, 0.5);
+  add(-1.0, 0.25);
+  ASSERT_TRUE(points_are(2));
+  x_.move(view_.x + 270, view_.y + 100);
+  ASSERT_TRUE(x_.key("s"));
+  ASSERT_TRUE(xdrive::wait_until(
+      [&] {
+        for (const auto& e : std::filesystem::directory_iterator(x_.workdir()))
+          if (e.path().filename().string().rfind("zelmor-", 0) == 0) return true;
+        return false;
+      },
+      3000));
+  quit();
+  EXPECT_EQ(0, x_.wait_exit(3000));
+}
+
+TEST_F(LabMends, TheHelpOpensBesideTheWorkAndAClickOrEscClosesIt) {
+  ASSERT_NO_FATAL_FAILURE(start());
+  x_.move(view_.x + 270, view_.y + 100);
+  for (const char* close : {"click", "Escape"}) {
+    SCOPED_TRACE(close);
+    ASSERT_TRUE(x_.key("h"));
+    ASSERT_TRUE(xdrive::wait_until([&] { return x_.top_window("About ZELMOR").mapped; }, 3000));
+    const xd_window help = x_.top_window("About ZELMOR");
+    for (const char* work : {"2D Points", "3D Projection"}) {
+      const xd_window w = x_.top_window(work);
+      EXPECT_TRUE(help.x >= w.x + w.width || w.x >= help.x + help.width ||
+                  help.y >= w.y + w.height || w.y >= help.y + help.height)
+          << work << " lies under the help";
+    }
+    if (std::string(close) == "click") {
+      x_.click(help.x + help.width / 2, help.y + help.height / 2, 1);
+      x_.move(view_.x + 270, view_.y + 100);  // keys go to the window under the pointer
+    } else {
+      x_.move(help.x + 20, help.y + 20);
+      ASSERT_TRUE(x_.key("Escape"));
+      x_.move(view_.x + 270, view_.y + 100);
+    }
+    EXPECT_TRUE(xdrive::wait_until([&] { return !x_.top_window("About ZELMOR").mapped; }, 3000));
+  }
+  EXPECT_TRUE(x_.running());
+}
+
+TEST_F(LabMends, AfterNewXDeletesNothingTheUserDidNotPick) {
+  ASSERT_NO_FATAL_FAILURE(start());
+  add(-1, -1);
+  add(1, -1);
+  add(0, 1);
+  ASSERT_TRUE(points_are(3));
+  x_.click(view_.x + pixel_x(1), view_.y + pixel_y(-1), 1);  // selects point 1
+  new_points();
+  ASSERT_TRUE(points_are(0));
+  add(-2, 2);
+  add(2, 2);
+  add(0, -2);
+  ASSERT_TRUE(points_are(3));
+  x_.move(view_.x + 270, view_.y + 270);
+  ASSERT_TRUE(x_.key("x"));
+  xdrive::sleep_ms(400);
+  EXPECT_TRUE(points_are(3)) << "x deleted a point of the new set";
+  EXPECT_TRUE(x_.running());
+  x_.terminate();
+}
+
+}  // namespace
