@@ -699,6 +699,19 @@ class LabPageTest(PageCase):
         self.browser.evaluate("window.scrollTo(0, 0); true")
         self.assertAlmostEqual(self.saved()[4][2], 0.4, places=9)
 
+    def test_one_wheel_gesture_is_one_undo_step(self):
+        self.key("1", "Digit1", "1")
+        centre = to_pixel((0.0, 0.0))
+        # Five notches as a wheel sends them, one event each, a moment apart.
+        for _ in range(5):
+            self.wheel(self.points, *centre, -100)
+            time.sleep(0.05)
+        self.assertAlmostEqual(self.saved()[4][2], 0.5, places=9)
+        self.key("z", "KeyZ", "z")
+        self.assertEqual([p[2] for p in self.saved()], [0.0] * 5)
+        self.key("y", "KeyY", "y")
+        self.assertAlmostEqual(self.saved()[4][2], 0.5, places=9)
+
     def test_quit_is_not_on_the_labs_page(self):
         self.add_five()
         self.assertTrue(self.browser.evaluate(
