@@ -107,13 +107,16 @@ int lab_selected_point();
 // changes nothing.
 // ---------------------------------------------------------------------------
 
-// Reads path and, when every point lies in [-3, 3]^2 (and there are at most
-// MAX_POINTS, which the reader checks), replaces the point set with it as
-// one step named what.  Returns 1 when loaded; 0 with nothing changed.
+// Reads path (a regular file only, at most 10000 lines and 1 MiB, so that
+// no file keeps the windows waiting) and, when every point lies in
+// [-3, 3]^2 (and there are at most MAX_POINTS, which the reader checks),
+// replaces the point set with it as one step named what.  Returns 1 when
+// loaded; 0 with nothing changed.
 int lab_load_file(const char* path, const char* what);
 
 // The text a save writes: a comment line naming the program and the count,
-// then "x y" per point with 17 significant digits (read back exactly); when
+// then "x y" per point, each number the shortest text that reads back as
+// exactly the same double ("2.1", never "2.1000000000000001"); when
 // any point has a weight, WEIGHTS_HEADER after the comment and "x y w" lines.
 std::string lab_points_text(const std::vector<lab_point>& pts);
 
@@ -124,15 +127,17 @@ std::string lab_points_text(const std::vector<lab_point>& pts);
 int lab_save_new(std::string* saved_as);
 
 // Writes the current points to path, replacing what was there only once the
-// new text is wholly on disk.  Returns 1 on success, 0 when the old file is
-// left as it was.
+// new text is wholly on disk.  A link is followed to the file it names (made
+// when the link dangles); what is not a regular file is refused.  Returns 1
+// on success, 0 when the old file is left as it was.
 int lab_save_to(const char* path);
 
-// Writes text to path atomically: a temporary file in the same directory,
-// written, flushed and synced, then renamed over path (or, with no_replace,
-// given the name only if nothing has it: EEXIST otherwise), then the
-// directory synced.  Returns 0 or an errno value; on failure nothing but a
-// file that was there before is left, unchanged.
+// Writes text to path atomically, as the saves do (safe_replace, synced,
+// links followed): a temporary file in the same directory, written and
+// synced, then renamed over path (or, with no_replace, given the name only
+// if nothing has it: EEXIST otherwise), then the directory synced.  Returns
+// 0 or an errno value (EISDIR, or EINVAL for what is no regular file); on
+// failure nothing but a file that was there before is left, unchanged.
 int lab_write_atomic(const std::string& path, const std::string& text, bool no_replace);
 
 // The FILE zelmor-lab was started with ("" when none): the reload and the
