@@ -55,9 +55,9 @@ struct read_bounds {
 // bound the read fails with
 //   "pts.txt line 10001: more than 10000 lines"  or
 //   "pts.txt line 17: more than 1048576 bytes".
-// A line echoed in a message shows its control bytes but tabs as \xNN (a NUL as
-// \x00), so the message holds the whole line and nothing that a terminal
-// would act on.
+// A line echoed in a message shows its control bytes (but a tab) as \xNN,
+// a NUL as \x00, so the message holds the whole line and nothing that a
+// terminal would act on.
 bool read_point_stream(FILE* in, const std::string& name, std::vector<text_point>* points,
                        std::string* error, point_columns columns = point_columns::heights,
                        bool* weighted = nullptr, const read_bounds& bounds = {});

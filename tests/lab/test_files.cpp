@@ -95,7 +95,7 @@ TEST_F(LabFiles, ASavedSetLoadsBackAsTheSamePointsAndTheSameTriangulation) {
     const std::vector<lab_point> after = lab_current_points();
     ASSERT_EQ(after.size(), before.size());
     for (std::size_t i = 0; i < after.size(); ++i) {
-      EXPECT_EQ(after[i].x, before[i].x);  // 17 digits: the very same doubles
+      EXPECT_EQ(after[i].x, before[i].x);  // shortest exact text: the very same doubles
       EXPECT_EQ(after[i].y, before[i].y);
     }
     recompute();
