@@ -158,6 +158,13 @@ void close_help() {
     lab_status("Esc closes the help, which is not open; h opens it");
 }
 
+// zelmor's About reshape, then a redraw: the help is resized as it is shown,
+// and a frame drawn for the old size would otherwise stay up.
+void lab_about_reshape(int width, int height) {
+  about_reshape(width, height);
+  glutPostRedisplay();
+}
+
 // zelmor's About mouse (the Dismiss button), then any click closes the help.
 void lab_about_mouse(int button, int state, int x, int y) {
   about_mouse(button, state, x, y);
@@ -192,19 +199,34 @@ void place_help() {
   }
   glutPositionWindow(x, y);
   glutReshapeWindow(w, h);
+  // The window system reports the new size only after the window is shown,
+  // and its first frame would lay the text out for the old one: set the
+  // size up now, as the reshape that follows will again.
+  about_reshape(w, h);
 }
 
 const lab_action kShellActions[] = {
-    {'h', 0, "help on / off (Esc, click: off)", toggle_help},
-    {'?', 0, "help on / off (Esc, click: off)", toggle_help},
-    {27, 0, "help on / off (Esc, click: off)", close_help},
+    {'h', 0, "this help on / off", toggle_help},
+    {'?', 0, "this help on / off", toggle_help},
+    {27, 0, "this help on / off", close_help},
 };
 
 }  // namespace
 
 int lab_status_win = 0;
 
+namespace {
+// The GL drawable follows a resize of a hidden window only some time after
+// it is shown, and no event says when: the first frames may lay the help out
+// in a buffer of the old size.  Drawn again a little later, it fits.
+void redraw_help(int) {
+  if (help_shown) glutPostWindowRedisplay(about_win);
+}
+}  // namespace
+
 void lab_show_help() {
+  glutTimerFunc(150, redraw_help, 0);
+  glutTimerFunc(500, redraw_help, 0);
   const int current = glutGetWindow();
   glutSetWindow(about_win);
   place_help();
@@ -319,6 +341,7 @@ void lab_create_windows() {
   glutDisplayFunc(status_display);
   glutSetWindow(about_win);
   glutMouseFunc(lab_about_mouse);
+  glutReshapeFunc(lab_about_reshape);
   for (int win : {view3d_win, about_win, top_win, panel_win, points_win, lab_status_win}) {
     glutSetWindow(win);
     glutKeyboardFunc(lab_keyboard);
