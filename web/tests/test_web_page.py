@@ -169,8 +169,15 @@ class PageCase(unittest.TestCase):
         while time.time() < deadline:
             done = [n for n in os.listdir(self.downloads) if not n.endswith(".crdownload")]
             if done:
-                with open(os.path.join(self.downloads, done[0])) as f:
-                    return done[0], f.read()
+                # The name can appear before the browser has written the
+                # bytes: read once the size has settled (no offer is empty).
+                path = os.path.join(self.downloads, done[0])
+                size = os.path.getsize(path)
+                time.sleep(0.05)
+                if size > 0 and size == os.path.getsize(path):
+                    with open(path) as f:
+                        return done[0], f.read()
+                continue
             time.sleep(0.05)
         self.fail("no download arrived")
 
