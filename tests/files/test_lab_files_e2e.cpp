@@ -84,7 +84,7 @@ TEST_F(LabCommandLine, AnOptionItDoesNotKnowIsAUsageError) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.why);
     const pid_t lab = start_lab(c.args);
-    EXPECT_EQ(2, exit_status(lab, 5000));
+    EXPECT_EQ(2, exit_status(lab, 15000));
     EXPECT_EQ(std::string("zelmor-lab: ") + c.why + "\nusage: zelmor-lab [--] [FILE]\n", slurp("lab.err"));
     EXPECT_EQ(0u, kind_of(".ZELMOR")) << "the lab started all the same";
   }
@@ -97,7 +97,7 @@ bool exchange_has_lines(std::size_t n) {
         const std::string s = slurp(".ZELMOR");
         return xd_line_count(s) == n;
       },
-      5000);
+      15000);
 }
 
 TEST_F(LabCommandLine, DoubleDashEndsTheOptionsSoAFileMayBeginWithADash) {
@@ -138,19 +138,19 @@ TEST(LabSaveKey, SOnAFifoKeepsTheFifoAndSaysWhy) {
   xdrive x;
   ASSERT_TRUE(x.connect());
   ASSERT_TRUE(x.launch(ZELMOR_LAB_BINARY, {fifo}));
-  const xd_window top = x.find_window("2D Points");
+  const xd_window top = x.find_window("2D Points", 15000);
   ASSERT_NE(0u, top.id);
   xd_window view;
-  ASSERT_TRUE(xdrive::wait_until([&] { return (view = x.describe(top.id).child_at(1, 1, 541, 541)).mapped; }, 5000));
+  ASSERT_TRUE(xdrive::wait_until([&] { return (view = x.describe(top.id).child_at(1, 1, 541, 541)).mapped; }, 15000));
   EXPECT_TRUE(xdrive::wait_until(
       [&] { return x.program_stderr().find(fifo + " is not a regular file; nothing loaded") != std::string::npos; },
-      5000))
+      15000))
       << x.program_stderr();
   x.click(view.x + 100, view.y + 100, 3);  // a point to save
   x.move(view.x + 300, view.y + 300);
   ASSERT_TRUE(x.key("S"));
   const std::string said = "zelmor-lab: cannot save " + fifo + ": not a regular file; " + fifo + " is as it was\n";
-  EXPECT_TRUE(xdrive::wait_until([&] { return x.program_stderr().find(said) != std::string::npos; }, 5000))
+  EXPECT_TRUE(xdrive::wait_until([&] { return x.program_stderr().find(said) != std::string::npos; }, 15000))
       << x.program_stderr();
   EXPECT_EQ(static_cast<mode_t>(S_IFIFO), kind_of(fifo));
   EXPECT_TRUE(x.running());
