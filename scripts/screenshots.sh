@@ -77,11 +77,48 @@ lab_key 9                                          # the README's twelve points
 xdotool mousemove "$(awk 'BEGIN{printf "%d", 1+270.5+0.55*541/6}')" "$(awk 'BEGIN{printf "%d", 1+270.5-0.1*541/6}')"
 lab_key c b                                        # empty circle, view from below
 sleep 0.4
-import -window root -crop 1093x616+0+0 "$out/zelmor-lab-empty-circle.png"
+import -window root -crop 1093x666+0+0 "$out/zelmor-lab-empty-circle.png"
 lab_key c shift+f t                                # furthest-site, view from above
-import -window root -crop 1093x616+0+0 "$out/zelmor-lab-furthest-site.png"
+import -window root -crop 1093x666+0+0 "$out/zelmor-lab-furthest-site.png"
 lab_key shift+f 0 r f                              # twelve points on one circle, fitted
 xdotool mousemove 30 30 click --delay 0 1          # a click on empty space: the hint again
 sleep 0.4
-import -window root -crop 1093x616+0+0 "$out/zelmor-lab-one-circle.png"
+import -window root -crop 1093x666+0+0 "$out/zelmor-lab-one-circle.png"
 echo "wrote $out/zelmor-lab-empty-circle.png $out/zelmor-lab-furthest-site.png $out/zelmor-lab-one-circle.png"
+
+# The README's lesson in the lab, the steps that have pictures.  The lab's
+# "2D Points" is 50 rows taller than ZELMOR's (the status band below the
+# plane), and its panel 50 rows lower: New is at (428, 646) of the screen,
+# the weight slider's knob (weight 1) at (106, 618).
+lab_new() {
+  xdotool mousemove 428 646 click --delay 0 1
+  sleep 0.3
+  xdotool mousemove 400 100
+}
+# Step 4: fitted (f), the weight slider dragged from 1 to 6.
+lab_key r 9 f
+xdotool mousemove 106 618 mousedown 1 sleep 0.1
+for dx in 10 20 30 40 50; do xdotool mousemove $((106 + dx)) 618 sleep 0.1; done
+xdotool mouseup 1
+sleep 0.6
+import -window root -crop 1093x666+0+0 "$out/zelmor-lab-lesson-weight.png"
+xdotool mousemove 156 618 mousedown 1 sleep 0.1
+for dx in 10 20 30 40 50; do xdotool mousemove $((156 - dx)) 618 sleep 0.1; done
+xdotool mouseup 1
+# Step 5: New, then the corners of a square: drawn exactly with 4 points.
+lab_new
+for p in "-1.5 -1.5" "1.5 -1.5" "1.5 1.5" "-1.5 1.5"; do click_plane $p; done
+xdotool mousemove 400 100
+sleep 0.4
+import -window root -crop 1093x666+0+0 "$out/zelmor-lab-lesson-square.png"
+# Step 6: three points in a row on the hull, seen from the side (v).
+lab_key 3 v
+import -window root -crop 1093x666+0+0 "$out/zelmor-lab-lesson-side.png"
+# Weights: the middle of the 5 x 5 grid weighted by 5 (Shift with =, five
+# times) hides its 8 neighbours, named in the status line and ringed in 3D.
+lab_key 4
+xdotool mousemove "$(awk 'BEGIN{printf "%d", 1+270.5}')" "$(awk 'BEGIN{printf "%d", 1+270.5}')" click --delay 0 1
+sleep 0.2
+lab_key plus plus plus plus plus v
+import -window root -crop 1093x666+0+0 "$out/zelmor-lab-hidden-points.png"
+echo "wrote $out/zelmor-lab-lesson-weight.png $out/zelmor-lab-lesson-square.png $out/zelmor-lab-lesson-side.png $out/zelmor-lab-hidden-points.png"
