@@ -199,10 +199,6 @@ void place_help() {
   }
   glutPositionWindow(x, y);
   glutReshapeWindow(w, h);
-  // The window system reports the new size only after the window is shown,
-  // and its first frame would lay the text out for the old one: set the
-  // size up now, as the reshape that follows will again.
-  about_reshape(w, h);
 }
 
 const lab_action kShellActions[] = {
@@ -215,21 +211,9 @@ const lab_action kShellActions[] = {
 
 int lab_status_win = 0;
 
-namespace {
-// The GL drawable follows a resize of a hidden window only some time after
-// it is shown, and no event says when: the first frames may lay the help out
-// in a buffer of the old size.  Drawn again a little later, it fits.
-void redraw_help(int) {
-  if (help_shown) glutPostWindowRedisplay(about_win);
-}
-}  // namespace
-
 void lab_show_help() {
-  glutTimerFunc(150, redraw_help, 0);
-  glutTimerFunc(500, redraw_help, 0);
   const int current = glutGetWindow();
   glutSetWindow(about_win);
-  place_help();
   glutShowWindow();
   glutPopWindow();  // over "2D Points" where it must overlap it
   glutPostRedisplay();
@@ -342,6 +326,10 @@ void lab_create_windows() {
   glutSetWindow(about_win);
   glutMouseFunc(lab_about_mouse);
   glutReshapeFunc(lab_about_reshape);
+  // Sized and placed now, while hidden: the start-up reshape lays the help
+  // out before it is first shown (a window resized as it is shown keeps a
+  // frame of its old size up for a while).
+  place_help();
   for (int win : {view3d_win, about_win, top_win, panel_win, points_win, lab_status_win}) {
     glutSetWindow(win);
     glutKeyboardFunc(lab_keyboard);
