@@ -106,14 +106,14 @@ void create_windows() {
 
   // Only the panel's top 75 rows lie inside the parent; it draws in the band
   // y >= 540 of its own 541 x 615 coordinate range.
-  panel_win = glutCreateSubWindow(top_win, 1, 541, 541, 615);
+  panel_win = glutCreateSubWindow(top_win, 1, 541, panel_fixed_w, panel_fixed_h);
   glutDisplayFunc(panel_display);
   glutReshapeFunc(panel_reshape);
   glutMouseFunc(panel_mouse);
   glutMotionFunc(panel_motion);
   glClearColor(0.85f, 0.85f, 0.85f, 1.0f);
 
-  points_win = glutCreateSubWindow(top_win, 1, 1, 541, 541);
+  points_win = glutCreateSubWindow(top_win, 1, 1, points_fixed_w, points_fixed_h);
   glutDisplayFunc(points_display);
   glutReshapeFunc(points_reshape);
   glutMouseFunc(points_mouse);

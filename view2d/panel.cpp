@@ -29,6 +29,7 @@ button_rec quit_button       = {467, 548, 530, 570, "    Quit!",            GLUT
 
 // Replaced by the real size (541 x 615) at the first reshape.
 int panel_w = 540, panel_h = 75;
+int panel_fixed_w = 541, panel_fixed_h = 615;
 
 namespace {
 
@@ -61,6 +62,9 @@ void clear_points() {
 void panel_reshape(int width, int height) {
   panel_w = width;
   panel_h = height;
+  // The panel's size is part of its layout.
+  static bool resized_away = false;
+  if (!keep_fixed_size(width, height, panel_fixed_w, panel_fixed_h, &resized_away)) return;
   glViewport(0, 0, width, height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
@@ -69,6 +73,9 @@ void panel_reshape(int width, int height) {
 }
 
 void panel_display() {
+  // Nothing to draw between a foreign resize and its undoing (see
+  // keep_fixed_size): the reshape back brings a redisplay.
+  if (panel_w != panel_fixed_w || panel_h != panel_fixed_h) return;
   glClear(GL_COLOR_BUFFER_BIT);
   glClearColor(0.85f, 0.85f, 0.85f, 1.0f);
   draw_bevel(1, 540, panel_w - 3, panel_h - 3);  // frames the visible strip
