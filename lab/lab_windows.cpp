@@ -289,14 +289,12 @@ void lab_special(int key, int, int) {
 namespace {
 
 // A failed save of ".ZELMOR" is in the title (zelmor's way) and, in the lab,
-// where the user looks: the status line.
+// where the user looks: the status line leads with it while it lasts
+// (lab_status_rows), and says so when saves work again.
 void (*zelmor_point_file_state_changed)() = nullptr;
 void point_file_state_seen() {
   if (zelmor_point_file_state_changed != nullptr) zelmor_point_file_state_changed();
-  if (const char* failure = point_file_failure())
-    lab_status("%s; the points stay here: s saves them to a file", failure);
-  else
-    lab_status(".ZELMOR saved again");
+  if (point_file_failure() == nullptr) lab_status(".ZELMOR saved again");
   redisplay_windows("2");
 }
 

@@ -391,6 +391,7 @@ void lab_status_rows(char* top, char* bottom, int size) {
   f.furthest = furthest_on;
   f.circle = circle_on;
   f.message = lab_status_text();
+  f.file_trouble = point_file_failure();
   if (point_count > 4) {
     unsigned char hidden[MAX_POINTS];
     if (find_hidden_points(hidden) > 0) f.hidden = lab_hidden_names(hidden, point_count);

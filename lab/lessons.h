@@ -126,8 +126,9 @@ void keep_label_inside(double wx, double wy, int chars, int w, int h, int bottom
                        double* y);
 
 // The status line's two rows.  top: the message when there is one, else the
-// hint for the state (and the furthest-site colours when they are shown);
-// bottom: the count, the selected point, the pointer.
+// hint for the state (and the furthest-site colours when they are shown),
+// after the ".ZELMOR" trouble while it lasts; bottom: the count, the hidden
+// points, the selected point, the pointer.
 struct status_rows {
   std::string top, bottom;
 };
@@ -142,6 +143,7 @@ struct status_facts {
   flat_kind kind = flat_kind::hull;
   int distinct = 0;
   std::string hidden;  // "points 3, 7 hidden", or "" when none is
+  const char* file_trouble = nullptr;  // why ".ZELMOR" was not saved, while it lasts
 };
 status_rows status_line(const status_facts& f);
 

@@ -178,14 +178,18 @@ status_rows status_line(const status_facts& f) {
     }
   }
   if (f.furthest) r.top = "furthest-site: triangles orange, Voronoi purple | " + r.top;
+  // A failed save of the exchange file stays in view until one succeeds,
+  // whatever the messages after it say.
+  if (f.file_trouble != nullptr && f.file_trouble[0] != '\0')
+    r.top = std::string(f.file_trouble) + " (s saves the points to a file) | " + r.top;
   std::snprintf(buf, sizeof buf, "%d / %d points", f.count, MAX_POINTS);
   r.bottom = buf;
+  if (!f.hidden.empty()) r.bottom += "   " + f.hidden;
   if (f.selected >= 0 && f.selected < f.count) {
     r.bottom += "   point " + std::to_string(f.selected) + " at (" +
                 hundredths(plane_table[f.selected].x) + ", " +
                 hundredths(plane_table[f.selected].y) + ")";
   }
-  if (!f.hidden.empty()) r.bottom += "   " + f.hidden;
   if (f.pointer_inside) {
     r.bottom += "   pointer (" + hundredths(f.pointer[0]) + ", " + hundredths(f.pointer[1]) + ")";
   }

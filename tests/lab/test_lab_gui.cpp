@@ -4,7 +4,11 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
+#include <cstdio>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -434,6 +438,26 @@ TEST(LabGui, HiddenPointsAreNamedAndRingedIn3D) {
   EXPECT_GT(ring(px(-100), px(-100)), 10);  // point 6
   EXPECT_GT(ring(px(100), px(100)), 10);    // point 18
   EXPECT_EQ(0, ring(px(-200), px(-200)));   // point 0
+}
+
+// A ".ZELMOR" that cannot be written (a directory in its place) leads the
+// status line until a save works again, whatever the messages after it.
+TEST(LabGui, ExchangeFileTroubleStaysInTheStatusLineWhileItLasts) {
+  start();
+  std::remove(".ZELMOR");
+  ASSERT_EQ(0, mkdir(".ZELMOR", 0755));
+  key('9');
+  char top[400], bottom[400];
+  lab_status_rows(top, bottom, sizeof top);
+  EXPECT_EQ(0u, std::string(top).find(".ZELMOR not saved")) << top;
+  EXPECT_NE(std::string::npos, std::string(top).find("preset 9")) << top;
+  key('n');
+  lab_status_rows(top, bottom, sizeof top);
+  EXPECT_EQ(0u, std::string(top).find(".ZELMOR not saved")) << top;
+  ASSERT_EQ(0, rmdir(".ZELMOR"));
+  key('1');
+  lab_status_rows(top, bottom, sizeof top);
+  EXPECT_EQ(std::string::npos, std::string(top).find("not saved")) << top;
 }
 
 TEST(LabGui, AKeyBoundToNothingSaysSo) {

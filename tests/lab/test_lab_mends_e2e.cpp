@@ -109,6 +109,37 @@ TEST_F(LabMends, TheHelpOpensBesideTheWorkAndAClickOrEscClosesIt) {
   EXPECT_TRUE(x_.running());
 }
 
+// The zoom buttons stop where the 3D view stops being of use: thirteen
+// presses of " +" go no further than six, so six presses of " -" bring back
+// the start-up picture.
+TEST_F(LabMends, TheZoomButtonsComeBackAsFastAsTheyWent) {
+  ASSERT_NO_FATAL_FAILURE(start());
+  const xd_window win3d = x_.find_window("3D Projection");
+  x_.move(view_.x + 270, view_.y + 100);
+  ASSERT_TRUE(x_.key("9"));
+  ASSERT_TRUE(points_are(12));
+  xdrive::sleep_ms(500);
+  const xd_image before = x_.grab(win3d);
+  for (int k = 0; k < 13; ++k) panel_click(512, 589);
+  xdrive::sleep_ms(300);
+  auto white = [](const xd_rgb& c) { return c.r > 250 && c.g > 250 && c.b > 250; };
+  const xd_image closest = x_.grab(win3d);
+  EXPECT_LT(closest.count_if(white, 0, 0, 539, 539), 540 * 540 * 9 / 10) << "nearly blank";
+  for (int k = 0; k < 6; ++k) panel_click(487, 589);
+  bool same = xdrive::wait_until(
+      [&] {
+        const xd_image after = x_.grab(win3d);
+        int differ = 0;
+        for (int y = 0; y < 540; y += 2)
+          for (int x = 0; x < 540; x += 2) differ += !xd_near(after.at(x, y), before.at(x, y), 8);
+        return differ < 50;
+      },
+      3000);
+  EXPECT_TRUE(same) << "six presses of - did not bring the start-up picture back";
+  EXPECT_TRUE(x_.running());
+  x_.terminate();
+}
+
 TEST_F(LabMends, AfterNewXDeletesNothingTheUserDidNotPick) {
   ASSERT_NO_FATAL_FAILURE(start());
   add(-1, -1);

@@ -290,6 +290,12 @@ TEST(LabStatusRows, SayWhatTheStateIs) {
                      f.message = "cannot read pts.txt";
                    }),
                    "cannot read pts.txt"});
+  cases.push_back({".ZELMOR trouble leads, whatever the message", with([](status_facts& f) {
+                     f.count = 9;
+                     f.message = "preset 9: the twelve points";
+                     f.file_trouble = ".ZELMOR not saved: Is a directory";
+                   }),
+                   ".ZELMOR not saved: Is a directory (s saves the points to a file) | preset 9"});
   cases.push_back({"furthest named", with([](status_facts& f) {
                      f.count = 9;
                      f.furthest = true;
@@ -310,6 +316,9 @@ TEST(LabStatusRows, SayWhatTheStateIs) {
   f.selected = 1;
   f.pointer_inside = false;
   EXPECT_EQ("2 / 200 points   point 1 at (0.00, 2.00)", status_line(f).bottom);
+  f.hidden = "point 0 hidden";
+  EXPECT_EQ("2 / 200 points   point 0 hidden   point 1 at (0.00, 2.00)", status_line(f).bottom);
+  f.hidden = "";
   f.selected = 5;  // a stale selection past the count names nothing
   EXPECT_EQ("2 / 200 points", status_line(f).bottom);
 }
