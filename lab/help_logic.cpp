@@ -43,8 +43,16 @@ std::vector<std::string> wrap_name(const std::string& name, size_t width) {
 
 std::string lab_key_name(unsigned char key, int special) {
   char buf[16];
-  if (key == 0)
-    std::snprintf(buf, sizeof buf, "F%d", special);  // GLUT_KEY_F1.. are 1..12
+  // GLUT's special keys: F1 .. F12 are 1 .. 12, the arrows and the block
+  // above them 100 .. 108 (GLUT_KEY_LEFT .. GLUT_KEY_INSERT).
+  static const char* const kBlock[] = {"Left", "Up",  "Right", "Down",  "PageUp",
+                                       "PageDown", "Home", "End", "Insert"};
+  if (key == 0 && special >= 1 && special <= 12)
+    std::snprintf(buf, sizeof buf, "F%d", special);
+  else if (key == 0 && special >= 100 && special <= 108)
+    std::snprintf(buf, sizeof buf, "%s", kBlock[special - 100]);
+  else if (key == 0)
+    std::snprintf(buf, sizeof buf, "#%d", special);
   else if (key == 127)
     std::snprintf(buf, sizeof buf, "Del");
   else if (key == 27)

@@ -276,8 +276,8 @@ void lab_special(int key, int, int) {
     // Shift, Ctrl, Alt and the like arrive as keys of their own (freeglut
     // numbers them from 0x6D): they are half of another key, not a key.
     if (key < 0x6D) {
-      const std::string name = key <= 12 ? lab_key_name(0, key) : "#" + std::to_string(key);
-      lab_status("the key %s does nothing in the lab; h lists the keys", name.c_str());
+      lab_status("the key %s does nothing in the lab; h lists the keys",
+                 lab_key_name(0, key).c_str());
       redisplay_windows("2");
     }
     return;
