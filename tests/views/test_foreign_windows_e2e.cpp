@@ -140,12 +140,19 @@ double segment_distance(double px, double py, double ax, double ay, double bx, d
   return std::hypot(px - ax - t * dx, py - ay - t * dy);
 }
 
-class Covered3D : public ProgramRun, public ::testing::WithParamInterface<program> {
+// How the 3D window is kept from being drawn: a window of the test's own
+// over it, or unmapped by the test (as a window manager iconifies it).
+enum class hiding { covered, unmapped };
+void PrintTo(hiding h, std::ostream* os) { *os << (h == hiding::covered ? "covered" : "unmapped"); }
+
+class Hidden3D : public ProgramRun,
+                 public ::testing::WithParamInterface<std::tuple<program, hiding>> {
  protected:
-  void SetUp() override { start(GetParam().binary); }
+  void SetUp() override { start(std::get<0>(GetParam()).binary); }
 };
 
-TEST_P(Covered3D, PlaneFollowsEditsWhileThe3DWindowIsCovered) {
+TEST_P(Hidden3D, PlaneFollowsEditsWhileThe3DWindowIsNotDrawn) {
+  const hiding how = std::get<1>(GetParam());
   // Five points in general position: a quadrilateral round a centre point.
   const double first[5][2] = {{-2.0, -1.8}, {2.0, -1.6}, {2.1, 1.9}, {-1.8, 2.0}, {0.3, 0.2}};
   for (const auto& p : first) add(p[0], p[1]);
@@ -155,23 +162,30 @@ TEST_P(Covered3D, PlaneFollowsEditsWhileThe3DWindowIsCovered) {
   xdrive::wait_until([&] { return (missing = missing_edges(before)).empty(); }, 4000);
   ASSERT_EQ("", missing) << "the five points' edges are not drawn";
 
-  // A plain window of the test's own, raised over the whole 3D window.
+  // A plain window of the test's own, raised over the whole 3D window, or
+  // the 3D window unmapped.  Either way the window system sends the program
+  // no expose for it and its display does not run.
   Display* d = XOpenDisplay(nullptr);
   ASSERT_NE(nullptr, d);
   const int screen = DefaultScreen(d);
   const unsigned long grey = 0x404040;
-  const Window cover = XCreateSimpleWindow(d, RootWindow(d, screen), view3d.x - 5, view3d.y,
-                                           view3d.width + 10, view3d.height + 10, 0, grey, grey);
-  XMapRaised(d, cover);
+  Window cover = 0;
+  if (how == hiding::covered) {
+    cover = XCreateSimpleWindow(d, RootWindow(d, screen), view3d.x - 5, view3d.y, view3d.width + 10,
+                                view3d.height + 10, 0, grey, grey);
+    XMapRaised(d, cover);
+  } else {
+    XUnmapWindow(d, view3d.id);
+  }
   XSync(d, False);
   ASSERT_TRUE(xdrive::wait_until(
       [&] {
         const xd_image img = x.grab(view3d);
-        return img.count(xd_rgb{0x40, 0x40, 0x40}, 0, 0, img.width - 1, img.height - 1, 0) ==
-               img.width * img.height;
+        const xd_rgb expected = how == hiding::covered ? xd_rgb{0x40, 0x40, 0x40} : xd_rgb{0, 0, 0};
+        return img.count(expected, 0, 0, img.width - 1, img.height - 1, 0) == img.width * img.height;
       },
       3000))
-      << "the 3D window is not covered";
+      << "the 3D window is still on the screen";
 
   // Two more points: one edge of the five is no longer Delaunay.
   add(-1.0, 1.0);
@@ -204,8 +218,11 @@ TEST_P(Covered3D, PlaneFollowsEditsWhileThe3DWindowIsCovered) {
   }
   EXPECT_GT(checked, 0) << "no broken edge to look for: choose other points";
 
-  // Uncovered, the 3D window draws the hull of the seven points again.
-  XDestroyWindow(d, cover);
+  // Shown again, the 3D window draws the hull of the seven points.
+  if (how == hiding::covered)
+    XDestroyWindow(d, cover);
+  else
+    XMapWindow(d, view3d.id);
   XCloseDisplay(d);
   EXPECT_TRUE(xdrive::wait_until(
       [&] { return x.grab(view3d).count_if(cyan_face, 0, 0, 539, 539) > 500; }, 4000));
@@ -286,9 +303,13 @@ TEST_P(ForeignResize, SubwindowReturnsToItsSizeAndClicksStillLand) {
   x.terminate();
 }
 
-std::string program_name(const ::testing::TestParamInfo<program>& i) { return i.param.name; }
-
-INSTANTIATE_TEST_SUITE_P(Programs, Covered3D, ::testing::ValuesIn(kPrograms), program_name);
+INSTANTIATE_TEST_SUITE_P(
+    Programs, Hidden3D,
+    ::testing::Combine(::testing::ValuesIn(kPrograms), ::testing::Values(hiding::covered, hiding::unmapped)),
+    [](const ::testing::TestParamInfo<std::tuple<program, hiding>>& i) {
+      return std::string(std::get<0>(i.param).name) +
+             (std::get<1>(i.param) == hiding::covered ? "_Covered" : "_Unmapped");
+    });
 INSTANTIATE_TEST_SUITE_P(
     Programs, ForeignResize, ::testing::Combine(::testing::ValuesIn(kPrograms), ::testing::ValuesIn(kResizes)),
     [](const ::testing::TestParamInfo<std::tuple<program, resize_case>>& i) {
