@@ -129,6 +129,9 @@ void lab_panel_mouse(int button, int state, int x, int y) {
     const int clamped = lab_zoom_clamp(&zoom_factor);
     if (clamped > 0) lab_status("zoom: at its closest (- zooms out; r or f for the whole picture)");
     if (clamped < 0) lab_status("zoom: at its furthest (+ zooms in)");
+    // A press that changes nothing on screen says why.
+    if (clamped == 0 && !lab_camera_follows_zoom())
+      lab_status("zoom: this 3D view keeps its own scale (b, t, v, f); r or a drag to zoom");
   }
   notify_observers(lab_window::panel, button, state);
 }

@@ -381,6 +381,10 @@ const lab_action kActions[] = {
 
 }  // namespace
 
+bool lab_camera_follows_zoom() {
+  return camera.mode == camera_mode::start || camera.mode == camera_mode::free;
+}
+
 void lab_status_rows(char* top, char* bottom, int size) {
   status_facts f;
   f.count = point_count;

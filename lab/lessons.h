@@ -87,6 +87,11 @@ void camera_matrix(const lab_camera& c, int win_w, int win_h, float zoom, double
 void camera_project(const lab_camera& c, int win_w, int win_h, float zoom, const double p[3],
                     double out[3]);
 
+// Whether the lab's 3D camera follows the zoom buttons now: the start-up and
+// turned views do; from below, above, the side and the fit do not (GL side,
+// lessons.cpp).
+bool lab_camera_follows_zoom();
+
 // ---------------------------------------------------------------------------
 // Lessons (lessons_logic.cpp)
 // ---------------------------------------------------------------------------
