@@ -146,6 +146,11 @@ void lab_add_pointer_observer(lab_pointer_observer observer);
 // The 2D points view's passive motion callback: tells the pointer observers.
 void lab_points_passive(int x, int y);
 
+// The 3D window's mouse and motion callbacks in the lab: zelmor's, then the
+// observers below.
+void lab_view3d_mouse(int button, int state, int x, int y);
+void lab_view3d_motion(int x, int y);
+
 // Told of every press, release (mouse) and drag motion (motion) in the 3D
 // window after zelmor's own callbacks.
 void lab_add_view3d_observers(void (*mouse)(int button, int state, int x, int y),

@@ -99,16 +99,6 @@ void lab_points_entry(int state) {
   if (state == GLUT_LEFT) lab_points_passive(-1, -1);
 }
 
-void lab_view3d_mouse(int button, int state, int x, int y) {
-  view3d_mouse(button, state, x, y);
-  for (int i = 0; i < view3d_observer_count; ++i) view3d_mouse_observers[i](button, state, x, y);
-}
-
-void lab_view3d_motion(int x, int y) {
-  view3d_motion(x, y);
-  for (int i = 0; i < view3d_observer_count; ++i) view3d_motion_observers[i](x, y);
-}
-
 void lab_points_mouse(int button, int state, int x, int y) {
   bool consumed = false;
   for (int i = 0; i < points_filter_count && !consumed; ++i)
@@ -225,6 +215,16 @@ void lab_show_help() {
 }
 
 int lab_help_shown() { return help_shown ? 1 : 0; }
+
+void lab_view3d_mouse(int button, int state, int x, int y) {
+  view3d_mouse(button, state, x, y);
+  for (int i = 0; i < view3d_observer_count; ++i) view3d_mouse_observers[i](button, state, x, y);
+}
+
+void lab_view3d_motion(int x, int y) {
+  view3d_motion(x, y);
+  for (int i = 0; i < view3d_observer_count; ++i) view3d_motion_observers[i](x, y);
+}
 
 void lab_add_points_overlay(void (*draw)()) {
   if (points_overlay_count == 8) fatal_error("lab: too many 2D overlays\n");

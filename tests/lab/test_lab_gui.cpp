@@ -460,6 +460,30 @@ TEST(LabGui, ExchangeFileTroubleStaysInTheStatusLineWhileItLasts) {
   EXPECT_EQ(std::string::npos, std::string(top).find("not saved")) << top;
 }
 
+// A drag after b leaves the view from below and says so; the turned view
+// keeps every point in the window (no close-up at the 2D view's scale with
+// the labels pinned to the border).
+TEST(LabGui, ADragAfterBelowLeavesTheNamedViewAndSaysSo) {
+  start();
+  key('9');
+  key('b');
+  EXPECT_EQ(0u, std::string(lab_status_text()).find("camera: from below"));
+  glutSetWindow(view3d_win);
+  lab_view3d_mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 200, 200);
+  for (int k = 1; k <= 4; ++k) {
+    lab_view3d_motion(200 + 10 * k, 200 + 5 * k);
+    gui_settle();
+  }
+  lab_view3d_mouse(GLUT_LEFT_BUTTON, GLUT_UP, 240, 220);
+  gui_settle();
+  EXPECT_EQ(0u, std::string(lab_status_text()).find("camera: turned by hand")) << lab_status_text();
+  // Labels (blue) drawn away from the border, none pressed against it.
+  const rgb label = from_gl(0.0f, 0.5f, 1.0f);
+  EXPECT_GT(count_pixels(view3d_win, label, 20, 20, 519, 519), 30);
+  EXPECT_EQ(0, count_pixels(view3d_win, label, 0, 0, 539, 4) + count_pixels(view3d_win, label, 0, 535, 539, 539) +
+                   count_pixels(view3d_win, label, 0, 0, 4, 539) + count_pixels(view3d_win, label, 535, 0, 539, 539));
+}
+
 TEST(LabGui, AKeyBoundToNothingSaysSo) {
   start();
   key('q');
