@@ -2,7 +2,8 @@
 // in batch, through the very same lift, point-exchange text, site reader,
 // hull engine and extraction as the windows use (linked from zelmor_core).
 //
-//   zelmor-delaunay [--weight W] [--power] [--svg FILE] [--degenerate] [POINTS]
+//   zelmor-delaunay [--weight W] [--power] [--svg FILE] [--degenerate]
+//                   [--steps [--flips]] [POINTS]
 //
 // Input: POINTS or standard input, one point "x y" or "x y z" a line (z is
 // ignored, so a saved point-exchange file reads as it is); lines starting
@@ -16,6 +17,8 @@
 //   triangle I J K          each Delaunay triangle, I < J < K
 //   edge I J                each Delaunay edge, I < J
 //   voronoi X0 Y0 X1 Y1     each Voronoi edge as the 2D view draws it
+// With --steps, the construction comes first (insert / remove / add lines,
+// and flip lines with --flips; see app/construction.h).
 // Indices are positions in the input.  Bad input: one line on standard error,
 // exit status 2, nothing on standard output or in FILE.  The point-exchange
 // text goes through memory: no file but the ones named is read or written.
@@ -34,6 +37,7 @@
 #include <unistd.h>
 
 #include "app/app.h"
+#include "app/construction.h"
 #include "app/picture.h"
 #include "app/point_text.h"
 #include "app/safe_write.h"
@@ -42,7 +46,8 @@
 namespace {
 
 const char kUsage[] =
-    "usage: zelmor-delaunay [--weight W] [--power] [--svg FILE] [POINTS]\n"
+    "usage: zelmor-delaunay [--weight W] [--power] [--svg FILE] [--degenerate]\n"
+    "                       [--steps [--flips]] [POINTS]\n"
     "\n"
     "Reads points, one \"x y\" or \"x y z\" a line (z is ignored; lines starting\n"
     "with '%' and blank lines are skipped; at most 200 points) from POINTS or\n"
@@ -78,6 +83,13 @@ const char kUsage[] =
     "               lines for points on one line, rays from the centre for\n"
     "               points on one circle, the triangle of 3 points (not for\n"
     "               weighted points: such a set is refused)\n"
+    "  --steps      first print how the triangulation grows, point by point in\n"
+    "               input order: \"insert P\", then \"remove I J K\" for each\n"
+    "               triangle the point's lift sees (its circle holds P) and\n"
+    "               \"add I J K\" for each triangle of the new fan\n"
+    "  --flips      with --steps: the triangle under P (or the hull edges P\n"
+    "               sees) split, as remove/add lines, then \"flip A B C D\" for\n"
+    "               each flip in order: the edge A B gives way to C D\n"
     "  --help       print this text\n"
     "Coordinates must lie within -10000 to 10000.  Every accepted input gets\n"
     "the exact answer for the rounded points; bad input ends the program with\n"
@@ -95,6 +107,8 @@ struct options {
   const char* svg = nullptr;
   const char* points = nullptr;
   bool degenerate = false;
+  bool steps = false;
+  bool flips = false;
 };
 
 options parse_options(int argc, char** argv) {
@@ -130,6 +144,10 @@ options parse_options(int argc, char** argv) {
       o.power = true;
     } else if (!only_files && a == "--degenerate") {
       o.degenerate = true;
+    } else if (!only_files && a == "--steps") {
+      o.steps = true;
+    } else if (!only_files && a == "--flips") {
+      o.flips = true;
     } else if (!only_files && a == "--") {
       only_files = true;
     } else if (!only_files && a.size() > 1 && a[0] == '-') {
@@ -139,6 +157,7 @@ options parse_options(int argc, char** argv) {
       o.points = argv[i];
     }
   }
+  if (o.flips && !o.steps) fail("--flips goes with --steps");
   return o;
 }
 
@@ -166,6 +185,34 @@ void compute() {
   FILE* in = open_point_text();
   if (in == nullptr) fail("out of memory");
   recompute_from(in);  // closes in
+}
+
+// The construction, step by step, as --steps prints it.
+std::string steps_text(bool flips) {
+  std::vector<int> order;
+  for (int i = 0; i < point_count; ++i) order.push_back(i);
+  const std::vector<construction_step> steps =
+      construct(construction_points_of_table(), order, flips ? insert_way::flips : insert_way::hole);
+  std::string s;
+  char buf[120];
+  auto tris = [&](const char* word, const std::vector<tri_index>& list) {
+    for (const tri_index& t : list) {
+      std::snprintf(buf, sizeof buf, "%s %d %d %d\n", word, t[0], t[1], t[2]);
+      s += buf;
+    }
+  };
+  for (const construction_step& st : steps) {
+    s += "insert " + std::to_string(st.point) + "\n";
+    tris("remove", st.removed);
+    tris("add", st.added);
+    for (const edge_flip& f : st.flips) {
+      std::snprintf(buf, sizeof buf, "flip %d %d %d %d\n", f.a, f.b, f.c, f.d);
+      s += buf;
+    }
+    tris("remove", st.rest_removed);
+    tris("add", st.rest_added);
+  }
+  return s;
 }
 
 std::string text_of(const picture& r) {
@@ -262,7 +309,7 @@ int main(int argc, char** argv) {
   }
 
   if (o.svg != nullptr) write_svg(o.svg, picture_svg(r));
-  const std::string text = text_of(r);
+  const std::string text = (o.steps ? steps_text(o.flips) : std::string()) + text_of(r);
   if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
     fail("cannot write standard output");
   }
