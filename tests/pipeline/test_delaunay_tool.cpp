@@ -425,7 +425,8 @@ TEST_F(DelaunayTool, ThePictureRendersInEveryInstalledRenderer) {
 TEST_F(DelaunayTool, HelpPrintsTheUsage) {
   const run_result r = run_tool("--help");
   EXPECT_EQ(0, r.status);
-  EXPECT_EQ(0u, r.out.find("usage: zelmor-delaunay [--weight W] [--power] [--svg FILE] [POINTS]\n"));
+  EXPECT_EQ(0u, r.out.find("usage: zelmor-delaunay [--weight W] [--power] [--svg FILE] [--degenerate]\n"
+                           "                       [--steps [--flips]] [POINTS]\n"));
   EXPECT_EQ("", r.err);
 }
 
