@@ -1,8 +1,9 @@
 // The real programs (zelmor and zelmor-lab, which share its windows) while
 // another X client meddles with their windows:
-//   - a window of the test's own, mapped over "3D Projection", keeps the
-//     window system from ever drawing the 3D window; the 2D view must still
-//     show the triangulation of the points as they are now;
+//   - a window of the test's own, mapped over "3D Projection", or the 3D
+//     window unmapped, keeps the window system from ever drawing the 3D
+//     window; the 2D view must still show the triangulation of the points as
+//     they are now;
 //   - a foreign resize of a subwindow of "2D Points" (as a careless window
 //     manager or a script might send) must neither end the program nor leave
 //     the plane or the panel at a size their pixels and clicks do not fit.
