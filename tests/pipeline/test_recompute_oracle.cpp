@@ -199,6 +199,25 @@ TEST_P(RecomputeOracle, RecordsAreTheDelaunayTriangulationOfTheRoundedPoints) {
   }
 }
 
+// The same sets moved to the corners of the batch tool's range, where the
+// lifts are some 2 * 10^8 high and the sets a few units wide: the hull's
+// decisions are far below any floating-point tolerance there.
+TEST_P(RecomputeOracle, TheSameSetsAtTheCornersOfTheToolsRangeAreExact) {
+  const Family& f = GetParam();
+  const double corners[][2] = {{9996, 9996}, {-9996, 9996}, {-9996, -9996}, {9996, -9996}};
+  for (int seed = 0; seed < f.seeds; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937_64 rng(2000 + seed);
+    points p = f.make(rng);
+    const auto& c = corners[seed % 4];
+    for (auto& q : p) q = {q[0] + c[0], q[1] + c[1]};
+    pipeline_test::edit_and_recompute(p);
+    std::vector<std::array<int, 3>> tris = pipeline_test::delaunay_index_triangles();
+    std::vector<std::pair<int, int>> edges = pipeline_test::index_edges();
+    ASSERT_EQ("", pipeline_test::oracle_of_table().check(tris, edges));
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Families, RecomputeOracle, ::testing::ValuesIn(kFamilies),
                          [](const ::testing::TestParamInfo<Family>& i) { return std::string(i.param.name); });
 
