@@ -4,6 +4,9 @@
 
 #include <GL/freeglut.h>
 #include <GL/glu.h>
+#ifndef __EMSCRIPTEN__
+#include <GL/glx.h>
+#endif
 
 #include <csignal>
 #include <string>
@@ -48,6 +51,44 @@ void redisplay_windows(const char* codes) {
   }
   // A caller in the middle of its own display keeps drawing into its window.
   if (current != 0) glutSetWindow(current);
+}
+
+namespace {
+
+// The software renderer measures a window when the window is made current
+// after a swap, and GLUT makes a window current for its reshape: after a
+// foreign resize it may hold buffers of the foreign size (at 32767 x 32767
+// it fails on them).  Back at its own size, the window is measured again
+// only when its context is bound to it anew, so bind the context to another
+// window and back; a change of viewport then makes the next frame take the
+// new buffers.  (The web edition has one canvas and nothing to measure.)
+void remeasure_current_window() {
+#ifndef __EMSCRIPTEN__
+  const int self = glutGetWindow();
+  Display* const display = glXGetCurrentDisplay();
+  const GLXContext context = glXGetCurrentContext();
+  const GLXDrawable own = glXGetCurrentDrawable();
+  glutSetWindow(self == top_win ? view3d_win : top_win);
+  const GLXDrawable other = glXGetCurrentDrawable();
+  if (display != nullptr && context != nullptr && own != 0 && other != 0 && other != own) {
+    glXMakeCurrent(display, other, context);
+    glXMakeCurrent(display, own, context);
+  }
+  glutSetWindow(self);
+  glViewport(0, 0, 1, 1);
+#endif
+}
+
+}  // namespace
+
+void keep_window_size(int width, int height, int fixed_w, int fixed_h, bool* away) {
+  if (width != fixed_w || height != fixed_h) {
+    glutReshapeWindow(fixed_w, fixed_h);
+    *away = true;
+  } else if (*away) {
+    *away = false;
+    remeasure_current_window();
+  }
 }
 
 void show_point_file_state() {

@@ -34,6 +34,15 @@ void create_windows();
 // skipped.
 void redisplay_windows(const char* codes);
 
+// For the windows of a fixed size ("3D Projection" and the two subwindows of
+// "2D Points"), first thing in their reshape, with the current window being
+// the one reshaped: a size other than fixed_w x fixed_h is asked back (the
+// reshape that brings it follows) and *away raised; the window's display
+// draws nothing while *away is up.  At the fixed size after such a resize,
+// *away is lowered and the renderer made to measure the window again (it
+// may still hold buffers of the foreign size).
+void keep_window_size(int width, int height, int fixed_w, int fixed_h, bool* away);
+
 // Titles "2D Points" after the state of the last save of ".ZELMOR":
 // "2D Points" while it succeeds, "2D Points - .ZELMOR not saved: <reason>"
 // while it fails.  The current window stays current.

@@ -33,6 +33,9 @@ int panel_fixed_w = 541, panel_fixed_h = 615;
 
 namespace {
 
+// Up while a foreign resize is being undone (see keep_window_size).
+bool panel_resized_away = false;
+
 // The lift rule for z only, with the current weight.  Only the heights
 // change: the point-exchange file and need_recompute are left alone, since
 // a common shift of every height changes no hull face's projection.
@@ -60,11 +63,10 @@ void clear_points() {
 }  // namespace
 
 void panel_reshape(int width, int height) {
+  // The panel's size is part of its layout.
+  keep_window_size(width, height, panel_fixed_w, panel_fixed_h, &panel_resized_away);
   panel_w = width;
   panel_h = height;
-  // The panel's size is part of its layout.
-  static bool resized_away = false;
-  if (!keep_fixed_size(width, height, panel_fixed_w, panel_fixed_h, &resized_away)) return;
   glViewport(0, 0, width, height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
@@ -73,9 +75,9 @@ void panel_reshape(int width, int height) {
 }
 
 void panel_display() {
-  // Nothing to draw between a foreign resize and its undoing (see
-  // keep_fixed_size): the reshape back brings a redisplay.
-  if (panel_w != panel_fixed_w || panel_h != panel_fixed_h) return;
+  // Nothing to draw between a foreign resize and its undoing: the reshape
+  // back brings a redisplay.
+  if (panel_resized_away) return;
   glClear(GL_COLOR_BUFFER_BIT);
   glClearColor(0.85f, 0.85f, 0.85f, 1.0f);
   draw_bevel(1, 540, panel_w - 3, panel_h - 3);  // frames the visible strip

@@ -4,9 +4,6 @@
 // Right button adds a point, left selects and drags one, middle selects.
 #include <GL/freeglut.h>
 #include <GL/glu.h>
-#ifndef __EMSCRIPTEN__
-#include <GL/glx.h>
-#endif
 
 #include "app/windows.h"
 #include "view2d/view2d.h"
@@ -43,50 +40,12 @@ void recompute_for_this_view() {
   post_points_redisplay = post;
 }
 
-// After a foreign resize the software renderer may still hold buffers of
-// the foreign size: it measures a window when the window is made current
-// after a swap, and that is what happened when GLUT made the window current
-// for its reshape.  Back at its own size, the window is measured again
-// only when its context is bound to it anew, so bind the context to another
-// window and back; the viewport set right after makes the next frame take
-// the new buffers.  (The web edition has one canvas and nothing to do.)
-void remeasure_current_window() {
-#ifndef __EMSCRIPTEN__
-  const int self = glutGetWindow();
-  Display* const display = glXGetCurrentDisplay();
-  const GLXContext context = glXGetCurrentContext();
-  const GLXDrawable own = glXGetCurrentDrawable();
-  glutSetWindow(top_win);
-  const GLXDrawable other = glXGetCurrentDrawable();
-  if (display != nullptr && context != nullptr && own != 0 && other != 0 && other != own) {
-    glXMakeCurrent(display, other, context);
-    glXMakeCurrent(display, own, context);
-  }
-  glutSetWindow(self);
-  glViewport(0, 0, 1, 1);
-#endif
-}
+// Up while a foreign resize is being undone (see keep_window_size).
+bool points_resized_away = false;
 
 }  // namespace
 
 void (*points_overlay)() = nullptr;
-
-bool keep_fixed_size(int width, int height, int fixed_w, int fixed_h, bool* resized_away) {
-  if (width != fixed_w || height != fixed_h) {
-    // Ask for the size back.  Nothing is set up or drawn for a size the
-    // window is about to leave: the frame would never be seen, and at the
-    // largest size X allows (32767 x 32767) the software renderer fails on
-    // buffers that big.
-    glutReshapeWindow(fixed_w, fixed_h);
-    *resized_away = true;
-    return false;
-  }
-  if (*resized_away) {
-    *resized_away = false;
-    remeasure_current_window();
-  }
-  return true;
-}
 
 int pick_point(int x, int y) {
   GLint viewport[4];
@@ -107,10 +66,9 @@ int pick_point(int x, int y) {
 }
 
 void points_reshape(int width, int height) {
+  keep_window_size(width, height, points_fixed_w, points_fixed_h, &points_resized_away);
   points_win_w = width;
   points_win_h = height;
-  static bool resized_away = false;
-  if (!keep_fixed_size(width, height, points_fixed_w, points_fixed_h, &resized_away)) return;
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LESS);
   glEnable(GL_NORMALIZE);
@@ -128,9 +86,9 @@ void points_reshape(int width, int height) {
 }
 
 void points_display() {
-  // Nothing to draw between a foreign resize and its undoing (see
-  // keep_fixed_size): the reshape back brings a redisplay.
-  if (points_win_w != points_fixed_w || points_win_h != points_fixed_h) return;
+  // Nothing to draw between a foreign resize and its undoing: the reshape
+  // back brings a redisplay.
+  if (points_resized_away) return;
   glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glDisable(GL_LIGHTING);

@@ -23,19 +23,11 @@ extern int last_mouse_x, last_mouse_y;  // last press or drag step, y from the b
 // The sizes the two subwindows of "2D Points" are created with and kept at:
 // 541 x 541 for the points view, 541 x 615 for the control panel (only its
 // top 75 rows lie inside the parent).  Each reshape asks a size other than
-// its own back, as the 3D window does for itself, so that a foreign resize
-// neither shifts the plane under the pointer nor sends the panel's controls
-// out of sight.
+// its own back (keep_window_size), as the 3D window does for itself, so that
+// a foreign resize neither shifts the plane under the pointer nor sends the
+// panel's controls out of sight.
 extern int points_fixed_w, points_fixed_h;
 extern int panel_fixed_w, panel_fixed_h;
-
-// The reshape's guard of a subwindow kept at fixed_w x fixed_h (the current
-// window): for any other size it asks for the fixed one back and returns
-// false (the reshape sets nothing up, and the display draws nothing while
-// the window is away from its size); at the fixed size after such a resize
-// it makes the renderer take the real size again.  resized_away is the
-// window's own flag.
-bool keep_fixed_size(int width, int height, int fixed_w, int fixed_h, bool* resized_away);
 
 // Drawn by points_display after zelmor's own layers, in plane units with the
 // depth test on, before the buffers swap.  Null in zelmor; a program built on

@@ -16,6 +16,9 @@ void (*label_drawer)(const point_rec* table) = draw_point_labels;
 
 namespace {
 
+// Up while a foreign resize is being undone (see keep_window_size).
+bool view3d_resized_away = false;
+
 // Directional lights (w = 0), identical but for their direction.
 const float LIGHT_AMBIENT[4] = {0.2f, 0.2f, 0.2f, 1.0f};
 const float LIGHT_DIFFUSE[4] = {1.0f, 1.0f, 1.0f, 1.0f};
@@ -62,6 +65,9 @@ void load_zelmor_view() {
 }  // namespace
 
 void view3d_display() {
+  // Nothing to draw between a foreign resize and its undoing: the reshape
+  // back brings a redisplay.
+  if (view3d_resized_away) return;
   glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glPushMatrix();
@@ -103,7 +109,7 @@ void view3d_display() {
 void view3d_reshape(int width, int height) {
   // The window keeps its size: ask for it back.  This reshape still sets up
   // the view for the size it was given; the resize brings another reshape.
-  if (width != view3d_w || height != view3d_h) glutReshapeWindow(view3d_w, view3d_h);
+  keep_window_size(width, height, view3d_w, view3d_h, &view3d_resized_away);
 
   // The modelview is the identity here (the display leaves it so): the light
   // directions stay fixed relative to the viewer.

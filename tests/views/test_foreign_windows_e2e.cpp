@@ -4,9 +4,10 @@
 //     window unmapped, keeps the window system from ever drawing the 3D
 //     window; the 2D view must still show the triangulation of the points as
 //     they are now;
-//   - a foreign resize of a subwindow of "2D Points" (as a careless window
-//     manager or a script might send) must neither end the program nor leave
-//     the plane or the panel at a size their pixels and clicks do not fit.
+//   - a foreign resize of a subwindow of "2D Points" or of "3D Projection"
+//     (as a careless window manager or a script might send) must neither end
+//     the program nor leave the plane or the panel at a size their pixels
+//     and clicks do not fit.
 // Driven with real XTest clicks; the 2D view's edges are checked against the
 // exact oracle of the tests.
 #include <gtest/gtest.h>
@@ -231,19 +232,23 @@ TEST_P(Hidden3D, PlaneFollowsEditsWhileThe3DWindowIsNotDrawn) {
   x.terminate();
 }
 
+enum class resized { points_view, panel, view3d };
 struct resize_case {
   const char* name;
-  bool panel;  // the control panel, else the points view
+  resized which;
   int width, height;
 };
 void PrintTo(const resize_case& c, std::ostream* os) {
   *os << c.name << " " << c.width << " x " << c.height;
 }
 const resize_case kResizes[] = {
-    {"PointsViewToTheLargestSize", false, 32767, 32767},
-    {"PanelToTheLargestSize", true, 32767, 32767},
-    {"PointsViewSmaller", false, 300, 200},
-    {"PanelToItsVisibleStrip", true, 541, 75},
+    {"PointsViewToTheLargestSize", resized::points_view, 32767, 32767},
+    {"PanelToTheLargestSize", resized::panel, 32767, 32767},
+    {"PointsViewSmaller", resized::points_view, 300, 200},
+    {"PanelToItsVisibleStrip", resized::panel, 541, 75},
+    // The 3D window snaps back too; it must survive the largest size while
+    // another window is current (here the points view, clicked last).
+    {"View3dToTheLargestSize", resized::view3d, 32767, 32767},
 };
 
 class ForeignResize : public ProgramRun,
@@ -252,11 +257,11 @@ class ForeignResize : public ProgramRun,
   void SetUp() override { start(std::get<0>(GetParam()).binary); }
 };
 
-TEST_P(ForeignResize, SubwindowReturnsToItsSizeAndClicksStillLand) {
+TEST_P(ForeignResize, WindowReturnsToItsSizeAndClicksStillLand) {
   const resize_case& c = std::get<1>(GetParam());
   add(-1.0, 1.0);  // point 0, to be picked after the resize
   ASSERT_TRUE(wait_lines(1)) << x.program_stdout();
-  const xd_window& target = c.panel ? panel : view;
+  const xd_window& target = c.which == resized::panel ? panel : c.which == resized::view3d ? view3d : view;
   const int rel_x = target.x - top.x, rel_y = target.y - top.y;
 
   x.resize(target.id, c.width, c.height);
@@ -271,8 +276,21 @@ TEST_P(ForeignResize, SubwindowReturnsToItsSizeAndClicksStillLand) {
   xdrive::sleep_ms(300);  // a further reshape would have shown by now
   ASSERT_TRUE(x.running()) << "the program ended: " << x.program_stderr();
   const xd_window now = x.describe(top.id);
-  EXPECT_NE(0u, now.child_at(rel_x, rel_y, target.width, target.height).id);
+  if (c.which != resized::view3d) {
+    EXPECT_NE(0u, now.child_at(rel_x, rel_y, target.width, target.height).id);
+  }
   EXPECT_NE(0u, now.child_at(1, 1, view.width, view.height).id);
+  // The 3D window is whole on the screen: its white background and the
+  // surface, the axes and point 0 over it.
+  EXPECT_TRUE(xdrive::wait_until(
+      [&] {
+        const xd_image img = x.grab(view3d);
+        return img.at(500, 40) == xd_rgb{255, 255, 255} &&
+               img.count_if([](const xd_rgb& p) { return !(p == xd_rgb{255, 255, 255}); }, 0, 0, 539,
+                            539) > 2000;
+      },
+      3000))
+      << "the 3D window shows no frame";
 
   // A right click adds exactly the plane point under the pointer ...
   const int cx = 400, cy = 150;
