@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cerrno>
 #include <climits>
@@ -25,6 +26,7 @@
 #include "app/point_text.h"
 #include "app/safe_write.h"
 #include "lab/edit.h"
+#include "lab/export_state.h"
 #include "lab/lab.h"
 
 std::string lab_point_file;
@@ -76,8 +78,10 @@ namespace {
 // read_point_file for the lab, which must not hang: only a regular file is
 // read (a FIFO would block the windows in open or read for good, a device
 // may never end).  The batch tool reads pipes on purpose and does not come
-// through here.
-bool read_regular_file(const char* path, std::vector<text_point>* read, std::string* error) {
+// through here.  The text read is kept in *text (at most one byte past the
+// bound, which the reader then reports) for the view lines of a lesson.
+bool read_regular_file(const char* path, std::vector<text_point>* read, std::string* error,
+                       std::string* text) {
   const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     *error = std::string("cannot open ") + path + ": " + std::strerror(errno);
@@ -89,10 +93,25 @@ bool read_regular_file(const char* path, std::vector<text_point>* read, std::str
     *error = std::string(path) + " is not a regular file";
     return false;
   }
-  FILE* in = fdopen(fd, "r");
+  text->clear();
+  char buf[65536];
+  for (;;) {
+    const std::size_t want = std::min(sizeof buf, LAB_FILE_MAX_BYTES + 1 - text->size());
+    if (want == 0) break;
+    const ssize_t n = ::read(fd, buf, want);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      *error = std::string("cannot read ") + path + ": " + std::strerror(errno);
+      close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    text->append(buf, static_cast<std::size_t>(n));
+  }
+  close(fd);
+  FILE* in = fmemopen(text->empty() ? buf : text->data(), text->size(), "r");
   if (in == nullptr) {
-    *error = std::string("cannot open ") + path + ": " + std::strerror(errno);
-    close(fd);
+    *error = std::string("cannot read ") + path + ": " + std::strerror(errno);
     return false;
   }
   // A file with weights says so in its header; the third column of any
@@ -110,8 +129,8 @@ bool read_regular_file(const char* path, std::vector<text_point>* read, std::str
 
 int lab_load_file(const char* path, const char* what) {
   std::vector<text_point> read;
-  std::string error;
-  if (!read_regular_file(path, &read, &error)) {
+  std::string error, text;
+  if (!read_regular_file(path, &read, &error, &text)) {
     report(error + "; nothing loaded");
     return 0;
   }
@@ -134,7 +153,18 @@ int lab_load_file(const char* path, const char* what) {
     pts.push_back({p.x, p.y, p.w});
   }
   lab_replace_points(pts, what);
-  lab_status("loaded %zu points from %s", pts.size(), path);
+  // A lesson's view comes back with its points; a file without view lines
+  // (an older save, a hand-made file) leaves the view as it is.
+  lab_view_state view;
+  if (lab_view_state_get != nullptr) lab_view_state_get(&view);
+  view.has_panel = view.has_layers = view.has_pointer = view.has_camera = view.has_selection = false;
+  int bad = 0;
+  const int lines = lab_read_view_lines(text, &view, &bad);
+  if (view.has_selection && view.selected >= static_cast<int>(pts.size())) view.selected = -1;
+  if (lines > 0 && lab_view_state_set != nullptr) lab_view_state_set(view);
+  lab_status("loaded %zu points from %s%s%s", pts.size(), path,
+             lines > 0 && lab_view_state_set != nullptr ? " with its view" : "",
+             bad > 0 ? " (some view lines were not understood and were left out)" : "");
   return 1;
 }
 
@@ -151,13 +181,16 @@ std::string shortest(double v) {
 
 }  // namespace
 
-std::string lab_points_text(const std::vector<lab_point>& pts) {
+std::string lab_points_text(const std::vector<lab_point>& pts) { return lab_lesson_text(pts, nullptr); }
+
+std::string lab_lesson_text(const std::vector<lab_point>& pts, const lab_view_state* view) {
   // Weights, when any point has one, as a third column that the header
   // names: without it a third number would be read as a height.
   const bool weights = any_weight(pts);
   std::string s = "% zelmor-lab: " + std::to_string(pts.size()) + " points, one \"x y" +
                   (weights ? " w\" a line, the third number the point's weight\n" : "\" a line\n");
   if (weights) s += std::string(WEIGHTS_HEADER) + "\n";
+  if (view != nullptr) s += lab_view_lines(*view);
   for (const lab_point& p : pts) {
     s += shortest(p.x) + " " + shortest(p.y);
     if (weights) s += " " + shortest(p.w);
@@ -166,9 +199,21 @@ std::string lab_points_text(const std::vector<lab_point>& pts) {
   return s;
 }
 
+namespace {
+
+// What a save writes: the points and, once the windows are there, the view.
+std::string current_lesson_text(const std::vector<lab_point>& pts) {
+  if (lab_view_state_get == nullptr) return lab_points_text(pts);
+  lab_view_state view;
+  lab_view_state_get(&view);
+  return lab_lesson_text(pts, &view);
+}
+
+}  // namespace
+
 int lab_save_new(std::string* saved_as) {
   const std::vector<lab_point> pts = lab_current_points();
-  const std::string text = lab_points_text(pts);
+  const std::string text = current_lesson_text(pts);
   const std::time_t now = std::time(nullptr);
   struct tm local;
   char stamp[64] = "zelmor";
@@ -199,7 +244,7 @@ int lab_save_new(std::string* saved_as) {
 
 int lab_save_to(const char* path) {
   const std::vector<lab_point> pts = lab_current_points();
-  const safe_write_result r = save_text(path, lab_points_text(pts), false);
+  const safe_write_result r = save_text(path, current_lesson_text(pts), false);
   if (r.error != 0) {
     report(std::string("cannot save ") + path + ": " + r.reason + "; " + path + " is as it was");
     return 0;

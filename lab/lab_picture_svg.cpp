@@ -24,6 +24,7 @@ constexpr const char* kPoint = "rgb(14%,14%,56%)";
 constexpr const char* kSelected = "rgb(100%,0%,100%)";
 constexpr const char* kLabel = "rgb(0%,50%,100%)";
 constexpr const char* kGrid = "rgb(10%,10%,10%)";
+constexpr const char* kCircle = "rgb(100%,50%,0%)";
 
 constexpr double kScale = 100.0;  // pixels a plane unit
 constexpr int kSize = 600;
@@ -95,7 +96,7 @@ std::string lab_picture_svg(const lab_picture& p, const lab_view_layers& layers)
                 "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" "
                 "viewBox=\"0 0 %d %d\">\n"
                 "<rect x=\"0\" y=\"0\" width=\"%d\" height=\"%d\" fill=\"white\"/>\n",
-                kSize, kSize, kSize, kSize, kSize, kSize);
+                layers.pixels, layers.pixels, kSize, kSize, kSize, kSize);
   std::string s = buf;
 
   if (layers.grid) {
@@ -131,6 +132,24 @@ std::string lab_picture_svg(const lab_picture& p, const lab_view_layers& layers)
     s += std::string("</g>\n<g class=\"furthest-voronoi\" stroke=\"") + kFurthestVoronoi +
          "\" stroke-width=\"2\">\n";
     piece_lines(s, p.furthest_voronoi);
+    s += "</g>\n";
+  }
+
+  if (p.has_circle) {
+    // As the view draws it: the triangle filled at a quarter, the circle and
+    // its centre over it.
+    s += std::string("<g class=\"empty-circle\" stroke=\"") + kCircle + "\" fill=\"" + kCircle + "\">\n";
+    std::snprintf(buf, sizeof buf,
+                  "<polygon points=\"%.3f,%.3f %.3f,%.3f %.3f,%.3f\" fill-opacity=\"0.25\" stroke=\"none\"/>\n",
+                  px(p.circle_corners[0][0]), py(p.circle_corners[0][1]), px(p.circle_corners[1][0]),
+                  py(p.circle_corners[1][1]), px(p.circle_corners[2][0]), py(p.circle_corners[2][1]));
+    s += buf;
+    std::snprintf(buf, sizeof buf,
+                  "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"%.3f\" fill=\"none\" stroke-width=\"2\"/>\n"
+                  "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"%.3f\" stroke=\"none\"/>\n",
+                  px(p.circle_centre[0]), py(p.circle_centre[1]), kScale * p.circle_radius,
+                  px(p.circle_centre[0]), py(p.circle_centre[1]), kScale * 0.05);
+    s += buf;
     s += "</g>\n";
   }
 

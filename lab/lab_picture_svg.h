@@ -19,6 +19,10 @@ struct lab_view_layers {
   bool furthest = false;       // F
   bool weight_circles = true;  // w
   int selected = -1;           // the selected point, drawn magenta; -1 for none
+  // The picture's size in pixels (the square's side): 600 by default; the
+  // lab's export gives the 2D view's own size, times a factor for print.
+  // The drawing is the same at every size (one viewBox).
+  int pixels = 600;
 };
 
 // What the view draws, in plane units and point indices.
@@ -37,6 +41,12 @@ struct lab_picture {
   // Points with no cell (their weighted lift lies above the lower hull, or
   // they coincide with an earlier point): drawn hollow.
   unsigned char hidden[MAX_POINTS] = {};
+  // The empty circle while the view shows one (set by the caller, which
+  // knows where the pointer is): its triangle filled, the circle, its centre.
+  bool has_circle = false;
+  double circle_corners[3][2] = {};
+  double circle_centre[2] = {0.0, 0.0};
+  double circle_radius = 0.0;
 };
 
 // Collects what the view shows with these layers.  Requires the records to
@@ -50,5 +60,5 @@ lab_picture collect_lab_picture(const lab_view_layers& layers);
 // circles (radius sqrt(w), dashed), the points (hidden ones hollow, the
 // selected one magenta) and their labels, kept inside the picture.  Every
 // layer is a <g> with its class: grid, delaunay, voronoi, furthest,
-// furthest-voronoi, weights, points, labels.
+// furthest-voronoi, empty-circle, weights, points, labels.
 std::string lab_picture_svg(const lab_picture& p, const lab_view_layers& layers);

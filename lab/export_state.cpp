@@ -1,0 +1,341 @@
+// The view state as comment lines and as an address fragment.  Both are the
+// same list of (group, key, value) entries: a file line is one group with
+// its "key=value" entries, a fragment entry is "group.key=value".  One
+// parser of entries serves both, so a file and a link cannot disagree on
+// what a value means.
+#include "lab/export_state.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "lab/lab.h"
+
+void (*lab_view_state_get)(lab_view_state* s) = nullptr;
+void (*lab_view_state_set)(const lab_view_state& s) = nullptr;
+
+namespace {
+
+struct entry {
+  std::string group, key, value;
+};
+
+std::string num(double v) {
+  char buf[32];
+  const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v);
+  return std::string(buf, r.ptr);
+}
+// The sliders hold floats: their shortest text as floats ("0.4", not the
+// double 0.4000000059604645).
+std::string numf(float v) {
+  char buf[32];
+  const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v);
+  return std::string(buf, r.ptr);
+}
+std::string list(const double* v, int n) {
+  std::string s;
+  for (int i = 0; i < n; ++i) s += (i ? "," : "") + num(v[i]);
+  return s;
+}
+
+const char* mode_name(camera_mode m) {
+  switch (m) {
+    case camera_mode::start: return "start";
+    case camera_mode::free: return "free";
+    case camera_mode::below: return "below";
+    case camera_mode::above: return "above";
+    case camera_mode::fit: return "fit";
+  }
+  return "start";
+}
+
+// Every entry of a state, grouped as the file writes them, one line a
+// group-line.  Lines are kept below 100 characters: one vector a line.
+std::vector<std::vector<entry>> state_lines(const lab_view_state& s) {
+  std::vector<std::vector<entry>> lines;
+  lines.push_back({{"panel", "hyperboloid", std::to_string(s.hyperboloid)},
+                   {"panel", "delaunay", std::to_string(s.delaunay)},
+                   {"panel", "voronoi", std::to_string(s.voronoi)},
+                   {"panel", "grid", std::to_string(s.grid)}});
+  lines.push_back({{"panel", "weight", numf(s.weight)},
+                   {"panel", "opacity", numf(s.opacity)},
+                   {"panel", "zoom", numf(s.zoom)}});
+  lines.push_back({{"layers", "labels", std::to_string(s.labels)},
+                   {"layers", "furthest", std::to_string(s.furthest)},
+                   {"layers", "circle", std::to_string(s.circle)},
+                   {"layers", "circles", std::to_string(s.weight_circles)},
+                   {"layers", "selected", std::to_string(s.selected)}});
+  lines.push_back({{"pointer", "inside", std::to_string(s.pointer_inside)},
+                   {"pointer", "at", list(s.pointer, 2)}});
+  const lab_camera& c = s.camera;
+  lines.push_back({{"camera", "mode", mode_name(c.mode)},
+                   {"camera", "zoom-ref", numf(c.zoom_ref)},
+                   {"camera", "offset", list(c.offset, 2)}});
+  lines.push_back({{"camera", "pivot", list(c.pivot, 3)}});
+  lines.push_back({{"camera", "scale", list(c.scale, 3)}});
+  for (int r = 0; r < 3; ++r)
+    lines.push_back({{"camera", "rot" + std::to_string(r), list(c.rot + 3 * r, 3)}});
+  return lines;
+}
+
+// A whole number from the full text; false when it is not one.
+bool parse_int(const std::string& t, int lo, int hi, int* out) {
+  int v = 0;
+  const std::from_chars_result r = std::from_chars(t.data(), t.data() + t.size(), v);
+  if (r.ec != std::errc() || r.ptr != t.data() + t.size() || v < lo || v > hi) return false;
+  *out = v;
+  return true;
+}
+
+// A finite number from the full text (strtod: from_chars of doubles is not
+// in every standard library the page is built with).
+bool parse_double(const std::string& t, double* out) {
+  if (t.empty() || t.size() > 40 || std::strchr(" \t\n", t[0]) != nullptr) return false;
+  char* end = nullptr;
+  const double v = std::strtod(t.c_str(), &end);
+  if (end != t.c_str() + t.size() || !std::isfinite(v)) return false;
+  *out = v;
+  return true;
+}
+
+bool parse_list(const std::string& t, double* out, int n) {
+  std::size_t at = 0;
+  for (int i = 0; i < n; ++i) {
+    const std::size_t comma = t.find(',', at);
+    const bool last = i == n - 1;
+    if (last != (comma == std::string::npos)) return false;
+    if (!parse_double(t.substr(at, last ? std::string::npos : comma - at), &out[i])) return false;
+    at = comma + 1;
+  }
+  return true;
+}
+
+bool parse_float(const std::string& t, float lo, float hi, float* out) {
+  double v;
+  if (!parse_double(t, &v) || v < lo || v > hi) return false;
+  *out = static_cast<float>(v);
+  return true;
+}
+
+bool parse_switch(const std::string& t, int* out) { return parse_int(t, 0, 1, out); }
+
+// Puts one entry into s.  False when the group or key is unknown or the
+// value does not parse; s is then unchanged.
+bool apply(const entry& e, lab_view_state* s) {
+  const std::string& k = e.key;
+  const std::string& v = e.value;
+  if (e.group == "panel") {
+    lab_view_state t = *s;
+    bool ok = k == "hyperboloid" ? parse_switch(v, &t.hyperboloid)
+              : k == "delaunay"  ? parse_switch(v, &t.delaunay)
+              : k == "voronoi"   ? parse_switch(v, &t.voronoi)
+              : k == "grid"      ? parse_switch(v, &t.grid)
+              // The panel's own ranges: the slider ends, and the zoom buttons' bounds.
+              : k == "weight"  ? parse_float(v, -3.0f, 10.0f, &t.weight)
+              : k == "opacity" ? parse_float(v, 0.0f, 1.0f, &t.opacity)
+              : k == "zoom"    ? parse_float(v, 1e-11f, 1e11f, &t.zoom)
+                               : false;
+    if (!ok) return false;
+    *s = t;
+    s->has_panel = true;
+    return true;
+  }
+  if (e.group == "layers") {
+    lab_view_state t = *s;
+    bool ok = k == "labels"     ? parse_switch(v, &t.labels)
+              : k == "furthest" ? parse_switch(v, &t.furthest)
+              : k == "circle"   ? parse_switch(v, &t.circle)
+              : k == "circles"  ? parse_switch(v, &t.weight_circles)
+              : k == "selected" ? parse_int(v, -1, MAX_POINTS - 1, &t.selected)
+                                : false;
+    if (!ok) return false;
+    *s = t;
+    if (k == "selected") s->has_selection = true;
+    else s->has_layers = true;
+    return true;
+  }
+  if (e.group == "pointer") {
+    double at[2];
+    int inside;
+    if (k == "inside" && parse_switch(v, &inside)) {
+      s->pointer_inside = inside;
+    } else if (k == "at" && parse_list(v, at, 2) && std::fabs(at[0]) <= 3.0 && std::fabs(at[1]) <= 3.0) {
+      s->pointer[0] = at[0];
+      s->pointer[1] = at[1];
+    } else {
+      return false;
+    }
+    s->has_pointer = true;
+    return true;
+  }
+  if (e.group == "camera") {
+    lab_camera c = s->camera;
+    bool ok = true;
+    if (k == "mode") {
+      static const camera_mode modes[] = {camera_mode::start, camera_mode::free, camera_mode::below,
+                                          camera_mode::above, camera_mode::fit};
+      ok = false;
+      for (camera_mode m : modes)
+        if (v == mode_name(m)) {
+          c.mode = m;
+          ok = true;
+        }
+    } else if (k == "zoom-ref") {
+      ok = parse_float(v, 1e-11f, 1e11f, &c.zoom_ref);
+    } else if (k == "offset") {
+      ok = parse_list(v, c.offset, 2);
+    } else if (k == "pivot") {
+      ok = parse_list(v, c.pivot, 3);
+    } else if (k == "scale") {
+      ok = parse_list(v, c.scale, 3) && c.scale[0] != 0.0 && c.scale[1] != 0.0 && c.scale[2] != 0.0;
+    } else if (k.size() == 4 && k.compare(0, 3, "rot") == 0 && k[3] >= '0' && k[3] <= '2') {
+      ok = parse_list(v, c.rot + 3 * (k[3] - '0'), 3);
+    } else {
+      ok = false;
+    }
+    if (!ok) return false;
+    s->camera = c;
+    s->has_camera = true;
+    return true;
+  }
+  return false;
+}
+
+// "key=value" into an entry of group; false without '='.
+bool split_pair(const std::string& group, const std::string& pair, entry* e) {
+  const std::size_t eq = pair.find('=');
+  if (eq == std::string::npos || eq == 0) return false;
+  *e = {group, pair.substr(0, eq), pair.substr(eq + 1)};
+  return true;
+}
+
+constexpr char kPrefix[] = "% view: ";
+
+}  // namespace
+
+std::string lab_view_lines(const lab_view_state& s) {
+  std::string out;
+  for (const std::vector<entry>& line : state_lines(s)) {
+    std::string l = std::string(kPrefix) + line[0].group;
+    for (const entry& e : line) l += " " + e.key + "=" + e.value;
+    out += l + "\n";
+  }
+  return out;
+}
+
+int lab_read_view_lines(const std::string& text, lab_view_state* s, int* bad) {
+  int read = 0;
+  std::size_t at = 0;
+  const std::size_t prefix = std::strlen(kPrefix);
+  while (at < text.size()) {
+    std::size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(at, end - at);
+    at = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.compare(0, prefix, kPrefix) != 0) continue;
+    // Group, then its pairs, separated by single blanks.
+    std::vector<std::string> words;
+    std::size_t w = prefix;
+    while (w <= line.size()) {
+      std::size_t blank = line.find(' ', w);
+      if (blank == std::string::npos) blank = line.size();
+      if (blank > w) words.push_back(line.substr(w, blank - w));
+      w = blank + 1;
+    }
+    bool ok = words.size() >= 2;
+    lab_view_state t = *s;
+    for (std::size_t i = 1; ok && i < words.size(); ++i) {
+      entry e;
+      ok = split_pair(words[0], words[i], &e) && apply(e, &t);
+    }
+    if (ok) {
+      *s = t;
+      ++read;
+    } else if (bad != nullptr) {
+      ++*bad;
+    }
+  }
+  return read;
+}
+
+std::string lab_fragment(const std::vector<lab_point>& pts, const lab_view_state& s) {
+  std::string f;
+  for (const std::vector<entry>& line : state_lines(s))
+    for (const entry& e : line) f += e.group + "." + e.key + "=" + e.value + "&";
+  bool weights = false;
+  for (const lab_point& p : pts) weights = weights || p.w != 0.0;
+  f += "p=";
+  for (std::size_t i = 0; i < pts.size(); ++i) {
+    f += (i ? ";" : "") + num(pts[i].x) + "," + num(pts[i].y);
+    if (weights) f += "," + num(pts[i].w);
+  }
+  return f;
+}
+
+bool lab_parse_fragment(const std::string& fragment, std::vector<lab_point>* pts,
+                        lab_view_state* s, std::string* error) {
+  std::string f = fragment;
+  if (!f.empty() && f[0] == '#') f.erase(0, 1);
+  lab_view_state t = *s;
+  std::vector<lab_point> read;
+  bool points_seen = false;
+  std::size_t at = 0;
+  while (at <= f.size() && !f.empty()) {
+    std::size_t amp = f.find('&', at);
+    if (amp == std::string::npos) amp = f.size();
+    const std::string part = f.substr(at, amp - at);
+    at = amp + 1;
+    if (part.empty()) continue;
+    if (part.compare(0, 2, "p=") == 0) {
+      points_seen = true;
+      const std::string list = part.substr(2);
+      std::size_t p = 0;
+      while (p < list.size()) {
+        std::size_t semi = list.find(';', p);
+        if (semi == std::string::npos) semi = list.size();
+        const std::string one = list.substr(p, semi - p);
+        p = semi + 1;
+        const int index = static_cast<int>(read.size());
+        if (index >= MAX_POINTS) {
+          *error = "more than " + std::to_string(MAX_POINTS) + " points";
+          return false;
+        }
+        double v[3] = {0.0, 0.0, 0.0};
+        const int commas = static_cast<int>(std::count(one.begin(), one.end(), ','));
+        if ((commas != 1 && commas != 2) || !parse_list(one, v, commas + 1)) {
+          *error = "point " + std::to_string(index) + ": '" + one + "' is not x,y or x,y,weight";
+          return false;
+        }
+        if (!(std::fabs(v[0]) <= 3.0 && std::fabs(v[1]) <= 3.0)) {
+          *error = "point " + std::to_string(index) + " lies outside [-3, 3] x [-3, 3]";
+          return false;
+        }
+        if (!(v[2] >= 0.0 && v[2] <= LAB_WEIGHT_MAX)) {
+          *error = "point " + std::to_string(index) + ": weight " + one.substr(one.rfind(',') + 1) +
+                   " outside 0 .. 9";
+          return false;
+        }
+        read.push_back({v[0], v[1], v[2]});
+      }
+      continue;
+    }
+    const std::size_t dot = part.find('.');
+    entry e;
+    if (dot == std::string::npos || !split_pair(part.substr(0, dot), part.substr(dot + 1), &e) ||
+        !apply(e, &t)) {
+      *error = "'" + part.substr(0, 60) + "' is not part of a lesson link";
+      return false;
+    }
+  }
+  if (!points_seen) {
+    *error = "the link has no points (p=...)";
+    return false;
+  }
+  if (t.has_selection && t.selected >= static_cast<int>(read.size())) t.selected = -1;
+  *pts = read;
+  *s = t;
+  return true;
+}
