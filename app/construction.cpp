@@ -306,29 +306,35 @@ std::vector<std::array<int, 3>> ccw(const std::vector<construction_point>& pts, 
 
 }  // namespace
 
+construction_step construct_step(const std::vector<construction_point>& pts, const std::vector<int>& order, int k,
+                                 insert_way way, const std::vector<tri_index>& before) {
+  construction_step st;
+  st.point = order[static_cast<std::size_t>(k)];
+  st.after = lower_hull_triangles(pts, order.data(), k + 1, &st.flat);
+  if (way == insert_way::flips && !before.empty() && !st.after.empty()) {
+    lawson l{pts, ccw(pts, before)};
+    l.insert(st.point, &st);
+    const std::vector<tri_index> got = l.sorted_set();
+    st.rest_removed = minus(got, st.after);
+    st.rest_added = minus(st.after, got);
+  } else {
+    st.removed = minus(before, st.after);
+    st.added = minus(st.after, before);
+  }
+  if (!st.after.empty()) {
+    st.hidden = std::none_of(st.after.begin(), st.after.end(), [&](const tri_index& t) {
+      return t[0] == st.point || t[1] == st.point || t[2] == st.point;
+    });
+  }
+  return st;
+}
+
 std::vector<construction_step> construct(const std::vector<construction_point>& pts, const std::vector<int>& order,
                                          insert_way way) {
   std::vector<construction_step> steps;
   std::vector<tri_index> before;
   for (std::size_t k = 0; k < order.size(); ++k) {
-    construction_step st;
-    st.point = order[k];
-    st.after = lower_hull_triangles(pts, order.data(), static_cast<int>(k) + 1, &st.flat);
-    if (way == insert_way::flips && !before.empty() && !st.after.empty()) {
-      lawson l{pts, ccw(pts, before)};
-      l.insert(st.point, &st);
-      const std::vector<tri_index> got = l.sorted_set();
-      st.rest_removed = minus(got, st.after);
-      st.rest_added = minus(st.after, got);
-    } else {
-      st.removed = minus(before, st.after);
-      st.added = minus(st.after, before);
-    }
-    if (!st.after.empty()) {
-      st.hidden = std::none_of(st.after.begin(), st.after.end(), [&](const tri_index& t) {
-        return t[0] == st.point || t[1] == st.point || t[2] == st.point;
-      });
-    }
+    construction_step st = construct_step(pts, order, static_cast<int>(k), way, before);
     before = st.after;
     steps.push_back(std::move(st));
   }

@@ -50,6 +50,13 @@ struct construction_step {
 std::vector<construction_step> construct(const std::vector<construction_point>& pts, const std::vector<int>& order,
                                          insert_way way);
 
+// Step k of construct() alone, given the triangulation before it (the
+// after of step k - 1; empty for k = 0): what a lesson that shows one step
+// at a time needs without building every earlier step.  construct() is this
+// in a loop.
+construction_step construct_step(const std::vector<construction_point>& pts, const std::vector<int>& order, int k,
+                                 insert_way way, const std::vector<tri_index>& before);
+
 // The lower faces of the lifted hull of pts[order[0..count-1]], as sorted
 // point indices, sorted.  When those lifts do not span three dimensions
 // (flat set to true): the triangle of three places, or nothing.

@@ -249,6 +249,40 @@ TEST(Construction, TheSplitIsTheTriangleOrEdgeUnderThePoint) {
   EXPECT_EQ(std::vector<tri_index>({{1, 2, 6}}), st[3].added);
 }
 
+// One step alone, from the lower hull of the points before it, is the step
+// the whole run makes: the lab shows any step without the ones before it.
+TEST(Construction, OneStepAloneIsTheStepOfTheWholeRun) {
+  for (const named_set& s : sets()) {
+    SCOPED_TRACE(s.name);
+    std::vector<int> order(s.pts.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(order.size() - 1 - i);
+    for (insert_way way : {insert_way::hole, insert_way::flips}) {
+      const std::vector<construction_step> all = construct(s.pts, order, way);
+      for (int k = 0; k < static_cast<int>(order.size()); k += 3) {
+        SCOPED_TRACE(testing::Message() << (way == insert_way::hole ? "hole" : "flips") << ", step " << k);
+        const construction_step one =
+            construct_step(s.pts, order, k, way, lower_hull_triangles(s.pts, order.data(), k));
+        const construction_step& want = all[static_cast<std::size_t>(k)];
+        EXPECT_EQ(want.point, one.point);
+        EXPECT_EQ(want.removed, one.removed);
+        EXPECT_EQ(want.added, one.added);
+        EXPECT_EQ(want.rest_removed, one.rest_removed);
+        EXPECT_EQ(want.rest_added, one.rest_added);
+        EXPECT_EQ(want.after, one.after);
+        EXPECT_EQ(want.hidden, one.hidden);
+        EXPECT_EQ(want.flat, one.flat);
+        ASSERT_EQ(want.flips.size(), one.flips.size());
+        for (std::size_t f = 0; f < want.flips.size(); ++f) {
+          EXPECT_EQ(want.flips[f].a, one.flips[f].a);
+          EXPECT_EQ(want.flips[f].b, one.flips[f].b);
+          EXPECT_EQ(want.flips[f].c, one.flips[f].c);
+          EXPECT_EQ(want.flips[f].d, one.flips[f].d);
+        }
+      }
+    }
+  }
+}
+
 // --steps prints the same steps, and replayed they end at the tool's own
 // triangle lines; --flips alone is a usage error.
 class ConstructionTool : public pipeline_test::in_temp_dir {};
