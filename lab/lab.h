@@ -158,3 +158,6 @@ void lab_add_view3d_observers(void (*mouse)(int button, int state, int x, int y)
 
 // Features' start-up (each called by lab_main before lab_create_windows).
 void lab_lessons_init();
+// "Watch it grow" (construction_view.cpp): its keys and its layers in both
+// views; lab_lessons_init calls it.
+void lab_construction_init();

@@ -423,4 +423,5 @@ void lab_lessons_init() {
   lab_add_view3d_observers(view3d_mouse_seen, view3d_motion_seen);
   lab_add_points_mouse_filter(press_seen);
   lab_add_mouse_observer(click_seen);
+  lab_construction_init();
 }
