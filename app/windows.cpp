@@ -81,12 +81,19 @@ void remeasure_current_window() {
 
 }  // namespace
 
-void keep_window_size(int width, int height, int fixed_w, int fixed_h, bool* away) {
-  if (width != fixed_w || height != fixed_h) {
-    glutReshapeWindow(fixed_w, fixed_h);
-    *away = true;
-  } else if (*away) {
-    *away = false;
+void keep_window_size(fixed_size* f, int width, int height) {
+  if (width != f->width || height != f->height) {
+    glutReshapeWindow(f->width, f->height);
+    f->away = true;
+    f->undrawable = false;
+#ifndef __EMSCRIPTEN__
+    GLint largest[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, largest);
+    f->undrawable = width > largest[0] || height > largest[1];
+#endif
+  } else if (f->away) {
+    f->away = false;
+    f->undrawable = false;
     remeasure_current_window();
   }
 }
@@ -147,14 +154,14 @@ void create_windows() {
 
   // Only the panel's top 75 rows lie inside the parent; it draws in the band
   // y >= 540 of its own 541 x 615 coordinate range.
-  panel_win = glutCreateSubWindow(top_win, 1, 541, panel_fixed_w, panel_fixed_h);
+  panel_win = glutCreateSubWindow(top_win, 1, 541, panel_fixed.width, panel_fixed.height);
   glutDisplayFunc(panel_display);
   glutReshapeFunc(panel_reshape);
   glutMouseFunc(panel_mouse);
   glutMotionFunc(panel_motion);
   glClearColor(0.85f, 0.85f, 0.85f, 1.0f);
 
-  points_win = glutCreateSubWindow(top_win, 1, 1, points_fixed_w, points_fixed_h);
+  points_win = glutCreateSubWindow(top_win, 1, 1, points_fixed.width, points_fixed.height);
   glutDisplayFunc(points_display);
   glutReshapeFunc(points_reshape);
   glutMouseFunc(points_mouse);

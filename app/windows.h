@@ -34,14 +34,21 @@ void create_windows();
 // skipped.
 void redisplay_windows(const char* codes);
 
-// For the windows of a fixed size ("3D Projection" and the two subwindows of
-// "2D Points"), first thing in their reshape, with the current window being
-// the one reshaped: a size other than fixed_w x fixed_h is asked back (the
-// reshape that brings it follows) and *away raised; the window's display
-// draws nothing while *away is up.  At the fixed size after such a resize,
-// *away is lowered and the renderer made to measure the window again (it
-// may still hold buffers of the foreign size).
-void keep_window_size(int width, int height, int fixed_w, int fixed_h, bool* away);
+// A window kept at a fixed size ("3D Projection" and the two subwindows of
+// "2D Points") against resizes by other clients.
+struct fixed_size {
+  int width, height;        // the size it is made with and kept at
+  bool away = false;        // another size was given and is being asked back
+  bool undrawable = false;  // that size is beyond the largest viewport the
+                            // renderer draws: the display draws nothing
+};
+
+// First thing in such a window's reshape, with that window current: a size
+// other than its own is asked back (the reshape that brings it follows);
+// back at its own size after that, the renderer is made to measure the
+// window again, since it may still hold buffers of the foreign size (at
+// 32767 x 32767 it fails on them).
+void keep_window_size(fixed_size* f, int width, int height);
 
 // Titles "2D Points" after the state of the last save of ".ZELMOR":
 // "2D Points" while it succeeds, "2D Points - .ZELMOR not saved: <reason>"

@@ -29,12 +29,9 @@ button_rec quit_button       = {467, 548, 530, 570, "    Quit!",            GLUT
 
 // Replaced by the real size (541 x 615) at the first reshape.
 int panel_w = 540, panel_h = 75;
-int panel_fixed_w = 541, panel_fixed_h = 615;
+fixed_size panel_fixed{541, 615};
 
 namespace {
-
-// Up while a foreign resize is being undone (see keep_window_size).
-bool panel_resized_away = false;
 
 // The lift rule for z only, with the current weight.  Only the heights
 // change: the point-exchange file and need_recompute are left alone, since
@@ -64,7 +61,7 @@ void clear_points() {
 
 void panel_reshape(int width, int height) {
   // The panel's size is part of its layout.
-  keep_window_size(width, height, panel_fixed_w, panel_fixed_h, &panel_resized_away);
+  keep_window_size(&panel_fixed, width, height);
   panel_w = width;
   panel_h = height;
   glViewport(0, 0, width, height);
@@ -75,9 +72,9 @@ void panel_reshape(int width, int height) {
 }
 
 void panel_display() {
-  // Nothing to draw between a foreign resize and its undoing: the reshape
-  // back brings a redisplay.
-  if (panel_resized_away) return;
+  // Nothing to draw at a foreign size beyond what the renderer draws: the
+  // reshape back brings a redisplay.
+  if (panel_fixed.undrawable) return;
   glClear(GL_COLOR_BUFFER_BIT);
   glClearColor(0.85f, 0.85f, 0.85f, 1.0f);
   draw_bevel(1, 540, panel_w - 3, panel_h - 3);  // frames the visible strip

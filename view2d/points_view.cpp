@@ -10,7 +10,7 @@
 #include "view3d/view3d.h"
 
 int points_win_w = 540, points_win_h = 540;
-int points_fixed_w = 541, points_fixed_h = 541;
+fixed_size points_fixed{541, 541};
 int drag_index = -1;
 int edit_mode = 0;
 int last_mouse_x = 0, last_mouse_y = 0;
@@ -40,9 +40,6 @@ void recompute_for_this_view() {
   post_points_redisplay = post;
 }
 
-// Up while a foreign resize is being undone (see keep_window_size).
-bool points_resized_away = false;
-
 }  // namespace
 
 void (*points_overlay)() = nullptr;
@@ -66,7 +63,7 @@ int pick_point(int x, int y) {
 }
 
 void points_reshape(int width, int height) {
-  keep_window_size(width, height, points_fixed_w, points_fixed_h, &points_resized_away);
+  keep_window_size(&points_fixed, width, height);
   points_win_w = width;
   points_win_h = height;
   glEnable(GL_DEPTH_TEST);
@@ -86,9 +83,9 @@ void points_reshape(int width, int height) {
 }
 
 void points_display() {
-  // Nothing to draw between a foreign resize and its undoing: the reshape
-  // back brings a redisplay.
-  if (points_resized_away) return;
+  // Nothing to draw at a foreign size beyond what the renderer draws: the
+  // reshape back brings a redisplay.
+  if (points_fixed.undrawable) return;
   glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glDisable(GL_LIGHTING);

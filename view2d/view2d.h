@@ -26,8 +26,8 @@ extern int last_mouse_x, last_mouse_y;  // last press or drag step, y from the b
 // its own back (keep_window_size), as the 3D window does for itself, so that
 // a foreign resize neither shifts the plane under the pointer nor sends the
 // panel's controls out of sight.
-extern int points_fixed_w, points_fixed_h;
-extern int panel_fixed_w, panel_fixed_h;
+struct fixed_size;
+extern fixed_size points_fixed, panel_fixed;
 
 // Drawn by points_display after zelmor's own layers, in plane units with the
 // depth test on, before the buffers swap.  Null in zelmor; a program built on

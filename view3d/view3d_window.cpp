@@ -16,8 +16,9 @@ void (*label_drawer)(const point_rec* table) = draw_point_labels;
 
 namespace {
 
-// Up while a foreign resize is being undone (see keep_window_size).
-bool view3d_resized_away = false;
+// The size the window keeps (view3d_w and view3d_h are constant-initialised,
+// so they are set before this).
+fixed_size view3d_fixed{view3d_w, view3d_h};
 
 // Directional lights (w = 0), identical but for their direction.
 const float LIGHT_AMBIENT[4] = {0.2f, 0.2f, 0.2f, 1.0f};
@@ -65,9 +66,9 @@ void load_zelmor_view() {
 }  // namespace
 
 void view3d_display() {
-  // Nothing to draw between a foreign resize and its undoing: the reshape
-  // back brings a redisplay.
-  if (view3d_resized_away) return;
+  // Nothing to draw at a foreign size beyond what the renderer draws: the
+  // reshape back brings a redisplay.
+  if (view3d_fixed.undrawable) return;
   glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glPushMatrix();
@@ -109,7 +110,7 @@ void view3d_display() {
 void view3d_reshape(int width, int height) {
   // The window keeps its size: ask for it back.  This reshape still sets up
   // the view for the size it was given; the resize brings another reshape.
-  keep_window_size(width, height, view3d_w, view3d_h, &view3d_resized_away);
+  keep_window_size(&view3d_fixed, width, height);
 
   // The modelview is the identity here (the display leaves it so): the light
   // directions stay fixed relative to the viewer.
