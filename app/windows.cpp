@@ -65,10 +65,12 @@ namespace {
 void remeasure_current_window() {
 #ifndef __EMSCRIPTEN__
   const int self = glutGetWindow();
+  const int other_win = self == top_win ? view3d_win : top_win;
+  if (self == 0 || other_win == 0) return;
   Display* const display = glXGetCurrentDisplay();
   const GLXContext context = glXGetCurrentContext();
   const GLXDrawable own = glXGetCurrentDrawable();
-  glutSetWindow(self == top_win ? view3d_win : top_win);
+  glutSetWindow(other_win);
   const GLXDrawable other = glXGetCurrentDrawable();
   if (display != nullptr && context != nullptr && own != 0 && other != 0 && other != own) {
     glXMakeCurrent(display, other, context);
