@@ -259,12 +259,12 @@ const lab_action kActions[] = {
     {'g', 0, "watch it grow: on / off", by_hand<construction_toggle>},
     {0, GLUT_KEY_RIGHT, "grow: next step", by_hand<construction_next>},
     {0, GLUT_KEY_LEFT, "grow: step back", by_hand<construction_prev>},
-    {0, GLUT_KEY_HOME, "grow: first step", by_hand<construction_first>},
-    {0, GLUT_KEY_END, "grow: last step", by_hand<construction_last>},
+    {0, GLUT_KEY_HOME, "grow: first / last step", by_hand<construction_first>},
+    {0, GLUT_KEY_END, "grow: first / last step", by_hand<construction_last>},
     {' ', 0, "grow: play / pause", play_pause},
     {']', 0, "grow: play faster / slower", by_hand<construction_faster>},
     {'[', 0, "grow: play faster / slower", by_hand<construction_slower>},
-    {'i', 0, "grow: insert by the hole / flips", by_hand<construction_toggle_way>},
+    {'i', 0, "grow: by the hole / by flips", by_hand<construction_toggle_way>},
     {'j', 0, "grow: index / random order", by_hand<construction_toggle_order>},
 };
 
