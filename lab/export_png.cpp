@@ -163,7 +163,11 @@ std::string dated_stamp() {
 
 int write_new_dated(const std::string& stem, const std::string& suffix, const std::string& data,
                     std::string* name, std::string* reason) {
-  const std::string base = stem + "-" + dated_stamp();
+  return write_new_named(stem + "-" + dated_stamp(), suffix, data, name, reason);
+}
+
+int write_new_named(const std::string& base, const std::string& suffix, const std::string& data,
+                    std::string* name, std::string* reason) {
   safe_write_options options;
   options.links = link_rule::write_through;
   options.no_replace = true;

@@ -26,5 +26,10 @@ bool png_decode_stored(const std::string& png, int* w, int* h, std::string* rgb_
 int write_new_dated(const std::string& stem, const std::string& suffix, const std::string& data,
                     std::string* name, std::string* reason);
 
+// The same for a name whose base is given ("zelmor-lab-2d-20261210-043512"):
+// the files of one export share their stamp.
+int write_new_named(const std::string& base, const std::string& suffix, const std::string& data,
+                    std::string* name, std::string* reason);
+
 // The date-and-time stamp the dated names use for now ("20261210-043512").
 std::string dated_stamp();

@@ -31,6 +31,12 @@ void lab_add_actions(const lab_action* actions, int count);
 // null.
 const lab_action* lab_find_action(unsigned char key, int special);
 
+// Sees every key before the key table does, while a feature holds the
+// keyboard (the Open list while it is shown); returns 1 to take the key.
+// One at a time; null for none.  (lab_windows.cpp)
+typedef int (*lab_key_filter)(unsigned char key, int special);
+void lab_set_key_filter(lab_key_filter filter);
+
 // Runs the action bound to the key; returns 1 when there was one.
 int lab_run_key(unsigned char key, int special);
 

@@ -17,6 +17,8 @@
 
 #include "app/safe_write.h"
 #include "lab/edit.h"
+#include "lab/export_state.h"
+#include "lab/open_list.h"
 #include "lab/lab.h"
 #include "lab/weights.h"
 
@@ -72,6 +74,8 @@ int main(int argc, char** argv) {
   lab_edit_init(1, argv);
   lab_point_file = file;
   lab_weights_init();
+  lab_export_init();
+  lab_open_list_init();
   lab_create_windows();
   lab_edit_start();
   glutMainLoop();

@@ -263,7 +263,17 @@ void lab_add_view3d_observers(void (*mouse)(int, int, int, int), void (*motion)(
 
 // After a key's action: whatever it changed of the point set (a weight, a
 // preset) is one step of the edit history.  A key bound to nothing says so.
+namespace {
+lab_key_filter key_filter = nullptr;
+}  // namespace
+
+void lab_set_key_filter(lab_key_filter filter) { key_filter = filter; }
+
 void lab_keyboard(unsigned char key, int, int) {
+  if (key_filter != nullptr && key_filter(key, 0)) {
+    redisplay_windows("23S");
+    return;
+  }
   if (!lab_run_key(key, 0)) {
     lab_status("the key %s does nothing in the lab; h lists the keys",
                lab_key_name(key, 0).c_str());
@@ -275,6 +285,10 @@ void lab_keyboard(unsigned char key, int, int) {
 }
 
 void lab_special(int key, int, int) {
+  if (key_filter != nullptr && key_filter(0, key)) {
+    redisplay_windows("23S");
+    return;
+  }
   if (!lab_run_key(0, key)) {
     // Shift, Ctrl, Alt and the like arrive as keys of their own (freeglut
     // numbers them from 0x6D): they are half of another key, not a key.

@@ -409,6 +409,30 @@ void lab_status_rows(char* top, char* bottom, int size) {
 }
 
 int lab_labels_shown() { return labels_on ? 1 : 0; }
+
+void lab_lessons_get(lab_lessons_state* s) {
+  s->circle = circle_on;
+  s->furthest = furthest_on;
+  s->labels = labels_on;
+  s->pointer_inside = pointer_inside;
+  s->pointer[0] = pointer[0];
+  s->pointer[1] = pointer[1];
+  s->camera = camera;
+}
+
+void lab_lessons_set(const lab_lessons_state& s) {
+  circle_on = s.circle;
+  furthest_on = s.furthest;
+  labels_on = s.labels;
+  pointer_inside = s.pointer_inside;
+  pointer[0] = s.pointer[0];
+  pointer[1] = s.pointer[1];
+  camera = s.camera;
+  named_view = false;
+  dragging = false;
+}
+
+bool lab_empty_circle_shown(empty_circle* c) { return current_circle(c); }
 int lab_furthest_shown() { return furthest_on ? 1 : 0; }
 
 void lab_lessons_init() {

@@ -182,3 +182,17 @@ std::vector<std::array<double, 2>> lab_preset_points(int i);
 // ---------------------------------------------------------------------------
 int lab_labels_shown();
 int lab_furthest_shown();
+
+// The lessons' switches and camera, whole, for lesson files and links
+// (lessons.cpp): taken, and put back as they were.
+struct lab_lessons_state {
+  bool circle = false, furthest = false, labels = true;
+  bool pointer_inside = false;
+  double pointer[2] = {0.0, 0.0};
+  lab_camera camera;
+};
+void lab_lessons_get(lab_lessons_state* s);
+void lab_lessons_set(const lab_lessons_state& s);
+// The empty circle the 2D view shows now (on, pointer over a triangle, no
+// weights); false when it shows none.
+bool lab_empty_circle_shown(empty_circle* c);
