@@ -77,6 +77,14 @@ std::vector<std::vector<entry>> state_lines(const lab_view_state& s) {
   lines.push_back({{"camera", "scale", list(c.scale, 3)}});
   for (int r = 0; r < 3; ++r)
     lines.push_back({{"camera", "rot" + std::to_string(r), list(c.rot + 3 * r, 3)}});
+  const construction_state& g = s.construction;
+  lines.push_back({{"grow", "on", std::to_string(g.on ? 1 : 0)},
+                   {"grow", "way", g.way == insert_way::flips ? "flips" : "hole"},
+                   {"grow", "order", g.random_order ? "random" : "index"},
+                   {"grow", "seed", std::to_string(g.seed)},
+                   {"grow", "step", std::to_string(g.step)},
+                   {"grow", "stage", std::to_string(g.stage)},
+                   {"grow", "speed", std::to_string(g.speed)}});
   return lines;
 }
 
@@ -168,6 +176,28 @@ bool apply(const entry& e, lab_view_state* s) {
       return false;
     }
     s->has_pointer = true;
+    return true;
+  }
+  if (e.group == "grow") {
+    construction_state g = s->construction;
+    int v_int = 0;
+    bool ok = true;
+    if (k == "on" && parse_switch(v, &v_int)) g.on = v_int != 0;
+    else if (k == "way" && (v == "hole" || v == "flips")) g.way = v == "flips" ? insert_way::flips : insert_way::hole;
+    else if (k == "order" && (v == "index" || v == "random")) g.random_order = v == "random";
+    else if (k == "step" && parse_int(v, 0, MAX_POINTS - 1, &v_int)) g.step = v_int;
+    else if (k == "stage" && parse_int(v, 0, 1000000, &v_int)) g.stage = v_int;
+    else if (k == "speed" && parse_int(v, 0, CONSTRUCTION_SPEEDS - 1, &v_int)) g.speed = v_int;
+    else if (k == "seed") {
+      unsigned long long seed = 0;
+      const std::from_chars_result r = std::from_chars(v.data(), v.data() + v.size(), seed);
+      ok = r.ec == std::errc() && r.ptr == v.data() + v.size() && seed <= 0xffffffffULL;
+      g.seed = static_cast<unsigned>(seed);
+    } else ok = false;
+    if (!ok) return false;
+    g.playing = false;
+    s->construction = g;
+    s->has_construction = true;
     return true;
   }
   if (e.group == "camera") {

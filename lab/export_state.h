@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "lab/construction_logic.h"
 #include "lab/edit.h"
 #include "lab/lessons.h"
 
@@ -38,6 +39,10 @@ struct lab_view_state {
   // The selected point; -1 for none.
   bool has_selection = false;
   int selected = -1;
+  // "Watch it grow": on or off, the way, the order and its seed, the step
+  // and stage shown, the speed (a lesson comes back paused).
+  bool has_construction = false;
+  construction_state construction;
 };
 
 // The comment lines of a state, each ending in '\n' and shorter than 100

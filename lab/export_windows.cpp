@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/windows.h"
+#include "lab/construction_logic.h"
 #include "lab/edit.h"
 #include "lab/export_png.h"
 #include "lab/export_state.h"
@@ -45,6 +46,8 @@ void get_state(lab_view_state* s) {
   s->pointer[1] = l.pointer[1];
   s->camera = l.camera;
   s->selected = lab_selected_point();
+  s->construction = lab_construction_state();
+  s->has_construction = true;
   s->has_panel = s->has_layers = s->has_pointer = s->has_camera = s->has_selection = true;
 }
 
@@ -82,6 +85,8 @@ void set_state(const lab_view_state& s) {
   }
   if (s.has_camera) l.camera = s.camera;
   lab_lessons_set(l);
+  // After the points: the step is held within what they allow.
+  if (s.has_construction) lab_construction_set_state(s.construction);
   if (s.has_selection) {
     if (s.selected >= 0 && s.selected < point_count) {
       selected_count = 1;
@@ -220,6 +225,8 @@ std::string lab_current_svg(int pixels) {
   layers.weight_circles = lab_show_weight_circles != 0;
   layers.selected = lab_selected_point();
   layers.pixels = pixels;
+  // Watching it grow, the view draws the stage instead of the lab's layers.
+  if (construction_on()) return construction_picture_svg(construction_current(), layers);
   lab_picture p = collect_lab_picture(layers);
   empty_circle c;
   if (lab_empty_circle_shown(&c)) {

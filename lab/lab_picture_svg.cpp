@@ -9,6 +9,7 @@
 
 #include "app/flat_diagram.h"
 #include "app/picture.h"
+#include "lab/construction_logic.h"
 #include "lab/lab.h"
 #include "lab/lessons.h"
 
@@ -206,4 +207,84 @@ std::string lab_picture_svg(const lab_picture& p, const lab_view_layers& layers)
                 kSize, kSize);
   s += buf;
   return s;
+}
+
+namespace {
+
+void triangles_filled(std::string& s, const std::vector<tri_index>& tris) {
+  char buf[200];
+  for (const tri_index& t : tris) {
+    std::snprintf(buf, sizeof buf, "<polygon points=\"%.3f,%.3f %.3f,%.3f %.3f,%.3f\"/>\n",
+                  px(plane_table[t[0]].x), py(plane_table[t[0]].y), px(plane_table[t[1]].x),
+                  py(plane_table[t[1]].y), px(plane_table[t[2]].x), py(plane_table[t[2]].y));
+    s += buf;
+  }
+}
+
+}  // namespace
+
+std::string construction_picture_svg(const construction_picture& pic, const lab_view_layers& layers) {
+  // The stage's colours, as the view's GL drawers have them.
+  constexpr const char* kLit = "rgb(100%,80%,0%)";
+  constexpr const char* kFresh = "rgb(20%,80%,30%)";
+  constexpr const char* kRim = "rgb(55%,0%,75%)";
+  constexpr const char* kHoldCircle = "rgb(90%,30%,0%)";
+  constexpr const char* kOld = "rgb(85%,0%,0%)";
+  constexpr const char* kLater = "rgb(72%,72%,72%)";
+  lab_view_layers plain = layers;
+  plain.delaunay = plain.voronoi = plain.furthest = plain.weight_circles = plain.labels = false;
+  // The frame and the grid of the usual picture, with no layer of its own.
+  std::string s = lab_picture_svg(lab_picture{}, plain);
+  const std::size_t end = s.rfind("<rect");
+  std::string tail = s.substr(end);
+  s.erase(end);
+  // The empty picture's own (empty) groups stay: they draw nothing.
+  if (pic.valid) {
+    s += std::string("<g class=\"lit\" fill=\"") + kLit + "\" stroke=\"none\">\n";
+    triangles_filled(s, pic.lit);
+    s += std::string("</g>\n<g class=\"fresh\" fill=\"") + kFresh + "\" stroke=\"none\">\n";
+    triangles_filled(s, pic.fresh);
+    s += std::string("</g>\n<g class=\"triangulation\" stroke=\"") + kDelaunay + "\" stroke-width=\"2\">\n";
+    for (const tri_index& t : pic.triangles)
+      for (int e = 0; e < 3; ++e)
+        line(s, plane_table[t[e]].x, plane_table[t[e]].y, plane_table[t[(e + 1) % 3]].x,
+             plane_table[t[(e + 1) % 3]].y);
+    s += "</g>\n";
+    if (pic.flip) {
+      s += std::string("<g class=\"old-edge\" stroke=\"") + kOld + "\" stroke-width=\"3\" stroke-dasharray=\"4 4\">\n";
+      edge_lines(s, {{pic.flip_abcd[0], pic.flip_abcd[1]}});
+      s += "</g>\n";
+    }
+    s += std::string("<g class=\"rim\" stroke=\"") + kRim + "\" stroke-width=\"4\">\n";
+    edge_lines(s, pic.rim);
+    s += std::string("</g>\n<g class=\"circles\" fill=\"none\" stroke=\"") + kHoldCircle + "\" stroke-width=\"2\">\n";
+    char buf[200];
+    for (const construction_circle& c : pic.circles) {
+      std::snprintf(buf, sizeof buf, "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"%.3f\"/>\n", px(c.centre[0]),
+                    py(c.centre[1]), kScale * c.radius);
+      s += buf;
+    }
+    s += "</g>\n<g class=\"points\">\n";
+    std::vector<char> in(static_cast<std::size_t>(point_count), 0);
+    for (int i : pic.inserted) in[static_cast<std::size_t>(i)] = 1;
+    for (int i = 0; i < point_count; ++i) {
+      const char* colour = !in[static_cast<std::size_t>(i)] ? kLater : i == pic.point ? kOld : kPoint;
+      const double r = !in[static_cast<std::size_t>(i)] ? 2.8 : i == pic.point ? 6.0 : 4.0;
+      std::snprintf(buf, sizeof buf, "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"%.1f\" fill=\"%s\"/>\n",
+                    px(plane_table[i].x), py(plane_table[i].y), r, colour);
+      s += buf;
+    }
+    s += "</g>\n";
+    if (layers.labels) {
+      s += std::string("<g class=\"labels\" fill=\"") + kLabel + "\" font-family=\"monospace\" font-size=\"13\">\n";
+      for (int i : pic.inserted) {
+        // As the view writes them: 0.07 plane units up and right of the point.
+        std::snprintf(buf, sizeof buf, "<text x=\"%.0f\" y=\"%.0f\">%d</text>\n", px(plane_table[i].x + 0.07),
+                      py(plane_table[i].y + 0.07), i);
+        s += buf;
+      }
+      s += "</g>\n";
+    }
+  }
+  return s + tail;
 }

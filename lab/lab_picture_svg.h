@@ -62,3 +62,12 @@ lab_picture collect_lab_picture(const lab_view_layers& layers);
 // layer is a <g> with its class: grid, delaunay, voronoi, furthest,
 // furthest-voronoi, empty-circle, weights, points, labels.
 std::string lab_picture_svg(const lab_picture& p, const lab_view_layers& layers);
+
+// The 2D view while "watch it grow" is on, which draws the stage instead of
+// the lab's layers: the grid (when on), the triangles that hold the point in
+// their circle and the new ones filled, the triangulation so far, a flip's
+// old edge dashed, the hole's rim, the circles, the points (those still to
+// come grey, the one going in red) and their labels (when on).  Groups:
+// grid, lit, fresh, triangulation, old-edge, rim, circles, points, labels.
+struct construction_picture;
+std::string construction_picture_svg(const construction_picture& pic, const lab_view_layers& layers);

@@ -89,7 +89,9 @@ TEST_F(PngFiles, DatedNamesNeverReplaceAFile) {
   std::string name, reason;
   ASSERT_EQ(write_new_dated("pic", ".png", "new", &name, &reason), 0) << reason;
   // The stamp may have moved on by a second meanwhile; then the plain name is free.
-  if (name.find(stamp) != std::string::npos) EXPECT_EQ(name, "pic-" + stamp + "-3.png");
+  if (name.find(stamp) != std::string::npos) {
+    EXPECT_EQ(name, "pic-" + stamp + "-3.png");
+  }
   EXPECT_EQ(files_test::slurp(name), "new");
   EXPECT_EQ(files_test::slurp("pic-" + stamp + ".png"), "keep me");
   EXPECT_EQ(files_test::kind_of("pic-" + stamp + "-2.png"), static_cast<mode_t>(S_IFLNK));

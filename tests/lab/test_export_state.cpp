@@ -48,6 +48,13 @@ lab_view_state odd_state() {
   s.camera.offset[1] = -0.001;
   s.camera.zoom_ref = 2.25f;
   s.selected = 4;
+  s.construction.on = true;
+  s.construction.way = insert_way::flips;
+  s.construction.random_order = true;
+  s.construction.seed = 4294967295u;
+  s.construction.step = 7;
+  s.construction.stage = 3;
+  s.construction.speed = 4;
   return s;
 }
 
@@ -74,18 +81,27 @@ void expect_same(const lab_view_state& a, const lab_view_state& b) {
   EXPECT_EQ(a.camera.offset[1], b.camera.offset[1]);
   EXPECT_EQ(a.camera.zoom_ref, b.camera.zoom_ref);
   EXPECT_EQ(a.selected, b.selected);
+  EXPECT_EQ(a.construction.on, b.construction.on);
+  EXPECT_EQ(a.construction.way, b.construction.way);
+  EXPECT_EQ(a.construction.random_order, b.construction.random_order);
+  EXPECT_EQ(a.construction.seed, b.construction.seed);
+  EXPECT_EQ(a.construction.step, b.construction.step);
+  EXPECT_EQ(a.construction.stage, b.construction.stage);
+  EXPECT_EQ(a.construction.speed, b.construction.speed);
+  EXPECT_FALSE(b.construction.playing);  // a lesson comes back paused
 }
 
 TEST(ViewLines, RoundTripExactly) {
   const lab_view_state s = odd_state();
   const std::string text = lab_view_lines(s);
   lab_view_state back;
+  back.construction.playing = true;
   int bad = 0;
-  EXPECT_EQ(lab_read_view_lines(text, &back, &bad), 10);
+  EXPECT_EQ(lab_read_view_lines(text, &back, &bad), 11);
   EXPECT_EQ(bad, 0);
   expect_same(s, back);
   EXPECT_TRUE(back.has_panel && back.has_layers && back.has_pointer && back.has_camera &&
-              back.has_selection);
+              back.has_selection && back.has_construction);
 }
 
 TEST(ViewLines, EveryLineIsACommentShorterThanTheToolsLine) {
@@ -145,6 +161,9 @@ const PartCase kParts[] = {
     {"a zero scale would divide by zero", "% view: camera scale=1,0,1\n", 0, 1, false, false, false},
     {"crlf line ends", "% view: panel grid=1\r\n% view: camera mode=below\r\n", 2, 0, true, false, true},
     {"not a view line: another comment", "% viewing: panel grid=1\n", 0, 0, false, false, false},
+    {"a way of its own", "% view: grow on=1 way=sideways\n", 0, 1, false, false, false},
+    {"a seed past 32 bits", "% view: grow seed=4294967296\n", 0, 1, false, false, false},
+    {"a speed past the fastest", "% view: grow speed=5\n", 0, 1, false, false, false},
 };
 
 TEST(ViewLines, PartsAndRefusals) {
@@ -157,7 +176,9 @@ TEST(ViewLines, PartsAndRefusals) {
     EXPECT_EQ(s.has_panel, c.panel);
     EXPECT_EQ(s.has_layers, c.layers);
     EXPECT_EQ(s.has_camera, c.camera);
-    if (!c.panel) EXPECT_EQ(s.grid, 0);  // a refused line changed nothing
+    if (!c.panel) {
+      EXPECT_EQ(s.grid, 0);  // a refused line changed nothing
+    }
   }
 }
 

@@ -254,6 +254,18 @@ TEST_F(LabExportE2E, TheFilesHoldWhatTheWindowsShow) {
   // The screen is drawn again afterwards, as it was.
   ASSERT_TRUE(xdrive::wait_until([&] { const int d = differing(png2d, x.grab(view));
     return d <= kEdgePixels; }, 3000));
+
+  // Watching it grow, the files show the stage the windows show.
+  ASSERT_TRUE(x.key("g"));
+  ASSERT_TRUE(x.key("Right"));
+  xdrive::sleep_ms(300);
+  files = export_views("e");
+  ASSERT_EQ(files.size(), 3u);
+  EXPECT_NE(slurp(path(files[0])).find("<g class=\"triangulation\""), std::string::npos);
+  ASSERT_TRUE(read_png(path(files[1]), &png2d));
+  EXPECT_LE(differing(png2d, x.grab(view)), kEdgePixels);
+  ASSERT_TRUE(read_png(path(files[2]), &png3d));
+  EXPECT_LE(differing(png3d, x.grab(win3d)), kEdgePixels);
   EXPECT_TRUE(x.running());
   EXPECT_EQ("", x.program_stderr());
 }
