@@ -160,31 +160,31 @@ void draw_view3d_layer() {
   glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_POINT_BIT | GL_CURRENT_BIT | GL_DEPTH_BUFFER_BIT |
-               GL_POLYGON_BIT);
+               GL_COLOR_BUFFER_BIT);
   glDisable(GL_LIGHTING);
   glEnable(GL_DEPTH_TEST);
   draw_axes(1);
   if (pic.valid) {
     // The triangulation in the plane below, as zelmor draws its edges there.
     outline(pic.triangles, kFace, 1.0f, false);
-    // The lower faces so far, lifted; the lit and new ones over them.  Fills
-    // sit a little behind the lines so that every edge shows.
-    glEnable(GL_POLYGON_OFFSET_FILL);
-    glPolygonOffset(1.0f, 1.0f);
+    // The lower faces so far, lifted and translucent; they leave the depth
+    // buffer alone, so that every edge drawn after them shows (the page's GL
+    // has no polygon offset).
     std::vector<tri_index> plain;
     for (const tri_index& t : pic.triangles) {
       bool marked = false;
       for (const tri_index& u : pic.fresh) marked = marked || u == t;
       if (!marked) plain.push_back(t);
     }
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDepthMask(GL_FALSE);
     fill(plain, kFace, true);
-    glDisable(GL_POLYGON_OFFSET_FILL);
+    glDepthMask(GL_TRUE);
     outline(pic.triangles, kEdge, 1.5f, true);
     // The lit faces and the new ones drawn over the rest: what the lesson is
     // about stays in sight from every side.
     glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     const float lit[4] = {kLit[0], kLit[1], kLit[2], 0.85f};
     const float fresh[4] = {kFresh[0], kFresh[1], kFresh[2], 0.85f};
     fill(pic.lit, lit, true);
