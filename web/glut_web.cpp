@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "web/gl_web.h"
+#include "web/gl/gl_web.h"
 #include "web/glyphs.h"
 
 namespace zelmor_web {
