@@ -508,6 +508,26 @@ int glutGet(GLenum what) {
   }
 }
 
+// Timers: the browser's own, one call each after at least millis.  The
+// redisplays a timer asks for are served by the next frame of the main loop,
+// as after a mouse event.  Nothing runs once the program has ended.
+namespace {
+struct pending_timer {
+  void (*func)(int);
+  int value;
+};
+void run_timer(void* arg) {
+  const pending_timer t = *static_cast<pending_timer*>(arg);
+  delete static_cast<pending_timer*>(arg);
+  if (!ended) t.func(t.value);
+}
+}  // namespace
+
+void glutTimerFunc(unsigned int millis, void (*func)(int), int value) {
+  if (func == nullptr) return;
+  emscripten_async_call(run_timer, new pending_timer{func, value}, static_cast<int>(millis));
+}
+
 void glutMainLoop(void) {
   // The canvas holds every top-level window shown at this point.
   canvas_w = canvas_h = 1;
