@@ -142,6 +142,9 @@ void draw_points_layer() {
   if (pic.valid) {
     fill(pic.lit, kLit, false);
     fill(pic.fresh, kFresh, false);
+    // What goes, outlined under the edges: a split's old triangle or a
+    // flip's old pair shows beside the new ones that cover it.
+    outline(pic.lit, kLit, 5.0f, false);
     outline(pic.triangles, kEdge, 2.0f, false);
     old_edge(pic, false);
     edges(pic.rim, kRim, 4.0f, false);
