@@ -188,8 +188,11 @@ void draw_view3d_layer() {
     // The lit faces and the new ones drawn over the rest: what the lesson is
     // about stays in sight from every side.
     glDisable(GL_DEPTH_TEST);
-    const float lit[4] = {kLit[0], kLit[1], kLit[2], 0.85f};
-    const float fresh[4] = {kFresh[0], kFresh[1], kFresh[2], 0.85f};
+    // A flip's four faces are the sides of one tetrahedron: seen through
+    // each other, the old pair behind the new one shows too.
+    const float alpha = pic.flip ? 0.5f : 0.85f;
+    const float lit[4] = {kLit[0], kLit[1], kLit[2], alpha};
+    const float fresh[4] = {kFresh[0], kFresh[1], kFresh[2], alpha};
     fill(pic.lit, lit, true);
     fill(pic.fresh, fresh, true);
     outline(pic.fresh, kFresh, 2.0f, true);

@@ -122,3 +122,18 @@ sleep 0.2
 lab_key plus plus plus plus plus v
 import -window root -crop 1093x666+0+0 "$out/zelmor-lab-hidden-points.png"
 echo "wrote $out/zelmor-lab-lesson-weight.png $out/zelmor-lab-lesson-square.png $out/zelmor-lab-lesson-side.png $out/zelmor-lab-hidden-points.png"
+
+# Watching it grow: the README's twelve points inserted one at a time.  Ten
+# steps on, point 6 goes in: the three triangles whose circle holds it lit,
+# and in 3D the faces its lift sees.  One more: the fan, seen from the side
+# as the cone from the lifted point.  Then the flips way, fitted: point 7's
+# second flip and its tetrahedron.
+lab_key r 9 g
+lab_key Right Right Right Right Right Right Right Right Right Right
+import -window root -crop 1093x666+0+0 "$out/zelmor-lab-grow-hole.png"
+lab_key v Right
+import -window root -crop 1093x666+0+0 "$out/zelmor-lab-grow-cone.png"
+lab_key r i Home
+lab_key Right Right Right Right Right Right Right Right Right Right Right Right Right Right Right
+import -window root -crop 1093x666+0+0 "$out/zelmor-lab-grow-flip.png"
+echo "wrote $out/zelmor-lab-grow-hole.png $out/zelmor-lab-grow-cone.png $out/zelmor-lab-grow-flip.png"
