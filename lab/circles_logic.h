@@ -1,0 +1,118 @@
+// lab/circles_logic.h — circles to hold, the counter-example (one Delaunay
+// edge flipped away) and the smallest angle, GL-free.
+//
+// Every decision (in a circle or not, below a plane or not, which angle is
+// smaller) is made exactly on the points as the engine sees them: whole
+// hundredths, weights in square hundredths, in 128-bit integers.  Doubles
+// only draw and print.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+
+using lab_triangle = std::array<int, 3>;
+
+// Point i as the engine sees it: x, y in whole hundredths, the weight in
+// square hundredths (the lift is x*x + y*y - w).
+struct lab_exact_point {
+  long long x, y, w;
+};
+lab_exact_point lab_exact(int i);
+
+// Sign of (b - a) x (c - a) on the exact points: > 0 counter-clockwise.
+int lab_orient(int a, int b, int c);
+// Whether d's lift lies strictly below (> 0), on (0) or above (< 0) the
+// plane through the lifts of a, b, c (in any order; a, b, c not in a row).
+// Unweighted, below is inside the circle through a, b, c.
+int lab_lift_below(int a, int b, int c, int d);
+
+// The triangles the 2D view shows: the lower faces of the last recomputation
+// (the flat diagram's triangles when the engine found none), or with
+// furthest the furthest-site triangles.  Corners ascending, sorted.
+std::vector<lab_triangle> lab_shown_triangles(bool furthest);
+
+// The triangle of tris that holds (x, y) (on its border counts), or -1.
+int lab_triangle_at(const std::vector<lab_triangle>& tris, double x, double y);
+
+// The circle through the corners' plane_table positions (for drawing).
+void lab_circle_of(const lab_triangle& t, double centre[2], double* radius);
+
+// ---------------------------------------------------------------------------
+// Circles held by a click
+// ---------------------------------------------------------------------------
+
+inline constexpr int LAB_PINNED_MAX = 8;  // as many colours as the lab has for them
+
+struct lab_pinned_circle {
+  lab_triangle corner;  // ascending
+  bool furthest;        // a furthest-site circle (holds every point)
+  int colour;           // 0 .. LAB_PINNED_MAX - 1
+};
+
+// The circles held now, in the order pinned.
+const std::vector<lab_pinned_circle>& lab_pinned();
+void lab_pinned_set(const std::vector<lab_pinned_circle>& pins);
+
+// A click at (x, y): pins the circle of the triangle under it (the
+// furthest-site triangle with furthest), or lets go of it when it is held
+// already.  Returns 1 pinned, -1 let go, 0 nothing under the click or all
+// LAB_PINNED_MAX held; the status line says which.
+int lab_pin_at(double x, double y, bool furthest);
+// Lets go of every circle; returns how many were held.
+int lab_pins_clear();
+// After the point set changed: keeps the circles whose triangle is still
+// shown (they follow their corners) and lets go of the others, saying so in
+// the status line.  Returns how many were dropped.
+int lab_pins_follow();
+
+// ---------------------------------------------------------------------------
+// The counter-example: a Delaunay edge a-b flipped to c-d
+// ---------------------------------------------------------------------------
+
+struct lab_counter_example {
+  int a = -1, b = -1;  // the Delaunay edge flipped away
+  int c = -1, d = -1;  // the edge in its place
+  lab_triangle shown{};  // the new triangle the lesson looks at (c, d and a or b)
+  int offending = -1;    // the fourth point: b or a
+  int below = 0;         // lab_lift_below of offending against shown: > 0 inside / below
+};
+
+// Flips the Delaunay edge nearest (x, y) among the edges of the triangle
+// under it that have a triangle on both sides.  Returns 1 and fills out;
+// returns 0 with the reason in why when there is no such edge or the four
+// points make no convex quadrilateral (the flip would fold the triangles).
+int lab_flip_at(const std::vector<lab_triangle>& tris, double x, double y,
+                lab_counter_example* out, std::string* why);
+// Whether a-b is still an edge of tris between c and d; when so, refreshes
+// below (points may have moved).
+bool lab_counter_example_holds(const std::vector<lab_triangle>& tris, lab_counter_example* ce);
+// "point 4 lies inside this circle: below this plane"
+std::string lab_counter_example_text(const lab_counter_example& ce);
+// tris with the flip made: the two triangles on a-b replaced by those on c-d.
+std::vector<lab_triangle> lab_flipped(const std::vector<lab_triangle>& tris,
+                                      const lab_counter_example& ce);
+
+// The counter-example shown now (GL side keeps it; GL-free here so that the
+// SVG and lesson files can ask).
+bool lab_counter_example_shown(lab_counter_example* ce);
+void lab_counter_example_set(const lab_counter_example* ce);  // null: none
+
+// ---------------------------------------------------------------------------
+// The smallest angle
+// ---------------------------------------------------------------------------
+
+struct lab_angle {
+  int at = -1, from = -1, to = -1;  // the angle at point at between from and to
+  double degrees = 0;
+};
+// -1 when angle (at, from, to) is smaller than (at2, from2, to2), 0 equal,
+// 1 larger; exact.
+int lab_compare_angles(const lab_angle& p, const lab_angle& q);
+// The smallest angle of any triangle in tris (the first in triangle order of
+// equal ones); at = -1 when tris is empty.
+lab_angle lab_smallest_angle(const std::vector<lab_triangle>& tris);
+// "smallest angle 21.8° at point 3; after the flip 9.5° at point 2"
+std::string lab_angles_text(const lab_angle& now, const lab_angle* flipped);
