@@ -263,8 +263,8 @@ void by_hand() {
 
 const lab_action kActions[] = {
     {'g', 0, "watch it grow: on / off", by_hand<construction_toggle>},
-    {0, GLUT_KEY_RIGHT, "grow: next step", by_hand<construction_next>},
-    {0, GLUT_KEY_LEFT, "grow: step back", by_hand<construction_prev>},
+    {0, GLUT_KEY_RIGHT, "grow: next / previous step", by_hand<construction_next>},
+    {0, GLUT_KEY_LEFT, "grow: next / previous step", by_hand<construction_prev>},
     {0, GLUT_KEY_HOME, "grow: first / last step", by_hand<construction_first>},
     {0, GLUT_KEY_END, "grow: first / last step", by_hand<construction_last>},
     {' ', 0, "grow: play / pause", play_pause},
