@@ -89,17 +89,36 @@ void points(const construction_picture& pic, bool lifted, float size) {
   for (int i = 0; i < point_count; ++i)
     if (!in[static_cast<size_t>(i)]) vertex(i, lifted);
   glEnd();
+  // A point in no triangle (hidden by the weights, or a duplicate) is a
+  // ring, as the lab draws hidden points.
+  std::vector<char> used(static_cast<size_t>(point_count), pic.triangles.empty() ? 1 : 0);
+  for (const tri_index& t : pic.triangles)
+    for (int v : t) used[static_cast<size_t>(v)] = 1;
   glPointSize(size);
   glColor4fv(kPoint);
   glBegin(GL_POINTS);
   for (int i : pic.inserted)
-    if (i != pic.point) vertex(i, lifted);
+    if (i != pic.point && used[static_cast<size_t>(i)]) vertex(i, lifted);
   glEnd();
-  glPointSize(size * 1.5f);
-  glColor4fv(kNewPoint);
-  glBegin(GL_POINTS);
-  vertex(pic.point, lifted);
-  glEnd();
+  glLineWidth(2.0f);
+  for (int i : pic.inserted) {
+    if (used[static_cast<size_t>(i)]) continue;
+    glColor4fv(i == pic.point ? kNewPoint : kPoint);
+    const point_rec& p = lifted ? point_table[i] : plane_table[i];
+    glBegin(GL_LINE_LOOP);
+    for (int k = 0; k < 12; ++k) {
+      const double a = k * 2.0 * M_PI / 12.0;
+      glVertex3d(p.x + 0.07 * std::cos(a), p.y + 0.07 * std::sin(a), lifted ? p.z : 0.0);
+    }
+    glEnd();
+  }
+  if (used[static_cast<size_t>(pic.point)]) {
+    glPointSize(size * 1.5f);
+    glColor4fv(kNewPoint);
+    glBegin(GL_POINTS);
+    vertex(pic.point, lifted);
+    glEnd();
+  }
   glPointSize(1.0f);
 }
 
