@@ -240,6 +240,22 @@ construction_picture picture_from(const std::vector<construction_point>& pts, co
     const std::string f = flat_text(pts, in);
     if (!f.empty()) notes.push_back(f);
   }
+  if (!before.empty() && !pic.duplicate) {
+    // On an edge of the triangulation so far: that edge goes.
+    for (const tri_index& t : before) {
+      for (int e = 0; e < 3; ++e) {
+        const construction_point& a = pts[t[e]];
+        const construction_point& b = pts[t[(e + 1) % 3]];
+        const long long dot = (q.x - a.x) * (b.x - a.x) + (q.y - a.y) * (b.y - a.y);
+        const long long len = (b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y);
+        if (orient(a, b, q) != 0 || dot <= 0 || dot >= len) continue;
+        const int lo = std::min(t[e], t[(e + 1) % 3]), hi = std::max(t[e], t[(e + 1) % 3]);
+        notes.push_back("it lies on the edge " + std::to_string(lo) + " " + std::to_string(hi));
+        e = 3;
+      }
+      if (!notes.empty() && notes.back().rfind("it lies on the edge", 0) == 0) break;
+    }
+  }
   if (!before.empty() && !st.after.empty()) {
     // A tie: the point on a circle next to the hole; either diagonal would do.
     std::vector<tri_index> region = st.added;
