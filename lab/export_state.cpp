@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -30,9 +31,14 @@ std::string num(double v) {
 // The sliders hold floats: their shortest text as floats ("0.4", not the
 // double 0.4000000059604645).
 std::string numf(float v) {
+  // The fewest digits that read back (strtof) as the same float: every
+  // standard library has snprintf, not every one to_chars of a float.
   char buf[32];
-  const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v);
-  return std::string(buf, r.ptr);
+  for (int digits = 1; digits <= 9; ++digits) {
+    std::snprintf(buf, sizeof buf, "%.*g", digits, static_cast<double>(v));
+    if (std::strtof(buf, nullptr) == v) break;
+  }
+  return buf;
 }
 std::string list(const double* v, int n) {
   std::string s;
@@ -61,14 +67,18 @@ std::vector<std::vector<entry>> state_lines(const lab_view_state& s) {
                    {"panel", "grid", std::to_string(s.grid)}});
   lines.push_back({{"panel", "weight", numf(s.weight)},
                    {"panel", "opacity", numf(s.opacity)},
+                   {"panel", "knob", numf(s.knob)},
                    {"panel", "zoom", numf(s.zoom)}});
   lines.push_back({{"layers", "labels", std::to_string(s.labels)},
                    {"layers", "furthest", std::to_string(s.furthest)},
                    {"layers", "circle", std::to_string(s.circle)},
                    {"layers", "circles", std::to_string(s.weight_circles)},
                    {"layers", "selected", std::to_string(s.selected)}});
-  lines.push_back({{"pointer", "inside", std::to_string(s.pointer_inside)},
-                   {"pointer", "at", list(s.pointer, 2)}});
+  // Where the pointer is matters only while the empty circle follows it;
+  // otherwise every save would differ by where the mouse happened to be.
+  if (s.circle)
+    lines.push_back({{"pointer", "inside", std::to_string(s.pointer_inside)},
+                     {"pointer", "at", list(s.pointer, 2)}});
   const lab_camera& c = s.camera;
   lines.push_back({{"camera", "mode", mode_name(c.mode)},
                    {"camera", "zoom-ref", numf(c.zoom_ref)},
@@ -143,6 +153,7 @@ bool apply(const entry& e, lab_view_state* s) {
               // The panel's own ranges: the slider ends, and the zoom buttons' bounds.
               : k == "weight"  ? parse_float(v, -3.0f, 10.0f, &t.weight)
               : k == "opacity" ? parse_float(v, 0.0f, 1.0f, &t.opacity)
+              : k == "knob"    ? parse_float(v, 0.0f, 1.0f, &t.knob)
               : k == "zoom"    ? parse_float(v, 1e-11f, 1e11f, &t.zoom)
                                : false;
     if (!ok) return false;

@@ -24,7 +24,9 @@ struct lab_view_state {
   // The panel: its four boxes, its two sliders and the zoom buttons' zoom.
   bool has_panel = false;
   int hyperboloid = 1, delaunay = 1, voronoi = 1, grid = 0;
-  float weight = 1.0f, opacity = 0.4f, zoom = 1.5f;
+  // opacity is the surface's, knob the slider's: until the slider is first
+  // moved the two differ (the surface keeps its start-up opacity).
+  float weight = 1.0f, opacity = 0.4f, knob = 0.4f, zoom = 1.5f;
   // The lab's switches.
   bool has_layers = false;
   int labels = 1, furthest = 0, circle = 0, weight_circles = 1;

@@ -34,6 +34,7 @@ void get_state(lab_view_state* s) {
   s->grid = show_grid;
   s->weight = weight;
   s->opacity = hyperboloid_opacity;
+  s->knob = opacity_slider.value;
   s->zoom = zoom_factor;
   lab_lessons_state l;
   lab_lessons_get(&l);
@@ -62,7 +63,7 @@ void set_state(const lab_view_state& s) {
     weight_slider.value = s.weight;
     place_knob(weight_slider);
     weight = s.weight;
-    opacity_slider.value = s.opacity;
+    opacity_slider.value = s.knob;
     place_knob(opacity_slider);
     hyperboloid_opacity = s.opacity;
     zoom_factor = s.zoom;

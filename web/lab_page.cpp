@@ -6,10 +6,12 @@
 #include <emscripten.h>
 
 #include <string>
+#include <vector>
 
 #include "app/app.h"
 #include "app/windows.h"
 #include "lab/edit.h"
+#include "lab/export_state.h"
 #include "lab/lab.h"
 #include "lab/lab_picture_svg.h"
 #include "lab/lessons.h"
@@ -101,21 +103,48 @@ EMSCRIPTEN_KEEPALIVE void zl_status(const char* text) {
 // The status line's message, for the page's tests.
 EMSCRIPTEN_KEEPALIVE const char* zl_status_text() { return lab_status_text(); }
 
-// The lab's 2D view as SVG, as the view shows it now.
+// The lab's 2D view as SVG, as the view shows it now (every layer that is
+// on, the empty circle, the stage while watching it grow), 600 pixels wide.
 EMSCRIPTEN_KEEPALIVE const char* zl_svg() {
   static std::string svg;
-  // The records are brought up to date first, as the next 3D frame would.
-  if (point_count > 4 && need_recompute) recompute();
-  lab_view_layers layers;
-  layers.delaunay = show_delaunay != 0;
-  layers.voronoi = show_voronoi != 0;
-  layers.grid = show_grid == 1;
-  layers.labels = lab_labels_shown() != 0;
-  layers.furthest = lab_furthest_shown() != 0;
-  layers.weight_circles = lab_show_weight_circles != 0;
-  layers.selected = lab_selected_point();
-  svg = lab_picture_svg(collect_lab_picture(layers), layers);
+  svg = lab_current_svg(600);
   return svg.c_str();
+}
+
+// The lesson as the page's address fragment: the points, their weights and
+// the view.
+EMSCRIPTEN_KEEPALIVE const char* zl_fragment() {
+  static std::string f;
+  lab_view_state view;
+  if (lab_view_state_get != nullptr) lab_view_state_get(&view);
+  f = lab_fragment(lab_current_points(), view);
+  return f.c_str();
+}
+
+// Opens a lesson from an address fragment: its points become the page's
+// start (the history begins there) and its view is restored.  On a
+// fragment that does not parse, nothing changes, the status line says why,
+// and the reason is returned for the page to show; "" when opened.
+EMSCRIPTEN_KEEPALIVE const char* zl_open_link(const char* fragment) {
+  static std::string error;
+  std::vector<lab_point> pts;
+  lab_view_state view;
+  if (lab_view_state_get != nullptr) lab_view_state_get(&view);
+  view.has_panel = view.has_layers = view.has_pointer = view.has_camera = view.has_selection =
+      view.has_construction = false;
+  error.clear();
+  if (!lab_parse_fragment(fragment, &pts, &view, &error)) {
+    lab_status("this page's link does not hold a lesson (%s); the page starts empty", error.c_str());
+    redisplay_windows("2");
+    return error.c_str();
+  }
+  lab_replace_points(pts, "open the link");
+  drag_index = -1;
+  if (lab_view_state_set != nullptr) lab_view_state_set(view);
+  lab_history_reset();
+  lab_status("opened the link's lesson: %zu points", pts.size());
+  redisplay_windows("23S");
+  return error.c_str();
 }
 
 // 1 when canvas pixel (x, y down) lies on a point of the 2D view: the

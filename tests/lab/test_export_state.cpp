@@ -25,6 +25,7 @@ lab_view_state odd_state() {
   s.grid = 1;
   s.weight = -2.7f;
   s.opacity = 0.7f;
+  s.knob = 0.2f;
   s.zoom = 1.5f * 1.5f * 1.5f;
   s.labels = 0;
   s.furthest = 1;
@@ -65,6 +66,7 @@ void expect_same(const lab_view_state& a, const lab_view_state& b) {
   EXPECT_EQ(a.grid, b.grid);
   EXPECT_EQ(a.weight, b.weight);
   EXPECT_EQ(a.opacity, b.opacity);
+  EXPECT_EQ(a.knob, b.knob);
   EXPECT_EQ(a.zoom, b.zoom);
   EXPECT_EQ(a.labels, b.labels);
   EXPECT_EQ(a.furthest, b.furthest);
@@ -104,9 +106,18 @@ TEST(ViewLines, RoundTripExactly) {
               back.has_selection && back.has_construction);
 }
 
+TEST(ViewLines, ThePointerOnlyWhileTheEmptyCircleFollowsIt) {
+  lab_view_state s;
+  s.pointer[0] = 1.25;
+  EXPECT_EQ(lab_view_lines(s).find("% view: pointer"), std::string::npos);
+  s.circle = 1;
+  EXPECT_NE(lab_view_lines(s).find("% view: pointer inside=0 at=1.25,0\n"), std::string::npos);
+}
+
 TEST(ViewLines, EveryLineIsACommentShorterThanTheToolsLine) {
   // The widest numbers there are, in every vector.
   lab_view_state s;
+  s.circle = 1;
   for (double& v : s.camera.rot) v = -1.2345678901234567e-300;
   for (double& v : s.camera.pivot) v = -1.2345678901234567e-300;
   for (double& v : s.camera.scale) v = -1.2345678901234567e-300;
