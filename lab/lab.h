@@ -167,3 +167,9 @@ void lab_lessons_init();
 // "Watch it grow" (construction_view.cpp): its keys and its layers in both
 // views; lab_lessons_init calls it.
 void lab_construction_init();
+// Circles held, the counter-example and the smallest angle (circles_view.cpp):
+// their keys and layers in both views; lab_lessons_init calls it.
+void lab_circles_init();
+// 1 while the smallest angle is shown (a).
+int lab_angles_shown();
+void lab_angles_set(int on);

@@ -448,4 +448,5 @@ void lab_lessons_init() {
   lab_add_points_mouse_filter(press_seen);
   lab_add_mouse_observer(click_seen);
   lab_construction_init();
+  lab_circles_init();
 }

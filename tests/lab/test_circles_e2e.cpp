@@ -1,0 +1,153 @@
+// The real zelmor-lab under Xvfb with real keys and pointer: a circle held by
+// a click stays in both views while the 3D view is turned by a real drag and
+// after the pointer has left the plane; C lets go of it; k flips the
+// Delaunay edge under the pointer and k again flips it back.  By pixels.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "lab/lab.h"
+#include "tests/support/xdrive.h"
+
+namespace {
+
+const xd_rgb kWhite{255, 255, 255};
+const xd_rgb kHeld{0, 153, 153};         // the first held circle's colour
+const xd_rgb kCounter{204, 0, 128};      // the triangle that is not Delaunay
+const xd_rgb kDelaunayBlue{0, 77, 255};  // the lab's and zelmor's edges
+
+int pixel_x(double x) { return static_cast<int>(std::floor(270.5 + x * 541.0 / 6.0)); }
+int pixel_y(double y, int height) {
+  return height - 1 - static_cast<int>(std::floor(270.5 + y * 541.0 / 6.0));
+}
+
+bool near_colour(const xd_image& img, const xd_rgb& c, int x, int y, int tol = 12) {
+  return img.count(c, x - 2, y - 2, x + 2, y + 2, tol) > 0;
+}
+
+struct lab_run {
+  xdrive x;
+  xd_window top, view, win3d;
+  bool start() {
+    if (!x.connect() || !x.launch(ZELMOR_LAB_BINARY)) return false;
+    top = x.find_window("2D Points");
+    if (top.id == 0) return false;
+    xdrive::wait_until([&] { return (view = x.describe(top.id).child_at(1, 1, 541, 541)).mapped; },
+                       5000);
+    win3d = x.find_window("3D Projection");
+    return view.id != 0 && win3d.id != 0 &&
+           xdrive::wait_until([&] { return x.pixel(view.x + 20, view.y + 20) == kWhite; }, 5000);
+  }
+  void point_at(double px, double py) { x.move(view.x + pixel_x(px), view.y + pixel_y(py, 541)); }
+  bool wait_points(size_t n) {
+    return x.wait_file(".ZELMOR",
+                       [&](const std::string& s) { return xd_parse_points(s).size() == n; });
+  }
+};
+
+// The held circle of the lower triangle of the square preset: centre
+// (0, -1.5), radius 1.5, seen at these angles in the 2D view.
+bool held_circle_in_2d(const xd_image& img) {
+  for (double a : {20.0, 60.0, 120.0, 160.0}) {
+    const double r = a * M_PI / 180;
+    if (!near_colour(img, kHeld, pixel_x(1.5 * std::cos(r)), pixel_y(-1.5 + 1.5 * std::sin(r), 541)))
+      return false;
+  }
+  return true;
+}
+
+TEST(LabCirclesProgram, AHeldCircleSurvivesTurningThe3DViewAndCLetsItGo) {
+  lab_run r;
+  ASSERT_TRUE(r.start()) << r.x.program_stderr();
+  r.point_at(1.0, 2.0);
+  ASSERT_TRUE(r.x.key("1"));
+  ASSERT_TRUE(r.wait_points(5));
+  ASSERT_TRUE(r.x.key("c"));
+  // A left click inside the lower triangle, away from every point.
+  r.x.click(r.view.x + pixel_x(0.0), r.view.y + pixel_y(-0.9, 541), 1);
+  r.point_at(1.0, 2.0);
+  ASSERT_TRUE(r.x.key("c"));  // the empty circle under the pointer off: only the held one
+  ASSERT_TRUE(xdrive::wait_until([&] { return held_circle_in_2d(r.x.grab(r.view)); }, 3000))
+      << "no held circle through the lower triangle's corners";
+  // From below the 3D view lies over the 2D view: the circle in the plane
+  // and the lifted one (straight above it) at the same pixels.
+  ASSERT_TRUE(r.x.key("b"));
+  ASSERT_TRUE(xdrive::wait_until(
+      [&] {
+        const xd_image img = r.x.grab(r.win3d);
+        return near_colour(img, kHeld, pixel_x(1.5 * std::cos(0.5)), pixel_y(-1.5 + 1.5 * std::sin(0.5), 540)) &&
+               near_colour(img, kHeld, pixel_x(-1.5 * std::cos(0.5)), pixel_y(-1.5 + 1.5 * std::sin(0.5), 540));
+      },
+      3000))
+      << "the held circle from below";
+  const int before = r.x.grab(r.win3d).count(kHeld, 0, 0, 539, 539, 12);
+  // A real drag turns the view; the pointer is long gone from the plane.
+  r.x.move(r.win3d.x + 100, r.win3d.y + 300);
+  r.x.press(1);
+  for (int k = 1; k <= 8; ++k) {
+    r.x.move(r.win3d.x + 100 + 20 * k, r.win3d.y + 300 - 8 * k);
+    xdrive::sleep_ms(30);
+  }
+  r.x.release(1);
+  xdrive::sleep_ms(300);
+  ASSERT_TRUE(xdrive::wait_until(
+      [&] { return r.x.grab(r.win3d).count(kHeld, 0, 0, 539, 539, 12) > 100; }, 3000))
+      << "the held circle gone from the turned 3D view (" << before << " pixels before)";
+  // It was turned: the circle does not lie where it did from below.
+  const xd_image turned = r.x.grab(r.win3d);
+  EXPECT_FALSE(near_colour(turned, kHeld, pixel_x(1.5 * std::cos(0.5)), pixel_y(-1.5 + 1.5 * std::sin(0.5), 540)) &&
+               near_colour(turned, kHeld, pixel_x(-1.5 * std::cos(0.5)), pixel_y(-1.5 + 1.5 * std::sin(0.5), 540)));
+  EXPECT_TRUE(held_circle_in_2d(r.x.grab(r.view)));
+  // C lets go: gone from both views.
+  r.point_at(1.0, 2.0);
+  ASSERT_TRUE(r.x.key("C"));
+  ASSERT_TRUE(xdrive::wait_until(
+      [&] {
+        return r.x.grab(r.win3d).count(kHeld, 0, 0, 539, 539, 12) == 0 &&
+               r.x.grab(r.view).count(kHeld, 0, 0, 540, 540, 12) == 0;
+      },
+      3000));
+}
+
+TEST(LabCirclesProgram, KFlipsTheEdgeUnderThePointerAndKAgainFlipsItBack) {
+  lab_run r;
+  ASSERT_TRUE(r.start()) << r.x.program_stderr();
+  r.point_at(2.5, 2.5);
+  ASSERT_TRUE(r.x.key("9"));  // the README's twelve points
+  ASSERT_TRUE(r.wait_points(12));
+  // 6 = (-0.6, -0.4) and 7 = (0.9, -0.5) share a Delaunay edge between
+  // triangles with 5 = (0.1, 0.2) above and 11 = (-0.2, -2.3) below; the
+  // flip puts 5-11 in its place.
+  const double old_mid[2] = {0.15, -0.45};
+  const double new_third[2] = {0.1 + (-0.3) / 3, 0.2 + (-2.5) / 3};  // a third of the way 5 -> 11
+  auto at = [&](const xd_image& img, const double p[2], const xd_rgb& c) {
+    return near_colour(img, c, pixel_x(p[0]), pixel_y(p[1], 541), 30);
+  };
+  ASSERT_TRUE(xdrive::wait_until([&] { return at(r.x.grab(r.view), old_mid, kDelaunayBlue); }, 3000));
+  EXPECT_FALSE(at(r.x.grab(r.view), new_third, kCounter));
+  r.point_at(0.15, -0.40);
+  ASSERT_TRUE(r.x.key("k"));
+  ASSERT_TRUE(xdrive::wait_until(
+      [&] {
+        const xd_image img = r.x.grab(r.view);
+        return at(img, new_third, kCounter) && !at(img, old_mid, kDelaunayBlue);
+      },
+      3000))
+      << "no flipped edge 5-11";
+  // The lifted triangle, its plane and the fourth point's lift in 3D.
+  EXPECT_TRUE(xdrive::wait_until(
+      [&] { return r.x.grab(r.win3d).count(kCounter, 0, 0, 539, 539, 12) > 200; }, 3000));
+  ASSERT_TRUE(r.x.key("k"));
+  ASSERT_TRUE(xdrive::wait_until(
+      [&] {
+        const xd_image img = r.x.grab(r.view);
+        return !at(img, new_third, kCounter) && at(img, old_mid, kDelaunayBlue);
+      },
+      3000))
+      << "not flipped back";
+  EXPECT_TRUE(xdrive::wait_until(
+      [&] { return r.x.grab(r.win3d).count(kCounter, 0, 0, 539, 539, 12) == 0; }, 3000));
+}
+
+}  // namespace
