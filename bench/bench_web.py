@@ -9,11 +9,18 @@ page keeps no display list's output from the frame before (every sphere
 and cube is transformed anew), against the desktop's frame_3d.
 
     bench/bench_web.py [--build build] [--runs 40] [--rounds 3]
+    bench/bench_web.py --each [--build build] [--runs 40] [--rounds 3]
 
 The desktop and the page are measured in turn, round by round, and each
 round gives its own ratio.  The page's figures come twice in each round: as
 the page draws, and with its savings switched off (every triangle drawn,
 text as runs of pixels, display lists run afresh), its baseline.
+
+With --each, the page alone, each of its speed-ups weighed on its own
+(web/gl/savings.h lists them): the redraw, drag step and turn step with
+every saving on, with that one saving off, and with all of them off, in
+turn within each round; each round's ratio (one off / all on) says what the
+saving is worth, above 1 when it pays.
 
 Needs the desktop build with the web edition (bash scripts/test.sh makes
 both).  The desktop figures come from zelmor_bench's frame_3d, frame_2d and
@@ -108,6 +115,10 @@ class WebPage:
     def savings(self, on):
         self.browser.evaluate("Module._zw_set_drawing_savings(%d)" % on)
 
+    def saving(self, which, on):
+        """One speed-up on or off (web/gl/savings.h's saving_kind)."""
+        self.browser.evaluate("Module._zw_set_saving(%d, %d)" % (which, on))
+
     def redraw(self, runs):
         """Times of a full redraw of both views, and draw calls and triangles a redraw."""
         b = self.browser
@@ -135,6 +146,57 @@ class WebPage:
             runs, "Module._zw_mouse(2, 0, %d + k, %d);" % (tx - runs + 1, ty),
             "Module._zw_mouse(1, 0, %d, %d);" % (tx, ty)), timeout=120)
 
+    def turn_back(self, runs):
+        """Undoes turn(runs) in one motion (turns about one axis add up)."""
+        x, y, w, h = self.page.rect(self.view3d)
+        tx, ty = x + w // 2, y + h // 2
+        self.browser.evaluate("Module._zw_mouse(0, 0, %d, %d); Module._zw_mouse(2, 0, %d, %d); "
+                              "Module._zw_mouse(1, 0, %d, %d); while (Module._zw_run_pending()) {} true"
+                              % (tx, ty, tx - runs, ty, tx - runs, ty))
+
+
+# The speed-ups in the order of web/gl/savings.h's saving_kind.
+SAVINGS = ("sub-pixel triangles left out", "hidden back faces of closed solids left out",
+           "bitmaps from the glyph atlas", "kept output of plain lists", "depth sprites")
+
+
+def each(page, runs, rounds):
+    """Each saving weighed against all of them on: the two measured one
+    right after the other, round by round (the rig's speed drifts within
+    seconds), each round giving its own ratio."""
+    def measure():
+        times, calls, triangles = page.redraw(runs)
+        out = {"redraw": statistics.median(times), "calls": calls, "triangles": triangles,
+               "drag": statistics.median(page.drag(runs)), "turn": statistics.median(page.turn(runs))}
+        page.turn_back(runs)  # every configuration sees the same scene
+        return out
+
+    def switch(which, on):
+        if which == "all":
+            page.savings(on)
+        else:
+            page.saving(which, on)
+
+    configs = [(name, k) for k, name in enumerate(SAVINGS)] + [("all off", "all")]
+    print("%d rounds of %d runs; medians of the rounds in ms, and the median of the rounds' ratios "
+          "(this off / all on: above 1, the saving pays)" % (rounds, runs))
+    for name, which in configs:
+        pairs = []
+        for _ in range(rounds):
+            on = measure()
+            switch(which, 0)
+            off = measure()
+            switch(which, 1)
+            pairs.append((on, off))
+        row = [name.ljust(44)]
+        for step in ("redraw", "drag", "turn"):
+            row.append("%s %6.2f -> %6.2f (%.2f)" % (
+                step, statistics.median(a[step] for a, _ in pairs), statistics.median(b[step] for _, b in pairs),
+                statistics.median(b[step] / a[step] for a, b in pairs)))
+        row.append("triangles %.0f -> %.0f, calls %.0f -> %.0f" % (
+            pairs[-1][0]["triangles"], pairs[-1][1]["triangles"], pairs[-1][0]["calls"], pairs[-1][1]["calls"]))
+        print("  ".join(row), flush=True)
+
 
 def main():
     parser = argparse.ArgumentParser()
@@ -142,8 +204,15 @@ def main():
     parser.add_argument("--runs", type=int, default=40)
     parser.add_argument("--rounds", type=int, default=3,
                         help="desktop and page measured in turn this many times")
+    parser.add_argument("--each", action="store_true", help="weigh each of the page's speed-ups")
     args = parser.parse_args()
     page = WebPage(os.path.join(args.build, "web", "site"))
+    if args.each:
+        try:
+            each(page, args.runs, args.rounds)
+        finally:
+            page.close()
+        return
     try:
         # The machine's speed drifts over minutes, and the two renderers
         # feel it differently: the desktop and the page take turns, and each

@@ -60,8 +60,9 @@ void current_scissor(int* s);
 const int* batch_scissor();
 
 // Makes ready for output of the program under the current context's depth
-// state and scissor, with blending as the context has it or, when blend is
-// false, off: what is gathered under another state is drawn first.
+// state and scissor, blended when blend is true (the context's blending;
+// false for output that a replacing blend would leave as it is): what is
+// gathered under another state is drawn first.
 void begin_output(int program, bool blend);
 
 void put(float x, float y, float z, const float* c);

@@ -113,8 +113,7 @@ void emit_primitive() {
   const context& c = *current;
   const size_t n = prim.size();
   if (n == 0) return;
-  const bool opaque = std::all_of(prim.begin(), prim.end(), [](const vtx& v) { return v.c[3] == 1.0f; });
-  begin_output(PLAIN, blend_needed(c, opaque));
+  begin_output(PLAIN, c.blend);
   switch (prim_mode) {
     case GL_POINTS:
       for (const vtx& v : prim) point(v, c.point_size);
@@ -244,7 +243,7 @@ void draw_bitmap(int width, int height, float xorig, float yorig, float xmove, f
     const float y0 = std::floor(c.raster[1] + eps - yorig);
     if (!draw_bitmap_quad(width, height, bits, x0, y0)) {
       const int row_bytes = (width + 7) / 8;
-      begin_output(PLAIN, blend_needed(c, c.raster_colour[3] == 1.0f));
+      begin_output(PLAIN, c.blend);
       for (int j = 0; j < height; ++j) {
         const unsigned char* row = bits + j * row_bytes;
         int i = 0;

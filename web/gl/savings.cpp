@@ -29,7 +29,7 @@ long sprite_atlas_starts = 0;  // also tells kept sprites from before a fresh st
 
 namespace {
 
-bool saving_on[SAVINGS] = {true, true, true, true, true, true};
+bool saving_on[SAVINGS] = {true, true, true, true, true};
 
 bool on(saving_kind k) { return drawing_savings && saving_on[k]; }
 
@@ -372,14 +372,6 @@ extern "C" EMSCRIPTEN_KEEPALIVE void zw_set_saving(int which, int yes) {
   if (which >= 0 && which < SAVINGS) saving_on[which] = yes != 0;
 }
 
-// --- Opaque output unblended.  On the rig, blending doubles what each
-// filled pixel costs, and the opaque parts of a frame (spheres, cubes,
-// lines) then share one batch with the unblended ones.  A GPU blends for
-// free, but the fewer draw calls still save the browser's per-call work.
-bool blend_needed(const context& c, bool opaque) {
-  return c.blend && !(on(SAVE_NO_BLEND) && blend_replaces(c, opaque));
-}
-
 bool leave_out(const vtx& a, const vtx& b, const vtx& c) {
   return (on(SAVE_BACK_FACES) && hidden_back_face(a, b, c)) || (on(SAVE_SUBPIXEL) && covers_no_pixel(a, b, c));
 }
@@ -388,7 +380,7 @@ bool draw_bitmap_quad(int width, int height, const unsigned char* bits, float x0
   const context& c = *current;
   atlas_place at;
   if (!on(SAVE_GLYPHS) || !atlas_find(width, height, bits, &at)) return false;
-  begin_output(GLYPHS, blend_needed(c, c.raster_colour[3] == 1.0f));
+  begin_output(GLYPHS, c.blend);
   // One quad on whole pixels; its texel centres fall on pixel centres.
   const float u0 = static_cast<float>(at.x) / ATLAS_SIZE, v0 = static_cast<float>(at.y) / ATLAS_SIZE;
   const float u1 = static_cast<float>(at.x + width) / ATLAS_SIZE;
@@ -448,7 +440,7 @@ bool run_kept_list(unsigned id, int depth, list_runner run) {
       if (k.sprite) {
         draw_sprite(k, c.colour);
       } else if (!k.floats.empty()) {
-        begin_output(PLAIN, blend_needed(c, c.colour[3] == 1.0f));
+        begin_output(PLAIN, c.blend);
         std::memcpy(batch.grow(k.floats.size()), k.floats.data(), k.floats.size() * sizeof(float));
       }
       if (out.sets_normal) std::memcpy(c.normal, out.normal, sizeof out.normal);
@@ -457,7 +449,7 @@ bool run_kept_list(unsigned id, int depth, list_runner run) {
     out.kept.erase(it);  // its sprite went when the atlas started again
   }
   // Where the list's first primitive would start its output.
-  begin_output(PLAIN, blend_needed(c, c.colour[3] == 1.0f));
+  begin_output(PLAIN, c.blend);
   const size_t start = batch.size();
   const long flushes_before = flushes;
   run(id, depth);

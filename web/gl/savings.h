@@ -28,12 +28,14 @@ namespace zelmor_web {
 enum saving_kind {
   SAVE_SUBPIXEL = 0,    // triangles that cover no pixel centre are left out
   SAVE_BACK_FACES = 1,  // hidden back faces of GLUT's closed solids are left out
-  SAVE_NO_BLEND = 2,    // opaque output under a replacing blend is drawn unblended
-  SAVE_GLYPHS = 3,      // a bitmap is one quad from the glyph atlas
-  SAVE_KEPT_LISTS = 4,  // a list of plain unlit polygons keeps its output by state
-  SAVE_SPRITES = 5,     // kept output of one opaque colour becomes a depth sprite
-  SAVINGS = 6
+  SAVE_GLYPHS = 2,      // a bitmap is one quad from the glyph atlas
+  SAVE_KEPT_LISTS = 3,  // a list of plain unlit polygons keeps its output by state
+  SAVE_SPRITES = 4,     // kept output of one opaque colour becomes a depth sprite
+  SAVINGS = 5
 };
+// Tried and taken out, as the benchmark could not show it paying: opaque
+// output under a blend that then replaces the pixel drawn with blending off
+// (docs/performance.md).
 
 // What running a list does, for the kept output (the list layer's replay).
 using list_runner = void (*)(unsigned id, int depth);
@@ -53,11 +55,6 @@ extern bool depth_sprites;
 extern long sprite_atlas_starts;
 void restart_sprite_atlas();
 
-// Whether output of the context's blending must be drawn blended: false
-// when blending is off, or when the output is opaque (every alpha 1) and the
-// blend then just replaces the pixel (less work a pixel, and the opaque
-// parts of a scene batch together).
-bool blend_needed(const context& c, bool opaque);
 // True when the triangle of a polygon (in the batch's state, begun) cannot
 // change a pixel and may be left out.
 bool leave_out(const vtx& a, const vtx& b, const vtx& c);
@@ -76,7 +73,6 @@ inline bool drawing_savings = false;
 inline bool depth_sprites = false;
 inline long sprite_atlas_starts = 0;
 inline void restart_sprite_atlas() {}
-inline bool blend_needed(const context& c, bool) { return c.blend; }
 inline bool leave_out(const vtx&, const vtx&, const vtx&) { return false; }
 inline bool draw_bitmap_quad(int, int, const unsigned char*, float, float) { return false; }
 inline bool run_kept_list(unsigned, int, list_runner) { return false; }
