@@ -238,6 +238,10 @@ std::string construction_picture_svg(const construction_picture& pic, const lab_
   const std::size_t end = s.rfind("<rect");
   std::string tail = s.substr(end);
   s.erase(end);
+  // Its points go too: the stage draws them itself, those still to come in
+  // grey, which a dark dot under each would hide.
+  const std::size_t dots = s.find("<g class=\"points\">");
+  if (dots != std::string::npos) s.erase(dots, s.find("</g>\n", dots) + 5 - dots);
   // The empty picture's own (empty) groups stay: they draw nothing.
   if (pic.valid) {
     s += std::string("<g class=\"lit\" fill=\"") + kLit + "\" stroke=\"none\">\n";
