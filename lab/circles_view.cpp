@@ -279,6 +279,7 @@ void pointer_moved(int x, int y) {
 // selects and drags as ever) holds the circle of the triangle under it.
 int press(int button, int state, int x, int y) {
   if (button != GLUT_LEFT_BUTTON || state != GLUT_DOWN) return 0;
+  if (glutGetModifiers() & GLUT_ACTIVE_SHIFT) return 0;  // Shift and a drag set a weight
   lab_lessons_state s;
   lab_lessons_get(&s);
   if (!s.circle) return 0;

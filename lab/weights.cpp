@@ -2,6 +2,7 @@
 // weight changed in steps, New clearing them, the status message.
 #include "lab/weights.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -31,6 +32,23 @@ int lab_change_weight(int i, int steps) {
   need_recompute = 1;
   lab_status("%s", lab_weight_message(i).c_str());
   return 1;
+}
+
+int lab_weight_through(int i, double x, double y) {
+  if (i < 0 || i >= point_count) return 0;
+  const double dx = x - plane_table[i].x, dy = y - plane_table[i].y;
+  const double want = dx * dx + dy * dy;
+  const double w = std::round(std::min(want, LAB_WEIGHT_MAX) * 1e4) / 1e4;
+  const bool held = want > LAB_WEIGHT_MAX;
+  const bool changed = w != lab_point_weight[i];
+  if (changed) {
+    lab_point_weight[i] = w;
+    point_table[i].z = lifted_height_of(i, plane_table[i].x, plane_table[i].y);
+    write_point_file();
+    need_recompute = 1;
+  }
+  lab_status("%s%s", lab_weight_message(i).c_str(), held ? " (held at the largest weight, 9)" : "");
+  return changed ? 1 : 0;
 }
 
 void lab_clear_weights() {

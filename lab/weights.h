@@ -19,6 +19,14 @@ void lab_weights_attach();
 // is at its bound already (the status line says which).
 int lab_change_weight(int i, int steps);
 
+// Sets the weight of point i so that its circle (radius sqrt(w)) passes
+// through plane position (x, y): w = the squared distance, held within
+// 0 .. LAB_WEIGHT_MAX and kept to whole 10^-4 (square hundredths, as the
+// lift rounds it).  The point is lifted again, ".ZELMOR" rewritten and
+// need_recompute raised when the weight changed; the status line says so,
+// and that it was held at the bound.  Returns 1 when the weight changed.
+int lab_weight_through(int i, double x, double y);
+
 // Every weight back to 0 (New), without touching the point set.
 void lab_clear_weights();
 
@@ -45,3 +53,9 @@ void lab_weights_init();
 
 // Whether the 2D view draws the weight circles (w toggles; on at start).
 extern int lab_show_weight_circles;
+
+// Shift and a left drag from a point or its circle's rim sets its weight
+// (weight_drag.cpp); lab_weights_init calls it.  The point being dragged,
+// or -1.
+void lab_weight_drag_init();
+int lab_weight_dragged();

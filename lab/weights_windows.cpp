@@ -213,6 +213,7 @@ void lab_weights_init() {
   lab_weights_attach();
   lab_add_actions(kWeightActions, sizeof kWeightActions / sizeof kWeightActions[0]);
   lab_add_points_mouse_filter(wheel_filter);
+  lab_weight_drag_init();
   lab_add_mouse_observer(clear_on_new);
   lab_add_points_overlay(draw_weights_2d);
   lab_add_view3d_overlay(draw_weights_3d);

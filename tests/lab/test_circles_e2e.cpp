@@ -7,6 +7,10 @@
 #include <cmath>
 #include <string>
 
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
 #include "lab/lab.h"
 #include "tests/support/xdrive.h"
 
@@ -148,6 +152,76 @@ TEST(LabCirclesProgram, KFlipsTheEdgeUnderThePointerAndKAgainFlipsItBack) {
       << "not flipped back";
   EXPECT_TRUE(xdrive::wait_until(
       [&] { return r.x.grab(r.win3d).count(kCounter, 0, 0, 539, 539, 12) == 0; }, 3000));
+}
+
+// Shift held down through real X key events (xdrive's key() presses and
+// releases at once).
+class shift_held {
+ public:
+  shift_held() : d_(XOpenDisplay(nullptr)) { send(True); }
+  ~shift_held() { send(False); if (d_ != nullptr) XCloseDisplay(d_); }
+  void send(Bool down) {
+    if (d_ == nullptr) return;
+    XTestFakeKeyEvent(d_, XKeysymToKeycode(d_, XK_Shift_L), down, CurrentTime);
+    XSync(d_, False);
+  }
+ private:
+  Display* d_;
+};
+
+double lifted_z(const xdrive& x, int i) {
+  std::string text;
+  if (!x.read_file(".ZELMOR", &text)) return -1e9;
+  const auto pts = xd_parse_points(text);
+  return static_cast<int>(pts.size()) > i ? pts[static_cast<size_t>(i)].z : -1e9;
+}
+
+TEST(LabCirclesProgram, AShiftDragSetsTheWeightThroughThePointerAndOneUndoTakesItBack) {
+  lab_run r;
+  ASSERT_TRUE(r.start()) << r.x.program_stderr();
+  r.point_at(2.5, 2.5);
+  ASSERT_TRUE(r.x.key("1"));  // the square and its centre: point 4 at (0, 0)
+  ASSERT_TRUE(r.wait_points(5));
+  ASSERT_DOUBLE_EQ(1.0, lifted_z(r.x, 4));
+  // The plane position the lab reads at the pixel of plane x = 1.
+  const double reach = (pixel_x(1.0) - 541 / 2) * 6.0 / 541;
+  {
+    shift_held shift;
+    r.point_at(0.0, 0.0);
+    r.x.press(1);
+    for (int k = 1; k <= 4; ++k) {
+      r.x.move(r.view.x + pixel_x(0.25 * k), r.view.y + pixel_y(0.0, 541));
+      xdrive::sleep_ms(40);
+    }
+    // Live: the lift has sunk before the button goes up.
+    EXPECT_TRUE(r.x.wait_file(".ZELMOR", [&](const std::string&) {
+      return std::fabs(lifted_z(r.x, 4) - (1.0 - reach * reach)) < 2e-4;
+    })) << lifted_z(r.x, 4);
+    r.x.release(1);
+  }
+  // The weight circle (orange) through the pointer, radius about 1.
+  ASSERT_TRUE(xdrive::wait_until(
+      [&] {
+        const xd_image img = r.x.grab(r.view);
+        return near_colour(img, {217, 115, 0}, pixel_x(0.0), pixel_y(reach, 541), 20) &&
+               near_colour(img, {217, 115, 0}, pixel_x(-reach), pixel_y(0.0, 541), 20);
+      },
+      3000))
+      << "no weight circle of radius 1";
+  // No other point moved: the corners keep their lifts.
+  EXPECT_DOUBLE_EQ(1.5 * 1.5 * 2 + 1.0, lifted_z(r.x, 0));
+  // One undo takes the whole drag back; one redo brings it again.
+  ASSERT_TRUE(r.x.key("z"));
+  EXPECT_TRUE(r.x.wait_file(".ZELMOR", [&](const std::string&) { return lifted_z(r.x, 4) == 1.0; }))
+      << lifted_z(r.x, 4);
+  ASSERT_TRUE(r.x.key("y"));
+  EXPECT_TRUE(r.x.wait_file(".ZELMOR", [&](const std::string&) {
+    return std::fabs(lifted_z(r.x, 4) - (1.0 - reach * reach)) < 2e-4;
+  }));
+  // A second undo goes past the drag to before the preset: no steps in between.
+  ASSERT_TRUE(r.x.key("z"));
+  ASSERT_TRUE(r.x.key("z"));
+  EXPECT_TRUE(r.x.wait_file(".ZELMOR", [&](const std::string& s) { return xd_parse_points(s).empty(); }));
 }
 
 }  // namespace
