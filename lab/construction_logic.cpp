@@ -155,11 +155,14 @@ construction_picture picture_from(const std::vector<construction_point>& pts, co
   pic.duplicate = twin >= 0;
   const int p = st.point;
 
-  char head[96];
+  // The last stage says so up front: the notes after it may run long.
+  const bool last = step == pic.count - 1 && pic.stage == pic.stages - 1;
+  char head[112];
   if (random_order)
-    std::snprintf(head, sizeof head, "step %d of %d (seed %u): inserting point %d: ", step + 1, pic.count, seed, p);
+    std::snprintf(head, sizeof head, "step %d of %d (seed %u%s): inserting point %d: ", step + 1, pic.count, seed,
+                  last ? ", last step" : "", p);
   else
-    std::snprintf(head, sizeof head, "inserting point %d of %d: ", p, pic.count);
+    std::snprintf(head, sizeof head, "inserting point %d of %d%s: ", p, pic.count, last ? " (last step)" : "");
   std::string what;
 
   if (!lawson_used) {
@@ -274,7 +277,6 @@ construction_picture picture_from(const std::vector<construction_point>& pts, co
   }
   pic.status = head + what;
   for (const std::string& n : notes) pic.status += (what.empty() && &n == &notes[0] ? "" : "; ") + n;
-  if (step == pic.count - 1 && pic.stage == pic.stages - 1) pic.status += " (last step)";
   return pic;
 }
 

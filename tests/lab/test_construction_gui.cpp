@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/picture.h"
 #include "app/windows.h"
 #include "lab/construction_logic.h"
 #include "lab/edit.h"
@@ -188,6 +189,43 @@ TEST(ConstructionGui, EachFlipShowsItsCircleAndItsNewPair) {
   EXPECT_GE(flips_seen, 3);
   key('g');
   key('n');
+}
+
+// The last step is the lab's own triangulation: the records its hull gives
+// outside the mode, for plain and for weighted points, both ways, End by
+// its key.
+TEST(ConstructionGui, TheLastStepIsTheLabsOwnTriangulation) {
+  gui_start_program(lab_main, "zelmor-lab");
+  for (const char preset : {'9', '7', '4'}) {
+    SCOPED_TRACE(std::string("preset ") + preset);
+    key(static_cast<unsigned char>(preset));
+    if (preset == '4') {
+      // The middle of the 5 x 5 grid weighted by 3: it hides its neighbours.
+      glutSetWindow(points_win);
+      points_press(GLUT_LEFT_BUTTON, 270, 270);
+      points_release(GLUT_LEFT_BUTTON, 270, 270);
+      gui_settle();
+      for (int i = 0; i < 3; ++i) key('+');
+      ASSERT_GT(lab_point_weight[12], 2.9);
+    }
+    redisplay_windows("23S");
+    gui_settle();
+    const picture lab = collect_picture(true);
+    ASSERT_FALSE(lab.triangles.empty());
+    for (const unsigned char way : {'g', 'i'}) {
+      if (way == 'i') key('i');
+      if (!lab_construction_state().on) key('g');
+      special(GLUT_KEY_END);
+      const construction_picture& pic = construction_current();
+      ASSERT_EQ(point_count - 1, pic.step);
+      std::vector<std::array<int, 3>> shown(pic.triangles.begin(), pic.triangles.end());
+      EXPECT_EQ(lab.triangles, shown) << (way == 'g' ? "by the hole" : "by flips");
+      EXPECT_NE(std::string::npos, std::string(lab_status_text()).find("(last step)")) << lab_status_text();
+    }
+    key('i');
+    key('g');
+    ASSERT_FALSE(lab_construction_state().on);
+  }
 }
 
 }  // namespace

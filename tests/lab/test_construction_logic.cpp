@@ -240,7 +240,7 @@ TEST(ConstructionStatus, SaysWhatIsDegenerate) {
       {"hidden by its weight", sunk, 3, insert_way::hole, "point 3 is hidden: its lift lies above the lower hull"},
       {"hidden, flips", sunk, 3, insert_way::flips, "nothing to split"},
       {"split of a triangle", {{0, 0, 0}, {300, 0, 0}, {0, 300, 0}, {50, 50, 0}}, 3, insert_way::flips,
-       "inserting point 3 of 4: the triangle 0 1 2 holding it splits into 3; no flip"},
+       "inserting point 3 of 4 (last step): the triangle 0 1 2 holding it splits into 3; no flip"},
       {"on a hull edge", {{0, 0, 0}, {400, 0, 0}, {0, 400, 0}, {200, 0, 0}}, 3, insert_way::hole,
        "inserting point 3 of 4: 1 triangle holds it in its circle (the faces its lift sees); it lies on the edge 0 1"},
       {"on an inner edge, flips", {{0, 0, 0}, {400, 0, 0}, {0, 400, 0}, {400, 400, 0}, {-100, -100, 0}, {200, 200, 0}},
