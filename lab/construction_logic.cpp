@@ -201,6 +201,9 @@ construction_picture picture_from(const std::vector<construction_point>& pts, co
     if (pic.stage == 0) {
       pic.lit = st.removed;
       pic.fresh = st.added;
+      // The edges the split joins the point to: the old triangle's (or the
+      // two old ones' outline), or the hull edges that see it from outside.
+      pic.rim = rim_of(st.added, p);
       if (st.removed.size() == 1)
         what = "the triangle " + tri_text(st.removed[0]) + " holding it splits into 3";
       else if (st.removed.size() == 2)

@@ -113,6 +113,7 @@ std::vector<named_set> sets() {
 }
 
 TEST(ConstructionPicture, EveryStageAgainstTheOracle) {
+  int outside_checked = 0;
   for (const named_set& s : sets()) {
     for (const bool random_order : {false, true}) {
       const std::vector<int> order = construction_order(static_cast<int>(s.pts.size()), random_order, 7);
@@ -171,6 +172,23 @@ TEST(ConstructionPicture, EveryStageAgainstTheOracle) {
               ASSERT_EQ(1u, pic.circles.size());
               EXPECT_LT(power(s.pts[p], pic.circles[0]), -1e-9);
             }
+            if (way == insert_way::flips && stage == 0 && first.stages > 1 && pic.lit.empty() && !pic.fresh.empty()) {
+              // Outside: the rim is the hull edges of the triangulation before
+              // that see the point (the point and the triangle on opposite sides).
+              const construction_picture prev = construction_picture_of(s.pts, order, way, k - 1, 99, random_order, 7);
+              ++outside_checked;
+              for (const auto& e : pic.rim) {
+                int in = 0, third = -1;
+                for (const tri_index& t : prev.triangles) {
+                  if (std::count(t.begin(), t.end(), e[0]) && std::count(t.begin(), t.end(), e[1])) {
+                    ++in;
+                    for (int v : t) third = v != e[0] && v != e[1] ? v : third;
+                  }
+                }
+                ASSERT_EQ(1, in) << "not a hull edge";
+                EXPECT_LT(orient(s.pts[e[0]], s.pts[e[1]], s.pts[third]) * orient(s.pts[e[0]], s.pts[e[1]], s.pts[p]), 0);
+              }
+            }
             if (way == insert_way::hole && stage == first.stages - 1 && first.stages == 2) {
               for (const tri_index& t : pic.fresh) EXPECT_TRUE(t[0] == p || t[1] == p || t[2] == p);
               // The rim is the fan's far side: each edge in exactly one new triangle.
@@ -185,6 +203,7 @@ TEST(ConstructionPicture, EveryStageAgainstTheOracle) {
       }
     }
   }
+  EXPECT_GT(outside_checked, 10);
 }
 
 void set_points(const std::vector<std::array<double, 2>>& pts) {
