@@ -302,21 +302,11 @@ bool lab_counter_example_holds(const std::vector<lab_triangle>& tris, lab_counte
 
 std::string lab_counter_example_text(const lab_counter_example& ce) {
   char text[LAB_STATUS_MAX];
-  if (ce.below > 0)
-    std::snprintf(text, sizeof text,
-                  "point %d lies inside this circle: below this plane (edge %d-%d flipped to "
-                  "%d-%d; k again flips back)",
-                  ce.offending, ce.a, ce.b, ce.c, ce.d);
-  else if (ce.below == 0)
-    std::snprintf(text, sizeof text,
-                  "point %d lies on this circle: on this plane, so both ways are Delaunay "
-                  "(edge %d-%d flipped to %d-%d)",
-                  ce.offending, ce.a, ce.b, ce.c, ce.d);
-  else
-    std::snprintf(text, sizeof text,
-                  "point %d lies outside this circle: above this plane (edge %d-%d flipped to "
-                  "%d-%d)",
-                  ce.offending, ce.a, ce.b, ce.c, ce.d);
+  const char* where = ce.below > 0   ? "inside this circle: below this plane"
+                      : ce.below == 0 ? "on this circle: on this plane (both ways are Delaunay)"
+                                      : "outside this circle: above this plane";
+  std::snprintf(text, sizeof text, "point %d lies %s (%d-%d flipped to %d-%d)", ce.offending,
+                where, ce.a, ce.b, ce.c, ce.d);
   return text;
 }
 
@@ -376,11 +366,11 @@ lab_angle lab_smallest_angle(const std::vector<lab_triangle>& tris) {
 std::string lab_angles_text(const lab_angle& now, const lab_angle* flipped) {
   char text[LAB_STATUS_MAX];
   if (now.at < 0) return "no triangle: no smallest angle";
-  int n = std::snprintf(text, sizeof text, "smallest angle %.1f deg at point %d", now.degrees, now.at);
+  int n = std::snprintf(text, sizeof text, "smallest angle %.1f deg at %d", now.degrees, now.at);
   if (flipped != nullptr && flipped->at >= 0) {
     const int c = lab_compare_angles(*flipped, now);
     std::snprintf(text + n, sizeof text - static_cast<size_t>(n),
-                  "; after the flip %.1f deg at point %d (%s)", flipped->degrees, flipped->at,
+                  "; after the flip %.1f deg at %d (%s)", flipped->degrees, flipped->at,
                   c < 0 ? "worse" : (c == 0 ? "the same" : "better"));
   }
   return text;

@@ -89,7 +89,7 @@ int lab_flip_at(const std::vector<lab_triangle>& tris, double x, double y,
 // Whether a-b is still an edge of tris between c and d; when so, refreshes
 // below (points may have moved).
 bool lab_counter_example_holds(const std::vector<lab_triangle>& tris, lab_counter_example* ce);
-// "point 4 lies inside this circle: below this plane"
+// "point 4 lies inside this circle: below this plane (2-3 flipped to 1-4)"
 std::string lab_counter_example_text(const lab_counter_example& ce);
 // tris with the flip made: the two triangles on a-b replaced by those on c-d.
 std::vector<lab_triangle> lab_flipped(const std::vector<lab_triangle>& tris,
@@ -114,5 +114,5 @@ int lab_compare_angles(const lab_angle& p, const lab_angle& q);
 // The smallest angle of any triangle in tris (the first in triangle order of
 // equal ones); at = -1 when tris is empty.
 lab_angle lab_smallest_angle(const std::vector<lab_triangle>& tris);
-// "smallest angle 21.8° at point 3; after the flip 9.5° at point 2"
+// "smallest angle 21.8 deg at 3; after the flip 9.5 deg at 2 (worse)"
 std::string lab_angles_text(const lab_angle& now, const lab_angle* flipped);

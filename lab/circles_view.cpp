@@ -345,7 +345,7 @@ void flip() {
     const lab_angle now = lab_smallest_angle(tris), after = lab_smallest_angle(lab_flipped(tris, ce));
     lab_status("%s; %s", lab_counter_example_text(ce).c_str(), lab_angles_text(now, &after).c_str());
   } else {
-    lab_status("%s", lab_counter_example_text(ce).c_str());
+    lab_status("%s; k flips back", lab_counter_example_text(ce).c_str());
   }
   redisplay_windows("2S");
 }

@@ -49,8 +49,8 @@ int weight_press(int button, int state, int x, int y) {
     const int i = dragged;
     dragged = -1;
     const std::string message = lab_status_text();
-    lab_history_note(("weight of point " + std::to_string(i)).c_str());
-    lab_status("%s", message.c_str());
+    if (lab_history_note(("weight of point " + std::to_string(i)).c_str()))
+      lab_status("%s; z undoes the drag", message.c_str());
     redisplay_windows("23S");
     return 1;
   }

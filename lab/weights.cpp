@@ -47,7 +47,10 @@ int lab_weight_through(int i, double x, double y) {
     write_point_file();
     need_recompute = 1;
   }
-  lab_status("%s%s", lab_weight_message(i).c_str(), held ? " (held at the largest weight, 9)" : "");
+  // The hidden points follow the recomputation this change asks for: the
+  // status line's last row names them.
+  lab_status("point %d: weight %.2f (circle radius %.2f)%s", i, w, std::sqrt(w),
+             held ? ", held at the largest weight, 9" : "");
   return changed ? 1 : 0;
 }
 

@@ -137,3 +137,29 @@ lab_key r i Home
 lab_key Right Right Right Right Right Right Right Right Right Right Right Right Right Right Right
 import -window root -crop 1093x666+0+0 "$out/zelmor-lab-grow-flip.png"
 echo "wrote $out/zelmor-lab-grow-hole.png $out/zelmor-lab-grow-cone.png $out/zelmor-lab-grow-flip.png"
+
+# Why not any triangulation?  The README's twelve points: two circles held
+# (c, then a click on a triangle), then the Delaunay edge 6-7 flipped (k with
+# the pointer beside it) and the smallest angles (a); from the side (v) the
+# lift of point 6 below the flipped triangle's plane.
+plane_px() { awk -v p="$1" 'BEGIN { printf "%d", 1 + 270.5 + p * 541 / 6 }'; }
+plane_py() { awk -v p="$1" 'BEGIN { printf "%d", 1 + 270.5 - p * 541 / 6 }'; }
+lab_key g r 9 c
+for p in "0.13 -0.23" "-0.17 0.73"; do
+  xdotool mousemove "$(plane_px ${p% *})" "$(plane_py ${p#* })" click --delay 0 1
+  sleep 0.3
+done
+lab_key c
+xdotool mousemove "$(plane_px 0.15)" "$(plane_py -0.40)"
+lab_key v a k
+import -window root -crop 1093x666+0+0 "$out/zelmor-lab-counter-example.png"
+# Weights by hand: flipped back (k), the circles let go (C), the angles off
+# (a); Shift and a drag from point 5 out to (0.1, 1.8) give it the weight
+# whose circle reaches there (2.56), and its neighbour 8 is hidden.
+lab_key k C a
+xdotool mousemove "$(plane_px 0.1)" "$(plane_py 0.2)" keydown shift mousedown 1 sleep 0.1
+for y in 0.4 0.6 0.8 1.0 1.2 1.4 1.6 1.8; do xdotool mousemove "$(plane_px 0.1)" "$(plane_py $y)" sleep 0.1; done
+xdotool mouseup 1 keyup shift
+sleep 0.6
+import -window root -crop 1093x666+0+0 "$out/zelmor-lab-weight-by-hand.png"
+echo "wrote $out/zelmor-lab-counter-example.png $out/zelmor-lab-weight-by-hand.png"
