@@ -287,9 +287,10 @@ construction_picture picture_from(const std::vector<construction_point>& pts, co
 
 construction_state state;
 
+// A short seed, easy to read off the status line and to type back.
 unsigned default_seed() {
-  static std::random_device device;
-  return device() % 100000u + 1u;
+  static std::random_device* device = new std::random_device();  // never destroyed: exit() may run in a callback
+  return (*device)() % 100000u + 1u;
 }
 unsigned (*seed_source)() = default_seed;
 
