@@ -68,7 +68,8 @@ int grab = 0;          // the window a pressed button delivers to
 int buttons_down = 0;  // bit per GLUT button
 int pointer_x = -1, pointer_y = -1;  // the last mouse position on the canvas
 int pointer_in = 0;    // the window the pointer is in, 0 when none
-int modifiers = 0;     // GLUT_ACTIVE_* of the key being delivered
+int modifiers = 0;     // GLUT_ACTIVE_* of the key or mouse event being delivered
+int mouse_modifiers = 0;  // those held at the page's last mouse event
 
 window* find(int id) {
   if (id < 1 || id > static_cast<int>(windows.size())) return nullptr;
@@ -279,14 +280,20 @@ EMSCRIPTEN_KEEPALIVE void zw_mouse(int kind, int button, int x, int y) {
   int wx, wy;
   canvas_corner(w, &wx, &wy);
   make_current(w);
+  // As on the desktop, glutGetModifiers answers during a mouse callback too.
+  modifiers = mouse_modifiers;
   if (kind == 2) {
     if (buttons_down != 0 && w->motion != nullptr) w->motion(x - wx, y - wy);
     else if (buttons_down == 0 && w->passive != nullptr) w->passive(x - wx, y - wy);
   } else if (w->mouse != nullptr) {
     w->mouse(button, kind == 0 ? GLUT_DOWN : GLUT_UP, x - wx, y - wy);
   }
+  modifiers = 0;
   if (buttons_down == 0) grab = 0;
 }
+
+// The GLUT_ACTIVE_* keys held at the mouse event the page sends next.
+EMSCRIPTEN_KEEPALIVE void zw_mouse_modifiers(int mods) { mouse_modifiers = mods; }
 
 // The window that keys go to (the one under the pointer), 0 when none.
 EMSCRIPTEN_KEEPALIVE int zw_key_window() {

@@ -1,0 +1,182 @@
+#!/usr/bin/env python3
+"""Circles to hold, the flip and weights by hand on the lab's page, in
+headless Chromium with real mouse and key events over the DevTools protocol:
+a circle held by a click stays in both views through a real drag of the 3D
+view; the toolbar's flip button shows the triangle that is not Delaunay and
+flips back; Shift and a drag set a point's weight, and one undo takes the
+whole drag back.  Checked by the status line and the views' pixels.
+
+    test_circles_page.py --site DIR [unittest arguments]
+"""
+import argparse
+import json
+import os
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from cdp import Browser, find_chromium  # noqa: E402
+from zelmor_page import Page, Server  # noqa: E402
+
+ARGS = None
+SHIFT = 8  # the protocol's modifier bit
+
+
+def near(c, rgb, tol=14):
+    return all(abs(c[i] - rgb[i]) <= tol for i in range(3))
+
+
+def teal(c):  # the first held circle's colour
+    return near(c, (0, 153, 153))
+
+
+def magenta(c):  # the triangle that is not Delaunay
+    return near(c, (204, 0, 128))
+
+
+def weight_orange(c):  # a weight circle
+    return near(c, (217, 115, 0), 20)
+
+
+def px(x):
+    """Plane x -> pixel of the 541 x 541 view, from the left."""
+    return int(270.5 + x * 541 / 6)
+
+
+def py(y):
+    """Plane y -> pixel row from the top."""
+    return int(270.5 - y * 541 / 6)
+
+
+class CirclesPageTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.server = Server(ARGS.site)
+        cls.browser = Browser()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.browser.close()
+        cls.server.close()
+
+    def setUp(self):
+        self.page = Page(self.browser, self.server.url("lab.html"))
+        self.assertTrue(self.browser.evaluate("window.zelmorReady === true"), "no WebGL")
+        self.view3d = self.page.window_id("3D Projection")
+        self.points = self.page.window_id("2D Points", 1)
+
+    def count(self, win, pred):
+        self.page.settle()
+        w, h, data = self.page.pixels(win)
+        return sum(1 for i in range(0, len(data), 4) if pred(data[i:i + 3]))
+
+    def status(self):
+        return self.browser.evaluate("Module.UTF8ToString(Module._zl_status_text())")
+
+    def key(self, key, code, text=""):
+        """A real key press with the pointer over the 2D view."""
+        self.page.drag_to(self.points, 500, 500, button=None)
+        for kind in ("keyDown", "keyUp"):
+            self.browser.call("Input.dispatchKeyEvent", {
+                "type": kind, "key": key, "code": code, "text": text if kind == "keyDown" else "",
+                "windowsVirtualKeyCode": ord(key.upper()) if len(key) == 1 else 0})
+        self.page.settle()
+
+    def button(self, title):
+        """A real click on the toolbar's button of that title."""
+        x, y = self.browser.evaluate("""(() => {
+          const e = document.querySelector('#toolbar button[title=%s]');
+          e.scrollIntoView({block: 'center'});
+          const r = e.getBoundingClientRect();
+          return [r.left + r.width / 2, r.top + r.height / 2]; })()""" % json.dumps(title))
+        self.browser.mouse("mouseMoved", x, y)
+        self.browser.mouse("mousePressed", x, y, "left", 1)
+        self.browser.mouse("mouseReleased", x, y, "left", 0)
+        self.page.settle()
+
+    def shift_mouse(self, kind, x, y, buttons):
+        px_, py_ = self.page._at(self.points, x, y)
+        self.browser.call("Input.dispatchMouseEvent", {
+            "type": kind, "x": px_, "y": py_, "button": "left" if kind != "mouseMoved" else "left",
+            "buttons": buttons, "clickCount": 1 if kind != "mouseMoved" else 0, "modifiers": SHIFT})
+
+    def test_a_held_circle_stays_through_a_drag_of_the_3d_view(self):
+        self.key("9", "Digit9", "9")  # the README's twelve points
+        self.button("empty circle on / off")
+        self.page.click(self.points, px(0.13), py(-0.23))  # inside triangle 5 6 7
+        self.assertIn("holding the circle of 5, 6, 7", self.status())
+        self.button("empty circle on / off")  # the pointer's circle off; the held one stays
+        self.assertGreater(self.count(self.points, teal), 400)
+        before = self.count(self.view3d, teal)
+        self.assertGreater(before, 100)
+        frame = self.page.pixels(self.view3d)[2]
+        self.page.press(self.view3d, 100, 300)
+        for k in range(1, 9):
+            self.page.drag_to(self.view3d, 100 + 20 * k, 300 - 8 * k)
+            self.page.settle()
+        self.page.release(self.view3d, 260, 236)
+        self.page.settle()
+        self.assertNotEqual(frame, self.page.pixels(self.view3d)[2], "the 3D view did not turn")
+        self.assertGreater(self.count(self.view3d, teal), 100, "the held circle left the 3D view")
+        self.assertGreater(self.count(self.points, teal), 400)
+        self.button("let go of the circles held")
+        self.assertEqual(0, self.count(self.points, teal))
+        self.assertEqual(0, self.count(self.view3d, teal))
+
+    def test_the_flip_button_shows_the_counter_example_and_flips_back(self):
+        self.key("9", "Digit9", "9")
+        self.assertEqual(0, self.count(self.points, magenta))
+        # The pointer beside the edge 6-7, then the toolbar's button (the
+        # pointer has left the plane by then: the lab keeps where it was).
+        self.page.drag_to(self.points, px(0.15), py(-0.40), button=None)
+        self.button("flip the edge under the pointer")
+        self.assertIn("point 6 lies inside this circle: below this plane (6-7 flipped to 5-11)",
+                      self.status())
+        self.assertGreater(self.count(self.points, magenta), 300)
+        self.assertGreater(self.count(self.view3d, magenta), 200)
+        self.button("smallest angle on / off")
+        self.assertIn("after the flip", self.status())
+        self.assertIn("(worse)", self.status())
+        self.button("flip the edge under the pointer")
+        self.assertIn("flipped back", self.status())
+        self.assertEqual(0, self.count(self.points, magenta))
+        self.assertEqual(0, self.count(self.view3d, magenta))
+
+    def test_a_shift_drag_sets_a_weight_and_one_undo_takes_it_back(self):
+        self.key("9", "Digit9", "9")
+        self.assertEqual(0, self.count(self.points, weight_orange))
+        # Point 5 at (0.1, 0.2), dragged with Shift up to (0.1, 1.0).
+        self.shift_mouse("mouseMoved", px(0.1), py(0.2), 0)
+        self.shift_mouse("mousePressed", px(0.1), py(0.2), 1)
+        for y in (0.4, 0.6, 0.8, 1.0):
+            self.shift_mouse("mouseMoved", px(0.1), py(y), 1)
+            self.page.settle()
+        self.assertIn("point 5: weight 0.6", self.status())  # live, before the release
+        self.shift_mouse("mouseReleased", px(0.1), py(1.0), 0)
+        self.page.settle()
+        self.assertIn("z undoes the drag", self.status())
+        self.assertGreater(self.count(self.points, weight_orange), 200)
+        self.key("z", "KeyZ", "z")
+        self.assertEqual(0, self.count(self.points, weight_orange), self.status())
+        self.key("y", "KeyY", "y")
+        self.assertGreater(self.count(self.points, weight_orange), 200, self.status())
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--site", required=True)
+    ARGS, rest = parser.parse_known_args()
+    if find_chromium() is None:
+        print("chromium is not installed (scripts/deps.sh installs it)")
+        return 1
+    if not os.path.exists(os.path.join(ARGS.site, "lab.html")):
+        print("no web build in %s" % ARGS.site)
+        return 1
+    prog = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2)
+    return 0 if prog.result.wasSuccessful() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
