@@ -73,12 +73,21 @@ std::vector<std::vector<entry>> state_lines(const lab_view_state& s) {
                    {"layers", "furthest", std::to_string(s.furthest)},
                    {"layers", "circle", std::to_string(s.circle)},
                    {"layers", "circles", std::to_string(s.weight_circles)},
+                   {"layers", "angles", std::to_string(s.angles)},
                    {"layers", "selected", std::to_string(s.selected)}});
   // Where the pointer is matters only while the empty circle follows it;
   // otherwise every save would differ by where the mouse happened to be.
   if (s.circle)
     lines.push_back({{"pointer", "inside", std::to_string(s.pointer_inside)},
                      {"pointer", "at", list(s.pointer, 2)}});
+  // The held circles: their count first (a file's count replaces the
+  // circles held), then one line each.
+  lines.push_back({{"held", "count", std::to_string(s.pins.size())}});
+  for (const lab_pinned_circle& h : s.pins)
+    lines.push_back({{"held", "circle",
+                      std::to_string(h.corner[0]) + "," + std::to_string(h.corner[1]) + "," +
+                          std::to_string(h.corner[2]) + "," + (h.furthest ? "1" : "0") + "," +
+                          std::to_string(h.colour)}});
   const lab_camera& c = s.camera;
   lines.push_back({{"camera", "mode", mode_name(c.mode)},
                    {"camera", "zoom-ref", numf(c.zoom_ref)},
@@ -167,6 +176,7 @@ bool apply(const entry& e, lab_view_state* s) {
               : k == "furthest" ? parse_switch(v, &t.furthest)
               : k == "circle"   ? parse_switch(v, &t.circle)
               : k == "circles"  ? parse_switch(v, &t.weight_circles)
+              : k == "angles"   ? parse_switch(v, &t.angles)
               : k == "selected" ? parse_int(v, -1, MAX_POINTS - 1, &t.selected)
                                 : false;
     if (!ok) return false;
@@ -187,6 +197,30 @@ bool apply(const entry& e, lab_view_state* s) {
       return false;
     }
     s->has_pointer = true;
+    return true;
+  }
+  if (e.group == "held") {
+    if (k == "count") {
+      int n = 0;
+      if (!parse_int(v, 0, LAB_PINNED_MAX, &n)) return false;
+      s->pins.clear();
+      s->has_pins = true;
+      return true;
+    }
+    double f[5];
+    if (k != "circle" || !parse_list(v, f, 5) || s->pins.size() >= static_cast<std::size_t>(LAB_PINNED_MAX))
+      return false;
+    lab_pinned_circle h;
+    for (int i = 0; i < 3; ++i) {
+      if (f[i] != std::floor(f[i]) || f[i] < 0 || f[i] >= MAX_POINTS) return false;
+      h.corner[i] = static_cast<int>(f[i]);
+    }
+    if (!(h.corner[0] < h.corner[1] && h.corner[1] < h.corner[2])) return false;  // ascending, as held
+    if ((f[3] != 0 && f[3] != 1) || f[4] != std::floor(f[4]) || f[4] < 0 || f[4] >= LAB_PINNED_MAX) return false;
+    h.furthest = f[3] == 1;
+    h.colour = static_cast<int>(f[4]);
+    s->pins.push_back(h);
+    s->has_pins = true;
     return true;
   }
   if (e.group == "grow") {
@@ -255,6 +289,14 @@ bool split_pair(const std::string& group, const std::string& pair, entry* e) {
 constexpr char kPrefix[] = "% view: ";
 
 }  // namespace
+
+void lab_view_keep_within(lab_view_state* s, int count) {
+  if (s->has_selection && s->selected >= count) s->selected = -1;
+  std::vector<lab_pinned_circle> kept;
+  for (const lab_pinned_circle& h : s->pins)
+    if (h.corner[2] < count) kept.push_back(h);
+  s->pins = kept;
+}
 
 std::string lab_view_lines(const lab_view_state& s) {
   std::string out;
@@ -376,6 +418,7 @@ bool lab_parse_fragment(const std::string& fragment, std::vector<lab_point>* pts
     return false;
   }
   if (t.has_selection && t.selected >= static_cast<int>(read.size())) t.selected = -1;
+  lab_view_keep_within(&t, static_cast<int>(read.size()));
   *pts = read;
   *s = t;
   return true;

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "lab/circles_logic.h"
 #include "lab/construction_logic.h"
 #include "lab/edit.h"
 #include "lab/lessons.h"
@@ -29,7 +30,10 @@ struct lab_view_state {
   float weight = 1.0f, opacity = 0.4f, knob = 0.4f, zoom = 1.5f;
   // The lab's switches.
   bool has_layers = false;
-  int labels = 1, furthest = 0, circle = 0, weight_circles = 1;
+  int labels = 1, furthest = 0, circle = 0, weight_circles = 1, angles = 0;
+  // The circles held by a click, in the order held (at most LAB_PINNED_MAX).
+  bool has_pins = false;
+  std::vector<lab_pinned_circle> pins;
   // Where the empty circle is asked for (the pointer's plane position when
   // the state was taken); inside = 0 when the pointer was outside the view.
   bool has_pointer = false;
@@ -57,6 +61,10 @@ std::string lab_view_lines(const lab_view_state& s);
 // lines read; a view line that does not parse is skipped and counted in
 // *bad when bad is not null.
 int lab_read_view_lines(const std::string& text, lab_view_state* s, int* bad = nullptr);
+
+// Drops from s what names a point past count (the selection, a held
+// circle): a lesson with fewer points than its view speaks of.
+void lab_view_keep_within(lab_view_state* s, int count);
 
 // The state as "key=value" pairs joined by '&' (no '#'), and the points as
 // "p=x,y[,w];x,y[,w]..." after them: the page's address fragment.  Only

@@ -42,6 +42,9 @@ void get_state(lab_view_state* s) {
   s->furthest = l.furthest;
   s->circle = l.circle;
   s->weight_circles = lab_show_weight_circles;
+  s->angles = lab_angles_shown();
+  s->pins = lab_pinned();
+  s->has_pins = true;
   s->pointer_inside = l.pointer_inside;
   s->pointer[0] = l.pointer[0];
   s->pointer[1] = l.pointer[1];
@@ -78,6 +81,17 @@ void set_state(const lab_view_state& s) {
     l.furthest = s.furthest != 0;
     l.circle = s.circle != 0;
     lab_show_weight_circles = s.weight_circles;
+    lab_angles_set(s.angles);
+  }
+  if (s.has_pins) {
+    // Only circles whose corners are points now; lab_pins_follow then lets
+    // go of those whose triangle is not shown (and says so).
+    std::vector<lab_pinned_circle> kept;
+    for (const lab_pinned_circle& h : s.pins)
+      if (h.corner[2] < point_count) kept.push_back(h);
+    lab_pinned_set(kept);
+    if (point_count > 4 && need_recompute) recompute();
+    lab_pins_follow();
   }
   if (s.has_pointer) {
     l.pointer_inside = s.pointer_inside != 0;
@@ -229,6 +243,7 @@ std::string lab_current_svg(int pixels) {
   // Watching it grow, the view draws the stage instead of the lab's layers.
   if (construction_on()) return construction_picture_svg(construction_current(), layers);
   lab_picture p = collect_lab_picture(layers);
+  p.pins = lab_pinned();
   empty_circle c;
   if (lab_empty_circle_shown(&c)) {
     p.has_circle = true;

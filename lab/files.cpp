@@ -157,10 +157,11 @@ int lab_load_file(const char* path, const char* what) {
   // (an older save, a hand-made file) leaves the view as it is.
   lab_view_state view;
   if (lab_view_state_get != nullptr) lab_view_state_get(&view);
-  view.has_panel = view.has_layers = view.has_pointer = view.has_camera = view.has_selection = false;
+  view.has_panel = view.has_layers = view.has_pointer = view.has_camera = view.has_selection =
+      view.has_construction = view.has_pins = false;
   int bad = 0;
   const int lines = lab_read_view_lines(text, &view, &bad);
-  if (view.has_selection && view.selected >= static_cast<int>(pts.size())) view.selected = -1;
+  lab_view_keep_within(&view, static_cast<int>(pts.size()));
   if (lines > 0 && lab_view_state_set != nullptr) lab_view_state_set(view);
   lab_status("loaded %zu points from %s%s%s", pts.size(), path,
              lines > 0 && lab_view_state_set != nullptr ? " with its view" : "",

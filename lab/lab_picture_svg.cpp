@@ -9,6 +9,7 @@
 
 #include "app/flat_diagram.h"
 #include "app/picture.h"
+#include "lab/circles_logic.h"
 #include "lab/construction_logic.h"
 #include "lab/lab.h"
 #include "lab/lessons.h"
@@ -133,6 +134,35 @@ std::string lab_picture_svg(const lab_picture& p, const lab_view_layers& layers)
     s += std::string("</g>\n<g class=\"furthest-voronoi\" stroke=\"") + kFurthestVoronoi +
          "\" stroke-width=\"2\">\n";
     piece_lines(s, p.furthest_voronoi);
+    s += "</g>\n";
+  }
+
+  if (!p.pins.empty()) {
+    // The held circles' colours, as the view has them.
+    static const int kPin[LAB_PINNED_MAX][3] = {{0, 60, 60},  {10, 55, 10}, {50, 20, 80}, {60, 35, 10},
+                                                {95, 30, 60}, {50, 50, 0},  {30, 40, 50}, {60, 0, 20}};
+    s += "<g class=\"held-circles\" stroke-width=\"2\">\n";
+    for (const lab_pinned_circle& h : p.pins) {
+      if (h.corner[2] >= point_count || h.colour < 0 || h.colour >= LAB_PINNED_MAX) continue;
+      const int* c = kPin[h.colour];
+      char colour[40];
+      std::snprintf(colour, sizeof colour, "rgb(%d%%,%d%%,%d%%)", c[0], c[1], c[2]);
+      double centre[2], r;
+      lab_circle_of(h.corner, centre, &r);
+      const point_rec* P = plane_table;
+      std::snprintf(buf, sizeof buf,
+                    "<polygon points=\"%.3f,%.3f %.3f,%.3f %.3f,%.3f\" fill=\"%s\" fill-opacity=\"0.18\" stroke=\"none\"/>\n",
+                    px(P[h.corner[0]].x), py(P[h.corner[0]].y), px(P[h.corner[1]].x), py(P[h.corner[1]].y),
+                    px(P[h.corner[2]].x), py(P[h.corner[2]].y), colour);
+      s += buf;
+      std::snprintf(buf, sizeof buf, "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"%.3f\" fill=\"none\" stroke=\"%s\"%s/>\n",
+                    px(centre[0]), py(centre[1]), kScale * r, colour,
+                    h.furthest ? " stroke-dasharray=\"4 4\"" : "");
+      s += buf;
+      std::snprintf(buf, sizeof buf, "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"%.3f\" fill=\"%s\" stroke=\"none\"/>\n",
+                    px(centre[0]), py(centre[1]), kScale * 0.04, colour);
+      s += buf;
+    }
     s += "</g>\n";
   }
 

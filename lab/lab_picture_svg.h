@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "lab/circles_logic.h"
 
 // The switches of the 2D view that decide what it shows.
 struct lab_view_layers {
@@ -47,6 +48,9 @@ struct lab_picture {
   double circle_corners[3][2] = {};
   double circle_centre[2] = {0.0, 0.0};
   double circle_radius = 0.0;
+  // The circles held by a click (set by the caller): each triangle tinted,
+  // its circle (dashed when a furthest-site one) and centre in its colour.
+  std::vector<lab_pinned_circle> pins;
 };
 
 // Collects what the view shows with these layers.  Requires the records to
@@ -60,7 +64,7 @@ lab_picture collect_lab_picture(const lab_view_layers& layers);
 // circles (radius sqrt(w), dashed), the points (hidden ones hollow, the
 // selected one magenta) and their labels, kept inside the picture.  Every
 // layer is a <g> with its class: grid, delaunay, voronoi, furthest,
-// furthest-voronoi, empty-circle, weights, points, labels.
+// furthest-voronoi, held-circles, empty-circle, weights, points, labels.
 std::string lab_picture_svg(const lab_picture& p, const lab_view_layers& layers);
 
 // The 2D view while "watch it grow" is on, which draws the stage instead of

@@ -56,6 +56,8 @@ lab_view_state odd_state() {
   s.construction.step = 7;
   s.construction.stage = 3;
   s.construction.speed = 4;
+  s.angles = 1;
+  s.pins = {{{0, 1, 2}, false, 3}, {{1, 2, 4}, true, 7}};
   return s;
 }
 
@@ -91,6 +93,13 @@ void expect_same(const lab_view_state& a, const lab_view_state& b) {
   EXPECT_EQ(a.construction.stage, b.construction.stage);
   EXPECT_EQ(a.construction.speed, b.construction.speed);
   EXPECT_FALSE(b.construction.playing);  // a lesson comes back paused
+  EXPECT_EQ(a.angles, b.angles);
+  ASSERT_EQ(a.pins.size(), b.pins.size());
+  for (std::size_t i = 0; i < a.pins.size(); ++i) {
+    EXPECT_EQ(a.pins[i].corner, b.pins[i].corner);
+    EXPECT_EQ(a.pins[i].furthest, b.pins[i].furthest);
+    EXPECT_EQ(a.pins[i].colour, b.pins[i].colour);
+  }
 }
 
 TEST(ViewLines, RoundTripExactly) {
@@ -99,11 +108,11 @@ TEST(ViewLines, RoundTripExactly) {
   lab_view_state back;
   back.construction.playing = true;
   int bad = 0;
-  EXPECT_EQ(lab_read_view_lines(text, &back, &bad), 11);
+  EXPECT_EQ(lab_read_view_lines(text, &back, &bad), 14);
   EXPECT_EQ(bad, 0);
   expect_same(s, back);
   EXPECT_TRUE(back.has_panel && back.has_layers && back.has_pointer && back.has_camera &&
-              back.has_selection && back.has_construction);
+              back.has_selection && back.has_construction && back.has_pins);
 }
 
 TEST(ViewLines, ThePointerOnlyWhileTheEmptyCircleFollowsIt) {
@@ -175,6 +184,9 @@ const PartCase kParts[] = {
     {"a way of its own", "% view: grow on=1 way=sideways\n", 0, 1, false, false, false},
     {"a seed past 32 bits", "% view: grow seed=4294967296\n", 0, 1, false, false, false},
     {"a speed past the fastest", "% view: grow speed=5\n", 0, 1, false, false, false},
+    {"a held circle's corners out of order", "% view: held circle=2,1,3,0,0\n", 0, 1, false, false, false},
+    {"a held circle's colour past the last", "% view: held circle=1,2,3,0,8\n", 0, 1, false, false, false},
+    {"more held circles than colours", "% view: held count=9\n", 0, 1, false, false, false},
 };
 
 TEST(ViewLines, PartsAndRefusals) {
@@ -197,6 +209,7 @@ TEST(Fragment, RoundTripExactly) {
   const std::vector<lab_point> pts = {{0.1 + 0.2, -3, 0}, {2.99, 3, 8.7}, {-0.01, 0.01, 0}};
   lab_view_state s = odd_state();
   s.selected = 2;
+  s.pins.pop_back();  // its corner 4 is no point of these three
   const std::string f = lab_fragment(pts, s);
   // Nothing a URL would escape or a browser would change.
   for (char ch : f)
@@ -270,12 +283,25 @@ TEST(Fragment, AtMostTheLabsPoints) {
   EXPECT_EQ(pts.size(), static_cast<std::size_t>(MAX_POINTS));
 }
 
-TEST(Fragment, ASelectionPastThePointsIsDropped) {
+TEST(Fragment, ASelectionOrAHeldCirclePastThePointsIsDropped) {
   std::vector<lab_point> pts;
   lab_view_state s;
   std::string error;
-  ASSERT_TRUE(lab_parse_fragment("layers.selected=5&p=0,0;1,1", &pts, &s, &error)) << error;
+  ASSERT_TRUE(lab_parse_fragment("layers.selected=5&held.count=2&held.circle=0,1,2,0,0&held.circle=0,1,3,0,1"
+                                 "&p=0,0;1,1;1,0",
+                                 &pts, &s, &error))
+      << error;
   EXPECT_EQ(s.selected, -1);
+  ASSERT_EQ(s.pins.size(), 1u);
+  EXPECT_EQ(s.pins[0].corner[2], 2);
+}
+
+TEST(ViewLines, AHeldCountReplacesTheCirclesHeld) {
+  lab_view_state s;
+  s.pins = {{{0, 1, 2}, false, 0}};
+  EXPECT_EQ(lab_read_view_lines("% view: held count=0\n", &s), 1);
+  EXPECT_TRUE(s.pins.empty());
+  EXPECT_TRUE(s.has_pins);
 }
 
 }  // namespace

@@ -281,7 +281,15 @@ std::string view_lines(const std::string& text) {
 
 TEST_F(LabExportE2E, ALessonSavedWithItsViewOpensFromTheList) {
   x.move(view.x + 400, view.y + 60);
-  for (const char* k : {"9", "F", "n", "b"}) ASSERT_TRUE(x.key(k));
+  ASSERT_TRUE(x.key("9"));
+  xdrive::sleep_ms(300);  // the triangles of the new points
+  // A circle held: c, a click on a triangle, c again (the empty circle off).
+  ASSERT_TRUE(x.key("c"));
+  x.click(view.x + pixel_x(0.3), view.y + pixel_y(-0.5), 1);
+  xdrive::sleep_ms(100);
+  ASSERT_TRUE(x.key("c"));
+  x.move(view.x + 400, view.y + 60);
+  for (const char* k : {"F", "n", "b"}) ASSERT_TRUE(x.key(k));
   // The view from below centres its depth on the points at its first frame.
   xdrive::sleep_ms(300);
   ASSERT_TRUE(x.key("s"));
@@ -292,6 +300,7 @@ TEST_F(LabExportE2E, ALessonSavedWithItsViewOpensFromTheList) {
   const std::string lesson = view_lines(slurp(path(monday)));
   EXPECT_NE(lesson.find("% view: layers labels=0 furthest=1 circle=0 circles=1"), std::string::npos) << lesson;
   EXPECT_NE(lesson.find("% view: camera mode=below"), std::string::npos) << lesson;
+  EXPECT_NE(lesson.find("% view: held count=1\n% view: held circle="), std::string::npos) << lesson;
   const xd_image monday_3d = x.grab(win3d);
 
   // Another lesson in between, the view back as at start.
