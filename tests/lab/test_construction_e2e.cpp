@@ -54,7 +54,7 @@ TEST(LabProgramGrow, KeysStepAndPlayTheConstruction) {
   ASSERT_TRUE(xdrive::wait_until([&] { return count(view, grey) > 11 * 20 && count(view, green) == 0; }, 3000));
   // Fastest play: the timer steps to the end by itself, no key pressed.
   for (const char* k : {"bracketright", "bracketright", "bracketright", "space"}) ASSERT_TRUE(x.key(k));
-  EXPECT_TRUE(xdrive::wait_until([&] { return count(view, grey) == 0 && count(view, green) > 500; }, 15000))
+  EXPECT_TRUE(xdrive::wait_until([&] { return count(view, grey) == 0 && count(view, green) > 500; }, 60000))
       << "play did not reach the last point";
   // The flips way, from the start: a split (green) comes after a few steps.
   for (const char* k : {"i", "Home", "Right", "Right", "Right", "Right", "Right"}) ASSERT_TRUE(x.key(k));
