@@ -376,4 +376,5 @@ void lab_circles_init() {
   lab_add_view3d_overlay(draw_3d);
   lab_add_pointer_observer(pointer_moved);
   lab_add_points_mouse_filter(press);
+  lab_snap_init();
 }

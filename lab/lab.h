@@ -173,3 +173,7 @@ void lab_circles_init();
 // 1 while the smallest angle is shown (a).
 int lab_angles_shown();
 void lab_angles_set(int on);
+// The snap (p) and the warning of nearly degenerate sets (snap_view.cpp);
+// lab_circles_init calls it.  The snap's step in hundredths, 0 when off.
+void lab_snap_init();
+int lab_snap_step();

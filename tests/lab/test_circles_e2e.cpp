@@ -224,4 +224,55 @@ TEST(LabCirclesProgram, AShiftDragSetsTheWeightThroughThePointerAndOneUndoTakesI
   EXPECT_TRUE(r.x.wait_file(".ZELMOR", [&](const std::string& s) { return xd_parse_points(s).empty(); }));
 }
 
+TEST(LabCirclesProgram, TheSnapAddsAndDragsOnItsGridInWholeHundredths) {
+  lab_run r;
+  ASSERT_TRUE(r.start()) << r.x.program_stderr();
+  auto point = [&](int i, double* x, double* y) {
+    std::string text;
+    if (!r.x.read_file(".ZELMOR", &text)) return false;
+    const auto pts = xd_parse_points(text);
+    if (static_cast<int>(pts.size()) <= i) return false;
+    *x = pts[static_cast<size_t>(i)].x;
+    *y = pts[static_cast<size_t>(i)].y;
+    return true;
+  };
+  r.point_at(2.5, 2.5);
+  ASSERT_TRUE(r.x.key("p"));  // 0.25
+  r.x.click(r.view.x + pixel_x(0.13), r.view.y + pixel_y(-0.45, 541), 3);
+  ASSERT_TRUE(r.wait_points(1));
+  double x = 0, y = 0;
+  ASSERT_TRUE(point(0, &x, &y));
+  EXPECT_EQ(0.25, x);
+  EXPECT_EQ(-0.5, y);
+  // A left drag carries it from grid point to grid point.
+  r.x.move(r.view.x + pixel_x(0.25), r.view.y + pixel_y(-0.5, 541));
+  r.x.press(1);
+  for (int k = 1; k <= 6; ++k) {
+    r.x.move(r.view.x + pixel_x(0.25 + 0.14 * k), r.view.y + pixel_y(-0.5 + 0.18 * k, 541));
+    xdrive::sleep_ms(30);
+  }
+  r.x.release(1);
+  EXPECT_TRUE(r.x.wait_file(".ZELMOR", [&](const std::string&) {
+    return point(0, &x, &y) && x == 1.0 && y == 0.5;
+  })) << x << " " << y;
+  // Two presses on: 0.01.  The added point lies on whole hundredths, one
+  // hundredth from its neighbour's grid.
+  r.point_at(2.5, 2.5);
+  ASSERT_TRUE(r.x.key("p"));
+  ASSERT_TRUE(r.x.key("p"));
+  r.x.click(r.view.x + pixel_x(-1.234), r.view.y + pixel_y(0.777, 541), 3);
+  ASSERT_TRUE(r.wait_points(2));
+  ASSERT_TRUE(point(1, &x, &y));
+  EXPECT_EQ(std::round(x * 100) / 100, x);
+  EXPECT_EQ(std::round(y * 100) / 100, y);
+  EXPECT_NEAR(-1.234, x, 0.02);
+  EXPECT_NEAR(0.777, y, 0.02);
+  // On a point nothing is added: it is selected.
+  r.x.click(r.view.x + pixel_x(x), r.view.y + pixel_y(y, 541), 3);
+  xdrive::sleep_ms(300);
+  std::string text;
+  ASSERT_TRUE(r.x.read_file(".ZELMOR", &text));
+  EXPECT_EQ(2u, xd_parse_points(text).size());
+}
+
 }  // namespace

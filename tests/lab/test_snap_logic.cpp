@@ -1,0 +1,105 @@
+// The snap and the warning of nearly degenerate sets, without a display:
+// snapped values are exact hundredths the engine reads back unchanged; a set
+// a hundredth off a line or a circle is named, an exact one and one further
+// off are not.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+
+#include "lab/lab.h"
+#include "lab/snap_logic.h"
+#include "tests/support/delaunay_oracle.h"
+
+namespace {
+
+void recompute_in_memory() {
+  char* text = nullptr;
+  std::size_t size = 0;
+  FILE* out = open_memstream(&text, &size);
+  write_points(out);
+  std::fclose(out);
+  recompute_from(fmemopen(text, size, "r"));
+  std::free(text);
+}
+
+void set_points(const std::vector<std::array<int, 2>>& hundredths) {
+  point_weights = lab_point_weight;
+  for (double& w : lab_point_weight) w = 0.0;
+  point_count = 0;
+  for (const auto& h : hundredths) add_point(point_rec{h[0] / 100.0, h[1] / 100.0, 0.0, 1.0});
+  recompute_in_memory();
+}
+
+TEST(LabSnap, GivesExactHundredthsOnTheStepsGridWithinTheSquare) {
+  struct Case {
+    double v;
+    int step;
+    double want;
+  };
+  const Case cases[] = {
+      {0.13, 25, 0.25},   {0.12, 25, 0.0},    {-0.38, 25, -0.5}, {1.04, 10, 1.0},
+      {1.06, 10, 1.1},    {-2.996, 1, -3.0},  {0.1049, 1, 0.1},  {3.2, 25, 3.0},
+      {-3.3, 10, -3.0},   {2.874, 25, 2.75},  {0.015, 1, 0.02},  {-0.015, 1, -0.02},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.v) + " by " + std::to_string(c.step));
+    EXPECT_EQ(c.want, lab_snap(c.v, c.step));
+  }
+  // Every snapped value is read by the engine as exactly a multiple of the
+  // step in hundredths.
+  std::mt19937 gen(4);
+  std::uniform_real_distribution<double> any(-3.4, 3.4);
+  for (int k = 0; k < 3000; ++k) {
+    const int step = LAB_SNAP_STEPS[1 + k % 3];
+    const double s = lab_snap(any(gen), step);
+    const double h = exchange_hundredths(s);
+    EXPECT_EQ(h, std::round(s * 100));
+    EXPECT_EQ(0, static_cast<long long>(h) % step) << s;
+    EXPECT_LE(std::fabs(s), 3.0);
+  }
+}
+
+TEST(LabNearDegenerate, NamesSetsAHundredthOffALineOrACircleOnly) {
+  struct Case {
+    const char* what;
+    std::vector<std::array<int, 2>> pts;
+    const char* want;  // "" for no warning
+  };
+  const Case cases[] = {
+      // Three in a row on the hull, with two more to have triangles.
+      {"exactly in a row", {{-200, 0}, {0, 0}, {200, 0}, {0, 150}, {50, -180}}, ""},
+      {"a hundredth off the row", {{-200, 0}, {0, 1}, {200, 0}, {0, 150}, {50, -180}},
+       "points 0, 1 and 2 lie within 0.02 of one line but not on it (0.010 off)"},
+      {"five hundredths off", {{-200, 0}, {0, 5}, {200, 0}, {0, 150}, {50, -180}}, ""},
+      // Four on the circle of radius 1.5 and a fifth outside.
+      {"exactly on a circle", {{150, 0}, {0, 150}, {-150, 0}, {0, -150}, {280, 280}}, ""},
+      {"a hundredth off the circle", {{150, 0}, {0, 150}, {-150, 0}, {0, -149}, {280, 280}},
+       "points 0, 1, 2 and 3 lie within 0.02 of one circle but not on it (0.010 off)"},
+      {"three hundredths off", {{150, 0}, {0, 150}, {-150, 0}, {0, -147}, {280, 280}}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    set_points(c.pts);
+    const std::vector<lab_triangle> tris = lab_shown_triangles(false);
+    ASSERT_FALSE(tris.empty());
+    const lab_near n = lab_find_near(tris);
+    EXPECT_EQ(c.want, lab_near_text(n));
+    // Not exactly on it, by the oracle.
+    if (n.kind == lab_near::circle) {
+      std::vector<delaunay_oracle::ipoint> q;
+      for (int i : n.points) q.push_back({c.pts[i][0], c.pts[i][1]});
+      if (delaunay_oracle::orient(q[0], q[1], q[2]) < 0) std::swap(q[1], q[2]);
+      EXPECT_NE(0, delaunay_oracle::incircle(q[0], q[1], q[2], q[3]));
+    }
+    if (n.kind == lab_near::line) {
+      EXPECT_NE(0, delaunay_oracle::orient({c.pts[n.points[0]][0], c.pts[n.points[0]][1]},
+                                           {c.pts[n.points[1]][0], c.pts[n.points[1]][1]},
+                                           {c.pts[n.points[2]][0], c.pts[n.points[2]][1]}));
+    }
+  }
+}
+
+}  // namespace
