@@ -88,6 +88,16 @@ std::vector<std::vector<entry>> state_lines(const lab_view_state& s) {
                       std::to_string(h.corner[0]) + "," + std::to_string(h.corner[1]) + "," +
                           std::to_string(h.corner[2]) + "," + (h.furthest ? "1" : "0") + "," +
                           std::to_string(h.colour)}});
+  const lab_counter_example& f = s.flip;
+  if (s.flip_on)
+    lines.push_back({{"flip", "on", "1"},
+                     {"flip", "edge", std::to_string(f.a) + "," + std::to_string(f.b) + "," +
+                                          std::to_string(f.c) + "," + std::to_string(f.d)},
+                     {"flip", "shown", std::to_string(f.shown[0]) + "," + std::to_string(f.shown[1]) + "," +
+                                           std::to_string(f.shown[2])},
+                     {"flip", "inside", std::to_string(f.offending)}});
+  else
+    lines.push_back({{"flip", "on", "0"}});
   const lab_camera& c = s.camera;
   lines.push_back({{"camera", "mode", mode_name(c.mode)},
                    {"camera", "zoom-ref", numf(c.zoom_ref)},
@@ -223,6 +233,29 @@ bool apply(const entry& e, lab_view_state* s) {
     s->has_pins = true;
     return true;
   }
+  if (e.group == "flip") {
+    lab_view_state t = *s;
+    double v4[4];
+    int n = 0;
+    bool ok = true;
+    if (k == "on") {
+      ok = parse_switch(v, &t.flip_on);
+    } else if (k == "edge" && parse_list(v, v4, 4)) {
+      for (int i = 0; i < 4 && ok; ++i) ok = v4[i] == std::floor(v4[i]) && v4[i] >= 0 && v4[i] < MAX_POINTS;
+      if (ok) t.flip.a = int(v4[0]), t.flip.b = int(v4[1]), t.flip.c = int(v4[2]), t.flip.d = int(v4[3]);
+    } else if (k == "shown" && parse_list(v, v4, 3)) {
+      for (int i = 0; i < 3 && ok; ++i) ok = v4[i] == std::floor(v4[i]) && v4[i] >= 0 && v4[i] < MAX_POINTS;
+      if (ok) t.flip.shown = {int(v4[0]), int(v4[1]), int(v4[2])};
+    } else if (k == "inside" && parse_int(v, 0, MAX_POINTS - 1, &n)) {
+      t.flip.offending = n;
+    } else {
+      ok = false;
+    }
+    if (!ok) return false;
+    *s = t;
+    s->has_flip = true;
+    return true;
+  }
   if (e.group == "grow") {
     construction_state g = s->construction;
     int v_int = 0;
@@ -292,6 +325,9 @@ constexpr char kPrefix[] = "% view: ";
 
 void lab_view_keep_within(lab_view_state* s, int count) {
   if (s->has_selection && s->selected >= count) s->selected = -1;
+  const lab_counter_example& f = s->flip;
+  if (s->flip_on && std::max({f.a, f.b, f.c, f.d, f.offending, f.shown[0], f.shown[1], f.shown[2]}) >= count)
+    s->flip_on = 0;
   std::vector<lab_pinned_circle> kept;
   for (const lab_pinned_circle& h : s->pins)
     if (h.corner[2] < count) kept.push_back(h);

@@ -34,6 +34,10 @@ struct lab_view_state {
   // The circles held by a click, in the order held (at most LAB_PINNED_MAX).
   bool has_pins = false;
   std::vector<lab_pinned_circle> pins;
+  // The counter-example (k): a Delaunay edge flipped away, or none.
+  bool has_flip = false;
+  int flip_on = 0;
+  lab_counter_example flip;
   // Where the empty circle is asked for (the pointer's plane position when
   // the state was taken); inside = 0 when the pointer was outside the view.
   bool has_pointer = false;

@@ -7,6 +7,7 @@
 #include <GL/freeglut.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -45,6 +46,8 @@ void get_state(lab_view_state* s) {
   s->angles = lab_angles_shown();
   s->pins = lab_pinned();
   s->has_pins = true;
+  s->flip_on = lab_counter_example_shown(&s->flip) ? 1 : 0;
+  s->has_flip = true;
   s->pointer_inside = l.pointer_inside;
   s->pointer[0] = l.pointer[0];
   s->pointer[1] = l.pointer[1];
@@ -82,6 +85,13 @@ void set_state(const lab_view_state& s) {
     l.circle = s.circle != 0;
     lab_show_weight_circles = s.weight_circles;
     lab_angles_set(s.angles);
+  }
+  if (s.has_flip) {
+    // A flip only where its edge still lies between its two points now.
+    lab_counter_example ce = s.flip;
+    const bool fits = s.flip_on && std::max({ce.a, ce.b, ce.c, ce.d, ce.offending}) < point_count;
+    if (fits && point_count > 4 && need_recompute) recompute();
+    lab_counter_example_set(fits && lab_counter_example_holds(lab_shown_triangles(false), &ce) ? &ce : nullptr);
   }
   if (s.has_pins) {
     // Only circles whose corners are points now; lab_pins_follow then lets
@@ -244,6 +254,8 @@ std::string lab_current_svg(int pixels) {
   if (construction_on()) return construction_picture_svg(construction_current(), layers);
   lab_picture p = collect_lab_picture(layers);
   p.pins = lab_pinned();
+  p.has_counter = lab_counter_example_shown(&p.counter);
+  p.angles = lab_angles_shown() != 0;
   empty_circle c;
   if (lab_empty_circle_shown(&c)) {
     p.has_circle = true;

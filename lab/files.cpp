@@ -158,7 +158,7 @@ int lab_load_file(const char* path, const char* what) {
   lab_view_state view;
   if (lab_view_state_get != nullptr) lab_view_state_get(&view);
   view.has_panel = view.has_layers = view.has_pointer = view.has_camera = view.has_selection =
-      view.has_construction = view.has_pins = false;
+      view.has_construction = view.has_pins = view.has_flip = false;
   int bad = 0;
   const int lines = lab_read_view_lines(text, &view, &bad);
   lab_view_keep_within(&view, static_cast<int>(pts.size()));

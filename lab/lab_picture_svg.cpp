@@ -4,6 +4,7 @@
 // window; only the drawing differs.
 #include "lab/lab_picture_svg.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -161,6 +162,92 @@ std::string lab_picture_svg(const lab_picture& p, const lab_view_layers& layers)
       s += buf;
       std::snprintf(buf, sizeof buf, "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"%.3f\" fill=\"%s\" stroke=\"none\"/>\n",
                     px(centre[0]), py(centre[1]), kScale * 0.04, colour);
+      s += buf;
+    }
+    s += "</g>\n";
+  }
+
+  if (p.has_counter) {
+    const lab_counter_example& ce = p.counter;
+    const point_rec* P = plane_table;
+    const bool ok = ce.a >= 0 && ce.b >= 0 && ce.c >= 0 && ce.d >= 0 && ce.offending >= 0 &&
+                    std::max({ce.a, ce.b, ce.c, ce.d, ce.offending, ce.shown[0], ce.shown[1], ce.shown[2]}) <
+                        point_count;
+    if (ok) {
+      constexpr const char* kCounter = "rgb(80%,0%,50%)";
+      s += "<g class=\"counter-example\" fill=\"none\">\n";
+      // The Delaunay edge flipped away: the blue painted over, then dashed grey.
+      std::snprintf(buf, sizeof buf,
+                    "<line x1=\"%.3f\" y1=\"%.3f\" x2=\"%.3f\" y2=\"%.3f\" stroke=\"white\" stroke-width=\"4\"/>\n"
+                    "<line x1=\"%.3f\" y1=\"%.3f\" x2=\"%.3f\" y2=\"%.3f\" stroke=\"rgb(55%%,55%%,55%%)\" "
+                    "stroke-width=\"1.5\" stroke-dasharray=\"2 2\"/>\n",
+                    px(P[ce.a].x), py(P[ce.a].y), px(P[ce.b].x), py(P[ce.b].y), px(P[ce.a].x), py(P[ce.a].y),
+                    px(P[ce.b].x), py(P[ce.b].y));
+      s += buf;
+      std::snprintf(buf, sizeof buf,
+                    "<polygon points=\"%.3f,%.3f %.3f,%.3f %.3f,%.3f\" fill=\"%s\" fill-opacity=\"0.2\" "
+                    "stroke=\"%s\" stroke-width=\"2\"/>\n",
+                    px(P[ce.shown[0]].x), py(P[ce.shown[0]].y), px(P[ce.shown[1]].x), py(P[ce.shown[1]].y),
+                    px(P[ce.shown[2]].x), py(P[ce.shown[2]].y), kCounter, kCounter);
+      s += buf;
+      std::snprintf(buf, sizeof buf,
+                    "<line x1=\"%.3f\" y1=\"%.3f\" x2=\"%.3f\" y2=\"%.3f\" stroke=\"%s\" stroke-width=\"3\"/>\n",
+                    px(P[ce.c].x), py(P[ce.c].y), px(P[ce.d].x), py(P[ce.d].y), kCounter);
+      s += buf;
+      double centre[2], r;
+      lab_circle_of(ce.shown, centre, &r);
+      std::snprintf(buf, sizeof buf,
+                    "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"%.3f\" stroke=\"%s\" stroke-width=\"2\"/>\n"
+                    "<circle class=\"inside\" cx=\"%.3f\" cy=\"%.3f\" r=\"%.3f\" stroke=\"%s\" stroke-width=\"2\"/>\n",
+                    px(centre[0]), py(centre[1]), kScale * r, kCounter, px(P[ce.offending].x),
+                    py(P[ce.offending].y), kScale * 0.09, kCounter);
+      s += buf;
+      s += "</g>\n";
+    }
+  }
+
+  if (p.angles && point_count > 2) {
+    // The smallest angle as a wedge with its size, and after the flip.
+    const std::vector<lab_triangle> tris = lab_shown_triangles(false);
+    struct shown_angle {
+      lab_angle a;
+      const char* colour;
+      double opacity;
+      const char* label;
+    };
+    std::vector<shown_angle> angles;
+    const lab_angle now = lab_smallest_angle(tris);
+    if (now.at >= 0) angles.push_back({now, "rgb(95%,70%,0%)", 0.85, "smallest "});
+    if (p.has_counter) {
+      const lab_angle after = lab_smallest_angle(lab_flipped(tris, p.counter));
+      if (after.at >= 0) angles.push_back({after, "rgb(80%,0%,50%)", 1.0, "after the flip "});
+    }
+    s += "<g class=\"angles\">\n";
+    for (const shown_angle& w : angles) {
+      const point_rec* P = plane_table;
+      const lab_angle& a = w.a;
+      const double a0 = std::atan2(P[a.from].y - P[a.at].y, P[a.from].x - P[a.at].x);
+      double sweep = std::atan2(P[a.to].y - P[a.at].y, P[a.to].x - P[a.at].x) - a0;
+      while (sweep > M_PI) sweep -= 2 * M_PI;
+      while (sweep < -M_PI) sweep += 2 * M_PI;
+      std::string pts;
+      std::snprintf(buf, sizeof buf, "%.3f,%.3f", px(P[a.at].x), py(P[a.at].y));
+      pts = buf;
+      for (int k = 0; k <= 24; ++k) {
+        const double t = a0 + sweep * k / 24.0;
+        std::snprintf(buf, sizeof buf, " %.3f,%.3f", px(P[a.at].x + 0.35 * std::cos(t)),
+                      py(P[a.at].y + 0.35 * std::sin(t)));
+        pts += buf;
+      }
+      s += "<polygon points=\"" + pts + "\" fill=\"" + w.colour + "\" fill-opacity=\"" +
+           std::to_string(w.opacity).substr(0, 4) + "\" stroke=\"none\"/>\n";
+      const double mid = a0 + sweep / 2;
+      const double tx = std::clamp(P[a.at].x + 0.45 * std::cos(mid), -2.95, 2.0);
+      const double ty = std::clamp(P[a.at].y + 0.45 * std::sin(mid), -2.9, 2.85);
+      std::snprintf(buf, sizeof buf,
+                    "<text x=\"%.1f\" y=\"%.1f\" fill=\"black\" font-family=\"sans-serif\" "
+                    "font-size=\"12\">%s%.1f deg</text>\n",
+                    px(tx), py(ty), w.label, a.degrees);
       s += buf;
     }
     s += "</g>\n";

@@ -51,6 +51,13 @@ struct lab_picture {
   // The circles held by a click (set by the caller): each triangle tinted,
   // its circle (dashed when a furthest-site one) and centre in its colour.
   std::vector<lab_pinned_circle> pins;
+  // The counter-example while one is shown (k): the Delaunay edge flipped
+  // away dashed, the triangle that is not Delaunay with its circle, the
+  // point inside ringed.  And the smallest angle while a shows it (after the
+  // flip too, when there is one).
+  bool has_counter = false;
+  lab_counter_example counter;
+  bool angles = false;
 };
 
 // Collects what the view shows with these layers.  Requires the records to
@@ -64,7 +71,8 @@ lab_picture collect_lab_picture(const lab_view_layers& layers);
 // circles (radius sqrt(w), dashed), the points (hidden ones hollow, the
 // selected one magenta) and their labels, kept inside the picture.  Every
 // layer is a <g> with its class: grid, delaunay, voronoi, furthest,
-// furthest-voronoi, held-circles, empty-circle, weights, points, labels.
+// furthest-voronoi, held-circles, counter-example, angles, empty-circle,
+// weights, points, labels.
 std::string lab_picture_svg(const lab_picture& p, const lab_view_layers& layers);
 
 // The 2D view while "watch it grow" is on, which draws the stage instead of

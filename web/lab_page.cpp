@@ -131,7 +131,7 @@ EMSCRIPTEN_KEEPALIVE const char* zl_open_link(const char* fragment) {
   lab_view_state view;
   if (lab_view_state_get != nullptr) lab_view_state_get(&view);
   view.has_panel = view.has_layers = view.has_pointer = view.has_camera = view.has_selection =
-      view.has_construction = view.has_pins = false;
+      view.has_construction = view.has_pins = view.has_flip = false;
   error.clear();
   if (!lab_parse_fragment(fragment, &pts, &view, &error)) {
     lab_status("this page's link does not hold a lesson (%s); the page starts empty", error.c_str());

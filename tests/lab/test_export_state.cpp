@@ -58,6 +58,10 @@ lab_view_state odd_state() {
   s.construction.speed = 4;
   s.angles = 1;
   s.pins = {{{0, 1, 2}, false, 3}, {{1, 2, 4}, true, 7}};
+  s.flip_on = 1;
+  s.flip.a = 0, s.flip.b = 2, s.flip.c = 1, s.flip.d = 3;
+  s.flip.shown = {0, 1, 3};
+  s.flip.offending = 2;
   return s;
 }
 
@@ -94,6 +98,12 @@ void expect_same(const lab_view_state& a, const lab_view_state& b) {
   EXPECT_EQ(a.construction.speed, b.construction.speed);
   EXPECT_FALSE(b.construction.playing);  // a lesson comes back paused
   EXPECT_EQ(a.angles, b.angles);
+  EXPECT_EQ(a.flip_on, b.flip_on);
+  if (a.flip_on && b.flip_on) {
+    EXPECT_EQ(std::vector<int>({a.flip.a, a.flip.b, a.flip.c, a.flip.d, a.flip.offending}),
+              std::vector<int>({b.flip.a, b.flip.b, b.flip.c, b.flip.d, b.flip.offending}));
+    EXPECT_EQ(a.flip.shown, b.flip.shown);
+  }
   ASSERT_EQ(a.pins.size(), b.pins.size());
   for (std::size_t i = 0; i < a.pins.size(); ++i) {
     EXPECT_EQ(a.pins[i].corner, b.pins[i].corner);
@@ -108,11 +118,11 @@ TEST(ViewLines, RoundTripExactly) {
   lab_view_state back;
   back.construction.playing = true;
   int bad = 0;
-  EXPECT_EQ(lab_read_view_lines(text, &back, &bad), 14);
+  EXPECT_EQ(lab_read_view_lines(text, &back, &bad), 15);
   EXPECT_EQ(bad, 0);
   expect_same(s, back);
   EXPECT_TRUE(back.has_panel && back.has_layers && back.has_pointer && back.has_camera &&
-              back.has_selection && back.has_construction && back.has_pins);
+              back.has_selection && back.has_construction && back.has_pins && back.has_flip);
 }
 
 TEST(ViewLines, ThePointerOnlyWhileTheEmptyCircleFollowsIt) {
@@ -210,6 +220,7 @@ TEST(Fragment, RoundTripExactly) {
   lab_view_state s = odd_state();
   s.selected = 2;
   s.pins.pop_back();  // its corner 4 is no point of these three
+  s.flip_on = 0;      // its corner 3 neither
   const std::string f = lab_fragment(pts, s);
   // Nothing a URL would escape or a browser would change.
   for (char ch : f)

@@ -288,6 +288,20 @@ TEST_F(LabExportE2E, ALessonSavedWithItsViewOpensFromTheList) {
   x.click(view.x + pixel_x(0.3), view.y + pixel_y(-0.5), 1);
   xdrive::sleep_ms(100);
   ASSERT_TRUE(x.key("c"));
+  // A Delaunay edge flipped away there (k) and the smallest angle (a): the
+  // pictures show both.
+  x.move(view.x + pixel_x(0.3), view.y + pixel_y(-0.5));
+  ASSERT_TRUE(x.key("k"));
+  ASSERT_TRUE(x.key("a"));
+  xdrive::sleep_ms(200);
+  const std::vector<std::string> files = export_views("e");
+  ASSERT_EQ(files.size(), 3u);
+  const std::string svg = slurp(path(files[0]));
+  EXPECT_NE(svg.find("<g class=\"held-circles\""), std::string::npos);
+  EXPECT_NE(svg.find("<g class=\"counter-example\""), std::string::npos);
+  EXPECT_NE(svg.find("<g class=\"angles\""), std::string::npos);
+  xd_image rendered;
+  ASSERT_TRUE(render_svg(x.workdir(), files[0], true, &rendered));
   x.move(view.x + 400, view.y + 60);
   for (const char* k : {"F", "n", "b"}) ASSERT_TRUE(x.key(k));
   // The view from below centres its depth on the points at its first frame.
@@ -301,6 +315,8 @@ TEST_F(LabExportE2E, ALessonSavedWithItsViewOpensFromTheList) {
   EXPECT_NE(lesson.find("% view: layers labels=0 furthest=1 circle=0 circles=1"), std::string::npos) << lesson;
   EXPECT_NE(lesson.find("% view: camera mode=below"), std::string::npos) << lesson;
   EXPECT_NE(lesson.find("% view: held count=1\n% view: held circle="), std::string::npos) << lesson;
+  EXPECT_NE(lesson.find("% view: flip on=1 edge="), std::string::npos) << lesson;
+  EXPECT_NE(lesson.find(" angles=1 "), std::string::npos) << lesson;
   const xd_image monday_3d = x.grab(win3d);
 
   // Another lesson in between, the view back as at start.
