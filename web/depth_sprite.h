@@ -1,6 +1,6 @@
 // Rasterising a few triangles on the CPU as the page's GPU fills them: the
 // pixel centres each covers and the nearest depth at each, for the depth
-// sprites of the page's GL (web/gl_web.cpp).  No GL here.
+// sprites of the page's GL (web/gl/savings.cpp).  No GL here.
 #ifndef ZELMOR_WEB_DEPTH_SPRITE_H
 #define ZELMOR_WEB_DEPTH_SPRITE_H
 

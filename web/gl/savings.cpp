@@ -7,7 +7,11 @@
 #include "web/gl/savings.h"
 
 #include <GL/gl.h>
+#ifdef __EMSCRIPTEN__
 #include <emscripten.h>
+#else
+#define EMSCRIPTEN_KEEPALIVE  // built natively for the tests, which call it directly
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -236,11 +240,12 @@ struct list_key {
   float mvp[16];
   int scissor[4];
   bool sprites;
+  bool savings[SAVINGS];  // output kept with a saving off holds what it saves
 };
 
 std::string state_bytes(const context& c) {
   list_key k;
-  std::memset(&k, 0, sizeof k);
+  std::memset(static_cast<void*>(&k), 0, sizeof k);  // trivially copyable: its padding zeroed too
   std::memcpy(&k.state, static_cast<const draw_state*>(&c), sizeof k.state);
   draw_state& s = k.state;
   // Lists of polygons alone, unlit: no line, point or bitmap state, no
@@ -277,6 +282,7 @@ std::string state_bytes(const context& c) {
     std::memcpy(s.solid_centre, none.solid_centre, sizeof s.solid_centre);
   }
   k.sprites = depth_sprites && on(SAVE_SPRITES);
+  std::memcpy(k.savings, saving_on, sizeof k.savings);
   return std::string(reinterpret_cast<const char*>(&k), sizeof k);
 }
 
