@@ -271,15 +271,15 @@ void draw_3d() {
 void pointer_moved(int x, int y) {
   if (x < 0) return;
   pointer_seen_once = true;
-  last_pointer[0] = plane_coord(x, points_win_w);
-  last_pointer[1] = plane_coord(points_win_h - y, points_win_h);
+  lab_plane_at(x, y, last_pointer);
 }
 
 // In circle mode a left click on the plane (not on a point, which it
 // selects and drags as ever) holds the circle of the triangle under it.
 int press(int button, int state, int x, int y) {
   if (button != GLUT_LEFT_BUTTON || state != GLUT_DOWN) return 0;
-  if (glutGetModifiers() & GLUT_ACTIVE_SHIFT) return 0;  // Shift and a drag set a weight
+  // Shift and a drag set a weight; Ctrl and a drag pan.
+  if (glutGetModifiers() & (GLUT_ACTIVE_SHIFT | GLUT_ACTIVE_CTRL)) return 0;
   lab_lessons_state s;
   lab_lessons_get(&s);
   if (!s.circle) return 0;
@@ -289,7 +289,9 @@ int press(int button, int state, int x, int y) {
     return 0;
   }
   const bool furthest = lab_furthest_shown() != 0;
-  lab_pin_at(plane_coord(x, points_win_w), plane_coord(points_win_h - y, points_win_h), furthest);
+  double at[2];
+  lab_plane_at(x, y, at);
+  lab_pin_at(at[0], at[1], furthest);
   redisplay_windows("2S");
   return 0;  // zelmor's press on empty space selects nothing and moves nothing
 }
@@ -376,5 +378,6 @@ void lab_circles_init() {
   lab_add_view3d_overlay(draw_3d);
   lab_add_pointer_observer(pointer_moved);
   lab_add_points_mouse_filter(press);
+  lab_zoom_init();
   lab_snap_init();
 }

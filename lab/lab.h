@@ -177,3 +177,11 @@ void lab_angles_set(int on);
 // lab_circles_init calls it.  The snap's step in hundredths, 0 when off.
 void lab_snap_init();
 int lab_snap_step();
+// The zoom and pan of the 2D view (zoom_view.cpp); lab_circles_init calls
+// it.  lab_plane_at: the plane position under a 2D view pixel (x, y as GLUT
+// gives them, y from the top), zoomed or not; every lab feature that reads
+// the pointer uses it.
+void lab_zoom_init();
+void lab_plane_at(int x, int y, double out[2]);
+double lab_zoom_scale();
+bool lab_zoomed();

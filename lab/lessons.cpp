@@ -284,8 +284,7 @@ void draw_labels(const point_rec* table) {
 void pointer_seen(int x, int y) {
   pointer_inside = x >= 0;
   if (pointer_inside) {
-    pointer[0] = plane_coord(x, points_win_w);
-    pointer[1] = plane_coord(points_win_h - y, points_win_h);
+    lab_plane_at(x, y, pointer);  // zoomed or not
   }
   redisplay_windows(circle_on ? "2S" : "2");
 }

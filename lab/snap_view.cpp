@@ -27,15 +27,22 @@ std::string checked_points;
 std::string near_said;
 
 int step() { return LAB_SNAP_STEPS[snap_index]; }
+// Zoomed in, zelmor's own add and drag would read the pixels at the whole
+// square's scale: the lab places the points itself, in whole hundredths.
+int place_step() { return step() != 0 ? step() : (lab_zoomed() ? 1 : 0); }
 
 void snapped_pointer(double out[2]) {
-  out[0] = lab_snap(pointer_at[0], step());
-  out[1] = lab_snap(pointer_at[1], step());
+  out[0] = lab_snap(pointer_at[0], place_step());
+  out[1] = lab_snap(pointer_at[1], place_step());
 }
 
 const char* step_name() {
   static const char* const names[] = {"off", "0.25", "0.1", "0.01"};
   return names[snap_index];
+}
+const char* step_label() {
+  static const char* const labels[] = {"", "snap 0.25", "snap 0.1", "snap 0.01"};
+  return labels[snap_index];
 }
 
 // The point at exactly these hundredths, or -1.
@@ -49,11 +56,10 @@ int point_at(double x, double y) {
 
 int snap_press(int button, int state, int x, int y) {
   if (button == GLUT_LEFT_BUTTON) left_held = state == GLUT_DOWN;
-  if (step() == 0 || button != GLUT_RIGHT_BUTTON) return 0;
+  if (place_step() == 0 || button != GLUT_RIGHT_BUTTON) return 0;
   if (state != GLUT_DOWN) return 0;  // zelmor's release only redraws
   pointer_in = true;
-  pointer_at[0] = plane_coord(x, points_win_w);
-  pointer_at[1] = plane_coord(points_win_h - y, points_win_h);
+  lab_plane_at(x, y, pointer_at);
   double s[2];
   snapped_pointer(s);
   // A press on a point selects it, as without the snap; so does one that
@@ -74,7 +80,8 @@ int snap_press(int button, int state, int x, int y) {
     return 1;
   }
   write_point_file();
-  lab_status("snap %s: point %d added at (%.2f, %.2f)", step_name(), point_count - 1, s[0], s[1]);
+  lab_status("%s: point %d added at (%.2f, %.2f)", step() != 0 ? step_label() : "zoomed",
+             point_count - 1, s[0], s[1]);
   redisplay_windows("123S");
   return 1;
 }
@@ -82,10 +89,9 @@ int snap_press(int button, int state, int x, int y) {
 void snap_motion(int x, int y) {
   pointer_in = x >= 0;
   if (!pointer_in) return;
-  pointer_at[0] = plane_coord(x, points_win_w);
-  pointer_at[1] = plane_coord(points_win_h - y, points_win_h);
-  if (step() == 0) return;
-  redisplay_windows("2");
+  lab_plane_at(x, y, pointer_at);
+  if (place_step() == 0) return;
+  if (step() != 0) redisplay_windows("2");
   if (!left_held || edit_mode != 3 || drag_index < 0 || drag_index >= point_count) return;
   double s[2];
   snapped_pointer(s);
@@ -98,7 +104,8 @@ void snap_motion(int x, int y) {
   point_table[drag_index].z = lifted_height_of(drag_index, s[0], s[1]);
   write_point_file();
   need_recompute = 1;
-  lab_status("snap %s: point %d at (%.2f, %.2f)", step_name(), drag_index, s[0], s[1]);
+  lab_status("%s: point %d at (%.2f, %.2f)", step() != 0 ? step_label() : "zoomed", drag_index,
+             s[0], s[1]);
   redisplay_windows("2S");
 }
 

@@ -20,14 +20,16 @@ constexpr double RIM_PIXELS = 6.0;
 
 int dragged = -1;  // the point whose weight the drag sets; -1 when none
 
-double pixels_per_unit() { return points_win_w / 6.0; }
+double pixels_per_unit() { return points_win_w / 6.0 * lab_zoom_scale(); }
 
 // The point under the press (zelmor's pick), else the one whose weight
 // circle's rim runs nearest the press within RIM_PIXELS.
 int grab_at(int x, int y_up) {
   const int picked = pick_point(x, y_up);
   if (picked >= 0) return picked;
-  const double px = plane_coord(x, points_win_w), py = plane_coord(y_up, points_win_h);
+  double at[2];
+  lab_plane_at(x, points_win_h - y_up, at);
+  const double px = at[0], py = at[1];
   int best = -1;
   double best_gap = RIM_PIXELS;
   for (int i = 0; i < point_count; ++i) {
@@ -69,8 +71,9 @@ int weight_press(int button, int state, int x, int y) {
 
 void weight_motion(int x, int y) {
   if (dragged < 0 || x < 0) return;
-  if (lab_weight_through(dragged, plane_coord(x, points_win_w),
-                         plane_coord(points_win_h - y, points_win_h)))
+  double at[2];
+  lab_plane_at(x, y, at);
+  if (lab_weight_through(dragged, at[0], at[1]))
     redisplay_windows("2S");
 }
 

@@ -24,6 +24,7 @@ constexpr int MODE_ADD = 11;
 // The plane square onto the whole viewport; the display and the pick share it.
 void load_plane_transform() {
   glLoadIdentity();
+  if (points_transform != nullptr && points_transform()) return;
   glTranslatef(points_win_w / 2.0f, points_win_h / 2.0f, 1.0f);
   glScalef(points_win_w / 6.0f, points_win_h / 6.0f, 1.0f);
 }
@@ -43,6 +44,7 @@ void recompute_for_this_view() {
 }  // namespace
 
 void (*points_overlay)() = nullptr;
+int (*points_transform)() = nullptr;
 
 int pick_point(int x, int y) {
   GLint viewport[4];

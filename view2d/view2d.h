@@ -33,6 +33,10 @@ extern fixed_size points_fixed, panel_fixed;
 // depth test on, before the buffers swap.  Null in zelmor; a program built on
 // the same windows (the lab) sets it to add layers of its own.
 extern void (*points_overlay)();
+// Null in zelmor.  When set, the display and the pick ask it for the plane's
+// transform (the modelview is the identity when it is called): it returns 1
+// when it loaded one of its own (the lab's zoom), 0 for zelmor's.
+extern int (*points_transform)();
 
 // GL-free arithmetic of the 2D points subwindow (points_logic.cpp).
 struct point_rec;

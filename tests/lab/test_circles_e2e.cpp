@@ -275,4 +275,96 @@ TEST(LabCirclesProgram, TheSnapAddsAndDragsOnItsGridInWholeHundredths) {
   EXPECT_EQ(2u, xd_parse_points(text).size());
 }
 
+// Ctrl held down, as shift_held does Shift.
+class ctrl_held {
+ public:
+  ctrl_held() : d_(XOpenDisplay(nullptr)) { send(True); }
+  ~ctrl_held() { send(False); if (d_ != nullptr) XCloseDisplay(d_); }
+  void send(Bool down) {
+    if (d_ == nullptr) return;
+    XTestFakeKeyEvent(d_, XKeysymToKeycode(d_, XK_Control_L), down, CurrentTime);
+    XSync(d_, False);
+  }
+ private:
+  Display* d_;
+};
+
+TEST(LabCirclesProgram, ZoomedInAddsAndDragsLandOnWholeHundredthsWhereThePointerIs) {
+  lab_run r;
+  ASSERT_TRUE(r.start()) << r.x.program_stderr();
+  r.point_at(2.5, 2.5);
+  ASSERT_TRUE(r.x.key("5"));  // the cluster within 0.1 around (1, 0.54)
+  ASSERT_TRUE(r.wait_points(8));
+  // Ctrl and eight wheel notches up over the cluster: 1.25^8, about 6x.
+  r.point_at(1.0, 0.54);
+  {
+    ctrl_held ctrl;
+    for (int k = 0; k < 8; ++k) {
+      r.x.press(4);
+      r.x.release(4);
+    }
+  }
+  const xd_rgb kMarker{36, 36, 143};
+  // Where plane (px, py) is drawn now: the plane position under the
+  // pointer's pixel stays there, everything else 1.25^8 times as far off.
+  const double scale = std::pow(1.25, 8);
+  const int mx = pixel_x(1.0), my = pixel_y(0.54, 541);  // the pointer, from the view's corner
+  const double at_x = (mx - 270) * 6.0 / 541, at_y = (541 - my - 270) * 6.0 / 541;
+  auto zx = [&](double p) { return static_cast<int>(std::lround(mx + (p - at_x) * 541 / 6 * scale)); };
+  auto zy = [&](double p) { return static_cast<int>(std::lround(my - (p - at_y) * 541 / 6 * scale)); };
+  // The markers of points 0 (1, 0.54) and 1 (1.04, 0.52) where the zoom puts them.
+  ASSERT_TRUE(xdrive::wait_until(
+      [&] {
+        const xd_image img = r.x.grab(r.view);
+        return near_colour(img, kMarker, zx(1.0), zy(0.54), 20) &&
+               near_colour(img, kMarker, zx(1.04), zy(0.52), 20);
+      },
+      3000))
+      << "not zoomed about the pointer";
+  // Markers keep their 8 pixels: no blob.
+  EXPECT_LT(r.x.grab(r.view).count(kMarker, 0, 0, 540, 540, 20), 8 * 120);
+  // A right click a few pixels from point 0 adds a point in whole
+  // hundredths at the plane position under the pointer (a pixel is less than
+  // a hundredth now).
+  const int dx = 40, dy = -25;  // pixels: right and up
+  r.x.click(r.view.x + mx + dx, r.view.y + my + dy, 3);
+  ASSERT_TRUE(r.wait_points(9));
+  std::string text;
+  ASSERT_TRUE(r.x.read_file(".ZELMOR", &text));
+  const xd_lifted added = xd_parse_points(text)[8];
+  EXPECT_EQ(std::round(added.x * 100) / 100, added.x);
+  EXPECT_EQ(std::round(added.y * 100) / 100, added.y);
+  EXPECT_NEAR(at_x + dx * 6.0 / 541 / scale, added.x, 0.006);
+  EXPECT_NEAR(at_y - dy * 6.0 / 541 / scale, added.y, 0.006);
+  // Its marker is drawn where it was clicked.
+  EXPECT_TRUE(xdrive::wait_until(
+      [&] { return near_colour(r.x.grab(r.view), kMarker, zx(added.x), zy(added.y), 20); }, 3000));
+  // A left drag of it, zoomed: it follows the pointer in whole hundredths
+  // (zelmor's own drag would move it 6 times as far).
+  r.x.move(r.view.x + zx(added.x), r.view.y + zy(added.y));
+  r.x.press(1);
+  for (int k = 1; k <= 5; ++k) {
+    r.x.move(r.view.x + zx(added.x) + 6 * k, r.view.y + zy(added.y) + 4 * k);
+    xdrive::sleep_ms(30);
+  }
+  r.x.release(1);
+  const double want_x = added.x + 30 * 6.0 / 541 / scale, want_y = added.y - 20 * 6.0 / 541 / scale;
+  EXPECT_TRUE(r.x.wait_file(".ZELMOR", [&](const std::string& t) {
+    const auto pts = xd_parse_points(t);
+    return pts.size() == 9 && std::fabs(pts[8].x - want_x) < 0.012 &&
+           std::fabs(pts[8].y - want_y) < 0.012 && std::round(pts[8].x * 100) / 100 == pts[8].x &&
+           std::round(pts[8].y * 100) / 100 == pts[8].y;
+  })) << want_x << " " << want_y;
+  // Z: the whole square again, the cluster one blob the size of 0.1.
+  r.point_at(0.0, 0.0);
+  ASSERT_TRUE(r.x.key("Z"));
+  EXPECT_TRUE(xdrive::wait_until(
+      [&] {
+        const xd_image img = r.x.grab(r.view);
+        return near_colour(img, kMarker, pixel_x(1.0), pixel_y(0.54, 541), 20) &&
+               img.count(kMarker, 0, 0, 540, 540, 20) < 8 * 12 * 8;
+      },
+      3000));
+}
+
 }  // namespace

@@ -11,6 +11,8 @@
 
 #include "lab/lab.h"
 #include "lab/snap_logic.h"
+#include "lab/zoom_logic.h"
+#include "view2d/view2d.h"
 #include "tests/support/delaunay_oracle.h"
 
 namespace {
@@ -100,6 +102,51 @@ TEST(LabNearDegenerate, NamesSetsAHundredthOffALineOrACircleOnly) {
                                            {c.pts[n.points[2]][0], c.pts[n.points[2]][1]}));
     }
   }
+}
+
+TEST(LabZoom, KeepsThePointUnderThePointerAndTheViewInsideTheSquare) {
+  lab_zoom z;
+  double at[2];
+  // At the whole square every pixel is zelmor's.
+  for (int x : {0, 77, 270, 540}) {
+    lab_zoom_plane(z, x, 541 - x, 541, 541, at);
+    EXPECT_EQ(plane_coord(x, 541), at[0]);
+    EXPECT_EQ(plane_coord(541 - x, 541), at[1]);
+  }
+  struct Step {
+    double factor;
+    int x, y;
+  };
+  const Step steps[] = {{4, 360, 320}, {2, 100, 500}, {1.25, 540, 0}, {0.5, 10, 10}, {64, 270, 270}};
+  for (const Step& s : steps) {
+    double before[2];
+    lab_zoom_plane(z, s.x, s.y, 541, 541, before);
+    lab_zoom_about(&z, s.factor, s.x, s.y, 541, 541);
+    EXPECT_GE(z.scale, 1.0);
+    EXPECT_LE(z.scale, LAB_ZOOM_MAX);
+    // The view stays inside the square: its corners' pixels map inside.
+    for (int corner : {0, 540}) {
+      lab_zoom_plane(z, corner, corner, 541, 541, at);
+      EXPECT_LE(std::fabs(at[0]), 3.0 + 1e-9);
+      EXPECT_LE(std::fabs(at[1]), 3.0 + 1e-9);
+    }
+    // Where it was free to, the point under the pointer stayed there.
+    lab_zoom_plane(z, s.x, s.y, 541, 541, at);
+    const double room = 3.0 - 3.0 / z.scale;
+    if (std::fabs(z.centre[0]) < room && std::fabs(z.centre[1]) < room) {
+      EXPECT_NEAR(before[0], at[0], 1e-12);
+      EXPECT_NEAR(before[1], at[1], 1e-12);
+    }
+  }
+  // A pan of 90 pixels at 8x moves the picture by 90 * 6 / 541 / 8 units.
+  z = lab_zoom{};
+  lab_zoom_about(&z, 8, 270, 270, 541, 541);
+  const double cx = z.centre[0];
+  EXPECT_EQ(1, lab_zoom_pan(&z, 90, 0, 541, 541));
+  EXPECT_NEAR(cx - 90 * 6.0 / 541 / 8, z.centre[0], 1e-12);
+  // Out past the whole square: back to zelmor's view exactly.
+  lab_zoom_about(&z, 1.0 / 100, 30, 30, 541, 541);
+  EXPECT_TRUE(lab_zoom_whole(z));
 }
 
 }  // namespace
