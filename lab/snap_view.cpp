@@ -142,7 +142,9 @@ void draw_snap() {
   glDisable(GL_DEPTH_TEST);
   glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
   glLineWidth(1.0f);
-  const double arm = 0.08;
+  // In pixels, whatever the zoom: 8 for the arms, 10 to the text.
+  const double unit = 1.0 / (points_win_w / 6.0 * lab_zoom_scale());
+  const double arm = 8 * unit;
   glBegin(GL_LINES);
   glVertex3d(s[0] - arm, s[1], 0.0);
   glVertex3d(s[0] + arm, s[1], 0.0);
@@ -151,7 +153,13 @@ void draw_snap() {
   glEnd();
   char text[40];
   std::snprintf(text, sizeof text, "(%.2f, %.2f)", s[0], s[1]);
-  glRasterPos3d(s[0] < 1.8 ? s[0] + 0.1 : s[0] - 1.0, s[1] < 2.7 ? s[1] + 0.1 : s[1] - 0.2, 0.0);
+  // Right of and above the cross, unless that leaves the view.
+  double view_right[2], view_top[2];
+  lab_plane_at(points_win_w - 100, 30, view_right);
+  lab_plane_at(points_win_w - 100, 30, view_top);
+  const double tx = s[0] < view_right[0] ? s[0] + 10 * unit : s[0] - 100 * unit;
+  const double ty = s[1] < view_top[1] ? s[1] + 10 * unit : s[1] - 20 * unit;
+  glRasterPos3d(tx, ty, 0.0);
   for (const char* c = text; *c != '\0'; ++c) glutBitmapCharacter(GLUT_BITMAP_HELVETICA_12, *c);
   glPopAttrib();
 }

@@ -163,3 +163,17 @@ xdotool mouseup 1 keyup shift
 sleep 0.6
 import -window root -crop 1093x666+0+0 "$out/zelmor-lab-weight-by-hand.png"
 echo "wrote $out/zelmor-lab-counter-example.png $out/zelmor-lab-weight-by-hand.png"
+
+# Zoom and snap: the cluster within 0.1 (5), zoomed about its middle (>
+# seven times, 23x), the snap to 0.01 (p three times), one point added a
+# little right of the cluster, the cross and coordinates under the pointer.
+lab_key r 5
+cx=$(plane_px 1.0); cy=$(plane_py 0.54)
+xdotool mousemove "$cx" "$cy"
+lab_key greater greater greater greater greater greater greater p p p
+xdotool mousemove $((cx + 150)) $((cy + 40)) click --delay 0 3
+sleep 0.3
+xdotool mousemove $((cx - 140)) $((cy + 120))
+sleep 0.4
+import -window root -crop 1093x666+0+0 "$out/zelmor-lab-zoom-snap.png"
+echo "wrote $out/zelmor-lab-zoom-snap.png"
