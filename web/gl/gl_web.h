@@ -35,7 +35,8 @@
 // hints are accepted and change nothing, as GL allows).
 //
 // The floors, each using only those below it (web/CMakeLists.txt builds
-// them in this order):
+// them in this order; tests/web_gl links them floor by floor, so that a
+// call into a floor above fails its build):
 //   state.h        what a context holds, matrices, state setters
 //   list_store.h   display lists as recorded commands
 //   webgl.h/.js    the WebGL side: shaders and draw calls, in JavaScript
