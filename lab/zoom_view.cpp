@@ -20,7 +20,7 @@ constexpr int WHEEL_DOWN = 4;
 lab_zoom zoom;
 bool panning = false;
 int pan_x = 0, pan_y = 0;
-bool pointer_in = false;
+bool pointer_in = false;  // the pointer has been over the plane
 int pointer_x = 0, pointer_y = 0;  // GLUT's, y from the top
 
 int zoom_transform() {
@@ -74,8 +74,10 @@ int zoom_mouse(int button, int state, int x, int y) {
 }
 
 void zoom_pointer(int x, int y) {
-  pointer_in = x >= 0;
-  if (!pointer_in) return;
+  // Where the pointer last was over the plane stays: the page's buttons
+  // take it off the plane before they zoom.
+  if (x < 0) return;
+  pointer_in = true;
   pointer_x = x;
   pointer_y = y;
   if (!panning) return;
@@ -87,8 +89,8 @@ void zoom_pointer(int x, int y) {
   pan_y = y;
 }
 
-// The keys zoom about the pointer when it is over the plane, else about the
-// middle of the view.
+// The keys zoom about where the pointer was last over the plane, else about
+// the middle of the view.
 void zoom_in() {
   zoom_by(LAB_ZOOM_STEP * LAB_ZOOM_STEP, pointer_in ? pointer_x : points_win_w / 2,
           pointer_in ? pointer_y : points_win_h / 2);
@@ -104,8 +106,8 @@ void whole() {
 }
 
 const lab_action kActions[] = {
-    {'>', 0, "zoom the plane in / out", zoom_in},
-    {'<', 0, "zoom the plane in / out", zoom_out},
+    {'>', 0, "zoom in about the pointer", zoom_in},
+    {'<', 0, "zoom out about the pointer", zoom_out},
     {'Z', 0, "the whole square again", whole},
 };
 

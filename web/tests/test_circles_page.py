@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
-"""Circles to hold, the flip and weights by hand on the lab's page, in
+"""Circles to hold, the flip, weights by hand, zoom and snap on the lab's page, in
 headless Chromium with real mouse and key events over the DevTools protocol:
 a circle held by a click stays in both views through a real drag of the 3D
 view; the toolbar's flip button shows the triangle that is not Delaunay and
 flips back; Shift and a drag set a point's weight, and one undo takes the
-whole drag back.  Checked by the status line and the views' pixels.
+whole drag back; the zoom buttons zoom about where the pointer was and
+the snap and the zoom place points in whole hundredths.  Checked by the
+status line, the points file and the views' pixels.
 
     test_circles_page.py --site DIR [unittest arguments]
 """
@@ -161,6 +163,51 @@ class CirclesPageTest(unittest.TestCase):
         self.assertEqual(0, self.count(self.points, weight_orange), self.status())
         self.key("y", "KeyY", "y")
         self.assertGreater(self.count(self.points, weight_orange), 200, self.status())
+
+    def point_list(self):
+        text = self.browser.evaluate(
+            "(() => { try { return Module.FS.readFile('.ZELMOR', {encoding: 'utf8'}); }"
+            " catch (e) { return ''; } })()")
+        return [tuple(float(v) for v in line.split()[:2]) for line in text.splitlines() if line.strip()]
+
+    def test_the_zoom_buttons_and_the_snap_place_points_in_whole_hundredths(self):
+        self.key("5", "Digit5", "5")  # the cluster within 0.1 around (1, 0.54)
+        self.assertEqual(8, len(self.point_list()))
+        marker = lambda c: near(c, (36, 36, 143), 20)  # noqa: E731
+        blob = self.count(self.points, marker)
+        # The pointer over the cluster, then the toolbar's zoom button three
+        # times: the view zooms about where the pointer was.
+        self.page.drag_to(self.points, px(1.0), py(0.54), button=None)
+        for _ in range(3):
+            self.button("zoom in about the pointer")
+        self.assertIn("zoom 3.8x", self.status())
+        # Eight markers of 8 x 8 pixels, no longer overlapping.
+        self.assertGreater(self.count(self.points, marker), blob + 100)
+        # The snap to 0.25, then a right click: the point lands on the grid.
+        self.button("snap: off / 0.25 / 0.1 / 0.01")
+        self.assertIn("snap to 0.25", self.status())
+        self.page.click(self.points, px(1.0) + 120, py(0.54) - 100, "right")
+        pts = self.point_list()
+        self.assertEqual(9, len(pts), self.status())
+        x, y = pts[8]
+        self.assertEqual(0, round(x * 100) % 25, pts[8])
+        self.assertEqual(0, round(y * 100) % 25, pts[8])
+        self.assertIn("snap 0.25: point 8 added at", self.status())
+        # Zoomed, the snap off: a right click lands in whole hundredths near
+        # the pointer (a pixel is about a quarter of a hundredth here).
+        for _ in range(3):
+            self.button("snap: off / 0.25 / 0.1 / 0.01")
+        self.assertIn("snap off", self.status())
+        self.page.click(self.points, px(1.0) - 120, py(0.54) + 90, "right")
+        pts = self.point_list()
+        self.assertEqual(10, len(pts), self.status())
+        x, y = pts[9]
+        self.assertEqual(round(x * 100) / 100, x)
+        self.assertEqual(round(y * 100) / 100, y)
+        self.assertAlmostEqual(1.0 - 120 * 6 / 541 / 3.8147, x, delta=0.012)
+        self.assertAlmostEqual(0.54 - 90 * 6 / 541 / 3.8147, y, delta=0.012)
+        self.button("the whole square again")
+        self.assertIn("the whole square", self.status())
 
 
 def main():
