@@ -125,3 +125,13 @@ std::string lab_help_text() {
   for (const char* line : kTail) text += std::string(line) + "\n";
   return text;
 }
+
+lab_place lab_help_place(int screen_w, int screen_h, int help_w, int help_h, int view3d_x, int view3d_w,
+                         int view3d_h) {
+  const int right_x = view3d_x + view3d_w + 8, below_y = view3d_h + 8;
+  if (right_x + help_w <= screen_w && help_h <= screen_h) return {right_x, 0};
+  if (view3d_x + help_w <= screen_w && below_y + help_h <= screen_h) return {view3d_x, below_y};
+  // No room beside the work: over the 3D view, moved left only as far as the
+  // screen's right edge asks.
+  return {std::max(0, std::min(view3d_x, screen_w - help_w)), 0};
+}

@@ -54,6 +54,17 @@ void lab_clear_actions();
 inline constexpr int LAB_HELP_COLUMN = 39;
 std::string lab_help_text();
 
+// Where the help window goes on a screen of screen_w x screen_h: beside the
+// working windows where the screen has room for it (right of "3D
+// Projection", else below it), else over "3D Projection" alone, so that the
+// plane where points are edited stays in sight; never past the screen's left
+// or top edge.  view3d_x, view3d_w, view3d_h: "3D Projection"'s place and size.
+struct lab_place {
+  int x, y;
+};
+lab_place lab_help_place(int screen_w, int screen_h, int help_w, int help_h, int view3d_x, int view3d_w,
+                         int view3d_h);
+
 // A key as the help and the status line name it: "a", "Del", "Esc", "^Z",
 // "F1" (key 0: the special key).
 std::string lab_key_name(unsigned char key, int special);

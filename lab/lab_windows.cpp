@@ -180,17 +180,14 @@ void place_help() {
     }
   }
   const int w = std::max(690, 20 + 9 * widest), h = 20 * lines + 30;
-  const int screen_w = glutGet(GLUT_SCREEN_WIDTH), screen_h = glutGet(GLUT_SCREEN_HEIGHT);
-  const int right_x = 553 + view3d_w + 8, below_y = view3d_h + 8;
-  int x = 150, y = 25;
-  if (right_x + w <= screen_w && h <= screen_h) {
-    x = right_x;
-    y = 0;
-  } else if (553 + w <= screen_w && below_y + h <= screen_h) {
-    x = 553;
-    y = below_y;
+  int screen_w = glutGet(GLUT_SCREEN_WIDTH), screen_h = glutGet(GLUT_SCREEN_HEIGHT);
+  // The page's canvas reports no screen: it takes what the windows span.
+  if (screen_w <= 0 || screen_h <= 0) {
+    screen_w = 553 + view3d_w;
+    screen_h = 616 + LAB_STATUS_BAND;
   }
-  glutPositionWindow(x, y);
+  const lab_place at = lab_help_place(screen_w, screen_h, w, h, 553, view3d_w, view3d_h);
+  glutPositionWindow(at.x, at.y);
   glutReshapeWindow(w, h);
 }
 

@@ -70,6 +70,29 @@ TEST_F(LabKeys, TheHelpListsEveryNameWholeWithAllItsKeys) {
   EXPECT_NE(std::string::npos, lab_help_text().find("F1     first function key"));
 }
 
+// The help goes beside the work where the screen has room, else over the
+// 3D view alone (the plane stays in sight), never past the screen's left or
+// top edge.  The 3D view at x 553, 541 x 541, as the lab makes it.
+TEST(LabHelp, GoesBesideTheWorkWhereTheScreenHasRoom) {
+  struct row {
+    const char* screen;
+    int sw, sh, hw, hh;
+    int x, y;
+  } rows[] = {
+      {"a projector's 1920 x 1080", 1920, 1080, 690, 630, 1102, 0},
+      {"1280 x 1024, a short help", 1280, 1024, 690, 400, 553, 549},
+      {"1280 x 1024, the lab's help", 1280, 1024, 690, 630, 553, 0},
+      {"1024 x 768", 1024, 768, 690, 630, 334, 0},
+      {"narrower than the help", 600, 600, 690, 630, 0, 0},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.screen);
+    const lab_place at = lab_help_place(r.sw, r.sh, r.hw, r.hh, 553, 541, 541);
+    EXPECT_EQ(r.x, at.x);
+    EXPECT_EQ(r.y, at.y);
+  }
+}
+
 TEST(LabKeysDeathTest, AKeyBoundTwiceEndsTheProgram) {
   lab_clear_actions();
   const lab_action actions[] = {{'z', 0, "one", run_a}, {'z', 0, "two", run_b}};
