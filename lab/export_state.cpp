@@ -98,6 +98,9 @@ std::vector<std::vector<entry>> state_lines(const lab_view_state& s) {
                      {"flip", "inside", std::to_string(f.offending)}});
   else
     lines.push_back({{"flip", "on", "0"}});
+  lines.push_back({{"plane", "zoom", list(&s.plane_zoom, 1)},
+                   {"plane", "centre", list(s.plane_centre, 2)},
+                   {"plane", "snap", std::to_string(s.snap)}});
   const lab_camera& c = s.camera;
   lines.push_back({{"camera", "mode", mode_name(c.mode)},
                    {"camera", "zoom-ref", numf(c.zoom_ref)},
@@ -193,6 +196,22 @@ bool apply(const entry& e, lab_view_state* s) {
     *s = t;
     if (k == "selected") s->has_selection = true;
     else s->has_layers = true;
+    return true;
+  }
+  if (e.group == "plane") {
+    double d[2];
+    int step = 0;
+    if (k == "zoom" && parse_list(v, d, 1) && d[0] >= 1.0 && d[0] <= 64.0) {
+      s->plane_zoom = d[0];
+    } else if (k == "centre" && parse_list(v, d, 2) && std::fabs(d[0]) <= 3.0 && std::fabs(d[1]) <= 3.0) {
+      s->plane_centre[0] = d[0];
+      s->plane_centre[1] = d[1];
+    } else if (k == "snap" && parse_int(v, 0, 25, &step) && (step == 0 || step == 1 || step == 10 || step == 25)) {
+      s->snap = step;
+    } else {
+      return false;
+    }
+    s->has_plane = true;
     return true;
   }
   if (e.group == "pointer") {

@@ -49,6 +49,12 @@ struct lab_view_state {
   // The selected point; -1 for none.
   bool has_selection = false;
   int selected = -1;
+  // The 2D view's zoom (1 .. 64) about its centre, and the snap's step in
+  // hundredths (0 off, 25, 10 or 1).
+  bool has_plane = false;
+  double plane_zoom = 1.0;
+  double plane_centre[2] = {0.0, 0.0};
+  int snap = 0;
   // "Watch it grow": on or off, the way, the order and its seed, the step
   // and stage shown, the speed (a lesson comes back paused).
   bool has_construction = false;

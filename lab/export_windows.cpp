@@ -55,6 +55,8 @@ void get_state(lab_view_state* s) {
   s->selected = lab_selected_point();
   s->construction = lab_construction_state();
   s->has_construction = true;
+  lab_plane_view_get(&s->plane_zoom, s->plane_centre, &s->snap);
+  s->has_plane = true;
   s->has_panel = s->has_layers = s->has_pointer = s->has_camera = s->has_selection = true;
 }
 
@@ -110,6 +112,7 @@ void set_state(const lab_view_state& s) {
   }
   if (s.has_camera) l.camera = s.camera;
   lab_lessons_set(l);
+  if (s.has_plane) lab_plane_view_set(s.plane_zoom, s.plane_centre, s.snap);
   // After the points: the step is held within what they allow.
   if (s.has_construction) lab_construction_set_state(s.construction);
   if (s.has_selection) {

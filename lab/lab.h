@@ -188,6 +188,7 @@ void lab_angles_set(int on);
 // lab_circles_init calls it.  The snap's step in hundredths, 0 when off.
 void lab_snap_init();
 int lab_snap_step();
+void lab_snap_set(int hundredths);
 // The zoom and pan of the 2D view (zoom_view.cpp); lab_circles_init calls
 // it.  lab_plane_at: the plane position under a 2D view pixel (x, y as GLUT
 // gives them, y from the top), zoomed or not; every lab feature that reads
@@ -196,3 +197,8 @@ void lab_zoom_init();
 void lab_plane_at(int x, int y, double out[2]);
 double lab_zoom_scale();
 bool lab_zoomed();
+// The 2D view's zoom, its centre and the snap's step in hundredths, for
+// lesson files and links: taken, and put back (the zoom held within the
+// square, a step not one of the snap's taken as off).
+void lab_plane_view_get(double* zoom, double centre[2], int* snap);
+void lab_plane_view_set(double zoom, const double centre[2], int snap);

@@ -182,6 +182,12 @@ const lab_action kActions[] = {
 
 int lab_snap_step() { return step(); }
 
+void lab_snap_set(int hundredths) {
+  snap_index = 0;
+  for (int i = 0; i < LAB_SNAP_COUNT; ++i)
+    if (LAB_SNAP_STEPS[i] == hundredths) snap_index = i;
+}
+
 void lab_snap_init() {
   lab_add_actions(kActions, 1);
   lab_add_points_mouse_filter(snap_press);

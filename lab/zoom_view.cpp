@@ -118,8 +118,21 @@ void lab_plane_at(int x, int y, double out[2]) {
 }
 double lab_zoom_scale() { return zoom.scale; }
 bool lab_zoomed() { return !lab_zoom_whole(zoom); }
-void lab_zoom_get(lab_zoom* z) { *z = zoom; }
-void lab_zoom_set(const lab_zoom& z) { zoom = z; }
+void lab_plane_view_get(double* scale, double centre[2], int* snap) {
+  *scale = zoom.scale;
+  centre[0] = zoom.centre[0];
+  centre[1] = zoom.centre[1];
+  *snap = lab_snap_step();
+}
+
+void lab_plane_view_set(double scale, const double centre[2], int snap) {
+  zoom.scale = scale;
+  zoom.centre[0] = centre[0];
+  zoom.centre[1] = centre[1];
+  lab_zoom_pan(&zoom, 0, 0, points_win_w, points_win_h);  // held within the square
+  lab_snap_set(snap);
+  redisplay_windows("2");
+}
 
 void lab_zoom_init() {
   lab_add_actions(kActions, sizeof kActions / sizeof kActions[0]);

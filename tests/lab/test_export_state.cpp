@@ -118,11 +118,12 @@ TEST(ViewLines, RoundTripExactly) {
   lab_view_state back;
   back.construction.playing = true;
   int bad = 0;
-  EXPECT_EQ(lab_read_view_lines(text, &back, &bad), 15);
+  EXPECT_EQ(lab_read_view_lines(text, &back, &bad), 16);
   EXPECT_EQ(bad, 0);
   expect_same(s, back);
   EXPECT_TRUE(back.has_panel && back.has_layers && back.has_pointer && back.has_camera &&
-              back.has_selection && back.has_construction && back.has_pins && back.has_flip);
+              back.has_selection && back.has_construction && back.has_pins && back.has_flip &&
+              back.has_plane);
 }
 
 TEST(ViewLines, ThePointerOnlyWhileTheEmptyCircleFollowsIt) {

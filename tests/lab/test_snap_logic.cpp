@@ -12,6 +12,7 @@
 #include "lab/lab.h"
 #include "lab/snap_logic.h"
 #include "lab/zoom_logic.h"
+#include "lab/export_state.h"
 #include "view2d/view2d.h"
 #include "tests/support/delaunay_oracle.h"
 
@@ -147,6 +148,38 @@ TEST(LabZoom, KeepsThePointUnderThePointerAndTheViewInsideTheSquare) {
   // Out past the whole square: back to zelmor's view exactly.
   lab_zoom_about(&z, 1.0 / 100, 30, 30, 541, 541);
   EXPECT_TRUE(lab_zoom_whole(z));
+}
+
+TEST(LabPlaneViewState, ZoomCentreAndSnapGoThroughLessonLinesAndLinks) {
+  lab_view_state s;
+  s.plane_zoom = 23.84185791015625;  // 1.25^14: read back exactly
+  s.plane_centre[0] = 1.0012;
+  s.plane_centre[1] = -0.5431;
+  s.snap = 10;
+  lab_view_state back;
+  ASSERT_GT(lab_read_view_lines(lab_view_lines(s), &back), 0);
+  EXPECT_TRUE(back.has_plane);
+  EXPECT_EQ(s.plane_zoom, back.plane_zoom);
+  EXPECT_EQ(s.plane_centre[0], back.plane_centre[0]);
+  EXPECT_EQ(s.plane_centre[1], back.plane_centre[1]);
+  EXPECT_EQ(10, back.snap);
+  std::vector<lab_point> pts;
+  lab_view_state linked;
+  std::string error;
+  ASSERT_TRUE(lab_parse_fragment(lab_fragment({{0.5, 0.25, 0.0}}, s), &pts, &linked, &error)) << error;
+  EXPECT_EQ(s.plane_zoom, linked.plane_zoom);
+  EXPECT_EQ(s.plane_centre[1], linked.plane_centre[1]);
+  EXPECT_EQ(10, linked.snap);
+  // Refused: a zoom out of range, a centre off the square, a step the snap
+  // does not have.
+  for (const char* bad : {"% view: plane zoom=0.5\n", "% view: plane zoom=65\n",
+                          "% view: plane centre=3.5,0\n", "% view: plane snap=5\n"}) {
+    lab_view_state t;
+    int refused = 0;
+    lab_read_view_lines(bad, &t, &refused);
+    EXPECT_EQ(1, refused) << bad;
+    EXPECT_FALSE(t.has_plane) << bad;
+  }
 }
 
 }  // namespace
