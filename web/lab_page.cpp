@@ -160,6 +160,17 @@ EMSCRIPTEN_KEEPALIVE int zl_point_under(int x, int y) {
   return pick_point(x, points_win_h - y) >= 0 ? 1 : 0;
 }
 
+// 1 when the pointer at canvas pixel (x, y) is over the 2D view itself: Ctrl
+// and the wheel (a touchpad's pinch) zoom the plane there, and the page must
+// neither scroll nor zoom itself.
+EMSCRIPTEN_KEEPALIVE int zl_plane_under(int x, int y) {
+  int r[4];
+  if (zw_key_window() != points_win || !zw_window_rect(points_win, r)) return 0;
+  x -= r[0];
+  y -= r[1];
+  return x >= 0 && y >= 0 && x < r[2] && y < r[3] ? 1 : 0;
+}
+
 // The page's start: Quit! has nothing to end in a page (the program would
 // stop and the page would have to be reloaded, the undo history lost), so
 // the lab's page leaves it out of the panel.

@@ -208,6 +208,15 @@ class CirclesPageTest(unittest.TestCase):
         self.assertAlmostEqual(0.54 - 90 * 6 / 541 / 3.8147, y, delta=0.012)
         self.button("the whole square again")
         self.assertIn("the whole square", self.status())
+        # Ctrl and the wheel over the plane (a touchpad's pinch comes so
+        # too): two notches up zoom 1.25 x 1.25 about the pointer.
+        x, y = self.page._at(self.points, px(1.0), py(0.54))
+        for _ in range(2):
+            self.browser.call("Input.dispatchMouseEvent", {
+                "type": "mouseWheel", "x": x, "y": y, "deltaX": 0, "deltaY": -100, "modifiers": 2})
+        self.page.settle()
+        self.assertIn("zoom 1.6x", self.status())
+        self.assertEqual(10, len(self.point_list()))  # no weight, no point changed
 
 
 def main():
