@@ -18,11 +18,16 @@
 #include "app/construction.h"
 #include "tests/pipeline/pipeline_test_util.h"
 #include "tests/pipeline/tool_run.h"
+#include "tests/support/construction_check.h"
 #include "tests/support/regular_oracle.h"
 #include "tests/support/tool_output.h"
 
 namespace {
 
+using construction_check::below_of;
+using construction_check::orient;
+using construction_check::random_points;
+using construction_check::sorted3;
 using cpt = construction_point;
 using tri_set = std::set<tri_index>;
 
@@ -31,14 +36,6 @@ struct named_set {
   std::vector<cpt> pts;
   bool weighted;
 };
-
-std::vector<cpt> random_points(int n, long long r, long long wmax, unsigned seed) {
-  std::mt19937_64 rng(seed);
-  std::uniform_int_distribution<long long> u(-r, r), w(0, wmax);
-  std::vector<cpt> pts;
-  for (int i = 0; i < n; ++i) pts.push_back({u(rng), u(rng), wmax > 0 ? w(rng) : 0});
-  return pts;
-}
 
 // 20 integer points on the circle of radius 25, then its centre and a few
 // more: every prefix of 4 or more of them is cocircular until the centre.
@@ -85,57 +82,19 @@ std::vector<cpt> twins_and_huge_weights() {
   return pts;
 }
 
-int orient(const cpt& a, const cpt& b, const cpt& c) {
-  const long long o = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
-  return (o > 0) - (o < 0);
-}
-
-// The oracle's own test: > 0 when d's lift lies strictly below the plane of
-// the triangle's lifts, whatever order the triangle is given in.
-int below_of(const std::vector<cpt>& pts, const tri_index& t, int d) {
-  auto w = [&](int i) { return regular_oracle::wpoint{pts[i].x, pts[i].y, pts[i].w}; };
-  const int o = orient(pts[t[0]], pts[t[1]], pts[t[2]]);
-  const int s = regular_oracle::below(w(t[0]), w(t[1]), w(t[2]), w(d));
-  return o >= 0 ? s : -s;
-}
-
-tri_index sorted3(int a, int b, int c) {
-  tri_index t = {a, b, c};
-  std::sort(t.begin(), t.end());
-  return t;
-}
-
 // Checks the triangulation after a step against the oracle of the prefix.
 void expect_exact_prefix(const std::vector<cpt>& pts, const std::vector<int>& order, std::size_t k,
                          const construction_step& st) {
-  std::vector<regular_oracle::wpoint> w;
-  for (std::size_t j = 0; j <= k; ++j) w.push_back({pts[order[j]].x, pts[order[j]].y, pts[order[j]].w});
-  const regular_oracle::oracle o(w);
-  std::vector<int> at(pts.size(), -1);  // point index -> oracle index
-  for (std::size_t j = 0; j <= k; ++j) at[order[j]] = static_cast<int>(j);
+  const int j = static_cast<int>(k);
+  EXPECT_EQ("", construction_check::oracle_verdict(pts, order, j, st.after));
+  const regular_oracle::oracle o = construction_check::prefix_oracle(pts, order, j);
+  EXPECT_EQ(o.flat(), st.flat);
   if (o.flat()) {
-    EXPECT_TRUE(st.flat);
-    ASSERT_LE(st.after.size(), 1u);
-    if (st.after.size() == 1) {
-      const tri_index& t = st.after[0];
-      EXPECT_NE(0, orient(pts[t[0]], pts[t[1]], pts[t[2]]));
-    }
+    // The triangle of three places, if any, has area.
+    for (const tri_index& t : st.after) EXPECT_NE(0, orient(pts[t[0]], pts[t[1]], pts[t[2]]));
     return;
   }
-  EXPECT_FALSE(st.flat);
-  std::vector<std::array<int, 3>> tris;
-  std::set<std::pair<int, int>> edge_set;
-  for (const tri_index& t : st.after) {
-    const int a = at[t[0]], b = at[t[1]], c = at[t[2]];
-    ASSERT_TRUE(a >= 0 && b >= 0 && c >= 0) << "a triangle names a point not inserted yet";
-    tris.push_back({a, b, c});
-    edge_set.insert({std::min(a, b), std::max(a, b)});
-    edge_set.insert({std::min(b, c), std::max(b, c)});
-    edge_set.insert({std::min(a, c), std::max(a, c)});
-  }
   // The oracle names an identical point by its first copy; the program too.
-  EXPECT_EQ("", o.check(tris, std::vector<std::pair<int, int>>(edge_set.begin(), edge_set.end())));
-  const int j = static_cast<int>(k);
   EXPECT_EQ(o.hidden(j) || o.rep(j) != j, st.hidden);
 }
 
