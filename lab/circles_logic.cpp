@@ -349,14 +349,31 @@ int lab_compare_angles(const lab_angle& p, const lab_angle& q) {
 }
 
 lab_angle lab_smallest_angle(const std::vector<lab_triangle>& tris) {
+  // The comparison of lab_compare_angles, with the best angle's parts kept
+  // rather than worked out again for every corner.
   lab_angle best;
+  i128 best_dot = 0, best_cr = 0;
   for (const auto& t : tris) {
     for (int k = 0; k < 3; ++k) {
       lab_angle a;
       a.at = t[static_cast<size_t>(k)];
       a.from = t[static_cast<size_t>((k + 1) % 3)];
       a.to = t[static_cast<size_t>((k + 2) % 3)];
-      if (best.at < 0 || lab_compare_angles(a, best) < 0) best = a;
+      i128 dot, cr;
+      angle_parts(a, &dot, &cr);
+      bool smaller;
+      if (best.at < 0) {
+        smaller = true;
+      } else if (cr == 0 && best_cr == 0) {
+        smaller = sign(dot) > sign(best_dot);
+      } else {
+        smaller = dot * best_cr > best_dot * cr;
+      }
+      if (smaller) {
+        best = a;
+        best_dot = dot;
+        best_cr = cr;
+      }
     }
   }
   if (best.at >= 0) best.degrees = degrees_of(best);

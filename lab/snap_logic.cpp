@@ -17,8 +17,19 @@ double lab_snap(double v, int step) {
 
 namespace {
 
-double px(int i) { return static_cast<double>(lab_exact(i).x) / 100.0; }
-double py(int i) { return static_cast<double>(lab_exact(i).y) / 100.0; }
+// The points as the engine sees them, read once per search.
+std::vector<double> cached_x, cached_y;
+void cache_points() {
+  cached_x.resize(static_cast<size_t>(point_count));
+  cached_y.resize(static_cast<size_t>(point_count));
+  for (int i = 0; i < point_count; ++i) {
+    const lab_exact_point p = lab_exact(i);
+    cached_x[static_cast<size_t>(i)] = static_cast<double>(p.x) / 100.0;
+    cached_y[static_cast<size_t>(i)] = static_cast<double>(p.y) / 100.0;
+  }
+}
+double px(int i) { return cached_x[static_cast<size_t>(i)]; }
+double py(int i) { return cached_y[static_cast<size_t>(i)]; }
 
 // How far c lies from the line through a and b.
 double line_gap(int a, int b, int c) {
@@ -41,6 +52,7 @@ double circle_gap(int a, int b, int c, int d) {
 }  // namespace
 
 lab_near lab_find_near(const std::vector<lab_triangle>& tris) {
+  cache_points();
   lab_near best;
   best.gap = LAB_NEAR_GAP;
   // best.gap starts at the limit: only a nearer case replaces what is kept.
@@ -63,11 +75,12 @@ lab_near lab_find_near(const std::vector<lab_triangle>& tris) {
     for (size_t i = 0; i < around.size(); ++i) {
       for (size_t j = i + 1; j < around.size(); ++j) {
         const int a = around[i], b = around[j];
-        if (lab_orient(a, b, m) == 0) continue;  // exactly in a row: no warning
         const double dx = px(b) - px(a), dy = py(b) - py(a);
         const double along = ((px(m) - px(a)) * dx + (py(m) - py(a)) * dy) / (dx * dx + dy * dy);
         if (along <= 0.0 || along >= 1.0) continue;
-        consider(lab_near::line, {a, b, m}, line_gap(a, b, m));
+        const double gap = line_gap(a, b, m);
+        // Only a near case asks the exact question: exactly in a row is no warning.
+        if (gap < best.gap && lab_orient(a, b, m) != 0) consider(lab_near::line, {a, b, m}, gap);
       }
     }
   }
@@ -83,8 +96,10 @@ lab_near lab_find_near(const std::vector<lab_triangle>& tris) {
         const auto& u = tris[j];
         if (std::count(u.begin(), u.end(), a) + std::count(u.begin(), u.end(), b) != 2) continue;
         const int d = u[0] + u[1] + u[2] - a - b;
-        if (lab_lift_below(a, b, c, d) == 0) continue;  // exactly on it: no warning
-        consider(lab_near::circle, {a, b, c, d}, circle_gap(a, b, c, d));
+        const double gap = circle_gap(a, b, c, d);
+        // Exactly on it is no warning.
+        if (gap < best.gap && lab_lift_below(a, b, c, d) != 0)
+          consider(lab_near::circle, {a, b, c, d}, gap);
       }
     }
   }
