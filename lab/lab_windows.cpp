@@ -74,7 +74,7 @@ void lab_view3d_overlay() {
   for (int i = 0; i < view3d_overlay_count; ++i) view3d_overlays[i]();
 }
 
-constexpr int MAX_HOOKS = 8;
+constexpr int MAX_HOOKS = 16;  // eight mouse filters are in use
 lab_mouse_filter points_filters[MAX_HOOKS];
 int points_filter_count = 0;
 lab_mouse_observer mouse_observers[MAX_HOOKS];
