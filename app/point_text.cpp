@@ -35,6 +35,22 @@ bool full_number(const std::string& s, double* v) {
   return true;
 }
 
+bool number_list(const std::string& s, double* out, int n) {
+  std::size_t at = 0;
+  for (int i = 0; i < n; ++i) {
+    const std::size_t comma = s.find(',', at);
+    const bool last = i == n - 1;
+    if (last != (comma == std::string::npos)) return false;
+    const std::string piece = s.substr(at, last ? std::string::npos : comma - at);
+    if (piece.empty() || piece.size() > 40 || std::isspace(static_cast<unsigned char>(piece[0])) ||
+        !full_number(piece, &out[i])) {
+      return false;
+    }
+    at = comma + 1;
+  }
+  return true;
+}
+
 namespace {
 
 // Longer lines are refused: no point line is anywhere near as long, and an

@@ -36,6 +36,12 @@ inline constexpr const char WEIGHTS_HEADER[] = "% columns: x y weight";
 // after).  Returns false and leaves v alone otherwise.
 bool full_number(const std::string& s, double* v);
 
+// n finite numbers separated by commas, each piece wholly a number with no
+// blank at its start and at most 40 characters (no number the program writes
+// is longer), as lesson lines and page addresses keep them.  Returns false
+// and may have filled some of out otherwise.
+bool number_list(const std::string& s, double* out, int n);
+
 // Where reading stops even though the stream goes on (0: no bound).  Every
 // line counts, blank and comment lines too, and every byte, so that a
 // reader that must answer soon (the lab, while its windows wait) is done

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/point_text.h"
 #include "lab/lab.h"
 
 void (*lab_view_state_get)(lab_view_state* s) = nullptr;
@@ -129,32 +130,9 @@ bool parse_int(const std::string& t, int lo, int hi, int* out) {
   return true;
 }
 
-// A finite number from the full text (strtod: from_chars of doubles is not
-// in every standard library the page is built with).
-bool parse_double(const std::string& t, double* out) {
-  if (t.empty() || t.size() > 40 || std::strchr(" \t\n", t[0]) != nullptr) return false;
-  char* end = nullptr;
-  const double v = std::strtod(t.c_str(), &end);
-  if (end != t.c_str() + t.size() || !std::isfinite(v)) return false;
-  *out = v;
-  return true;
-}
-
-bool parse_list(const std::string& t, double* out, int n) {
-  std::size_t at = 0;
-  for (int i = 0; i < n; ++i) {
-    const std::size_t comma = t.find(',', at);
-    const bool last = i == n - 1;
-    if (last != (comma == std::string::npos)) return false;
-    if (!parse_double(t.substr(at, last ? std::string::npos : comma - at), &out[i])) return false;
-    at = comma + 1;
-  }
-  return true;
-}
-
 bool parse_float(const std::string& t, float lo, float hi, float* out) {
   double v;
-  if (!parse_double(t, &v) || v < lo || v > hi) return false;
+  if (!number_list(t, &v, 1) || v < lo || v > hi) return false;
   *out = static_cast<float>(v);
   return true;
 }
@@ -201,9 +179,9 @@ bool apply(const entry& e, lab_view_state* s) {
   if (e.group == "plane") {
     double d[2];
     int step = 0;
-    if (k == "zoom" && parse_list(v, d, 1) && d[0] >= 1.0 && d[0] <= 64.0) {
+    if (k == "zoom" && number_list(v, d, 1) && d[0] >= 1.0 && d[0] <= 64.0) {
       s->plane_zoom = d[0];
-    } else if (k == "centre" && parse_list(v, d, 2) && std::fabs(d[0]) <= 3.0 && std::fabs(d[1]) <= 3.0) {
+    } else if (k == "centre" && number_list(v, d, 2) && std::fabs(d[0]) <= 3.0 && std::fabs(d[1]) <= 3.0) {
       s->plane_centre[0] = d[0];
       s->plane_centre[1] = d[1];
     } else if (k == "snap" && parse_int(v, 0, 25, &step) && (step == 0 || step == 1 || step == 10 || step == 25)) {
@@ -219,7 +197,7 @@ bool apply(const entry& e, lab_view_state* s) {
     int inside;
     if (k == "inside" && parse_switch(v, &inside)) {
       s->pointer_inside = inside;
-    } else if (k == "at" && parse_list(v, at, 2) && std::fabs(at[0]) <= 3.0 && std::fabs(at[1]) <= 3.0) {
+    } else if (k == "at" && number_list(v, at, 2) && std::fabs(at[0]) <= 3.0 && std::fabs(at[1]) <= 3.0) {
       s->pointer[0] = at[0];
       s->pointer[1] = at[1];
     } else {
@@ -237,7 +215,7 @@ bool apply(const entry& e, lab_view_state* s) {
       return true;
     }
     double f[5];
-    if (k != "circle" || !parse_list(v, f, 5) || s->pins.size() >= static_cast<std::size_t>(LAB_PINNED_MAX))
+    if (k != "circle" || !number_list(v, f, 5) || s->pins.size() >= static_cast<std::size_t>(LAB_PINNED_MAX))
       return false;
     lab_pinned_circle h;
     for (int i = 0; i < 3; ++i) {
@@ -259,10 +237,10 @@ bool apply(const entry& e, lab_view_state* s) {
     bool ok = true;
     if (k == "on") {
       ok = parse_switch(v, &t.flip_on);
-    } else if (k == "edge" && parse_list(v, v4, 4)) {
+    } else if (k == "edge" && number_list(v, v4, 4)) {
       for (int i = 0; i < 4 && ok; ++i) ok = v4[i] == std::floor(v4[i]) && v4[i] >= 0 && v4[i] < MAX_POINTS;
       if (ok) t.flip.a = int(v4[0]), t.flip.b = int(v4[1]), t.flip.c = int(v4[2]), t.flip.d = int(v4[3]);
-    } else if (k == "shown" && parse_list(v, v4, 3)) {
+    } else if (k == "shown" && number_list(v, v4, 3)) {
       for (int i = 0; i < 3 && ok; ++i) ok = v4[i] == std::floor(v4[i]) && v4[i] >= 0 && v4[i] < MAX_POINTS;
       if (ok) t.flip.shown = {int(v4[0]), int(v4[1]), int(v4[2])};
     } else if (k == "inside" && parse_int(v, 0, MAX_POINTS - 1, &n)) {
@@ -312,13 +290,13 @@ bool apply(const entry& e, lab_view_state* s) {
     } else if (k == "zoom-ref") {
       ok = parse_float(v, 1e-11f, 1e11f, &c.zoom_ref);
     } else if (k == "offset") {
-      ok = parse_list(v, c.offset, 2);
+      ok = number_list(v, c.offset, 2);
     } else if (k == "pivot") {
-      ok = parse_list(v, c.pivot, 3);
+      ok = number_list(v, c.pivot, 3);
     } else if (k == "scale") {
-      ok = parse_list(v, c.scale, 3) && c.scale[0] != 0.0 && c.scale[1] != 0.0 && c.scale[2] != 0.0;
+      ok = number_list(v, c.scale, 3) && c.scale[0] != 0.0 && c.scale[1] != 0.0 && c.scale[2] != 0.0;
     } else if (k.size() == 4 && k.compare(0, 3, "rot") == 0 && k[3] >= '0' && k[3] <= '2') {
-      ok = parse_list(v, c.rot + 3 * (k[3] - '0'), 3);
+      ok = number_list(v, c.rot + 3 * (k[3] - '0'), 3);
     } else {
       ok = false;
     }
@@ -443,7 +421,7 @@ bool lab_parse_fragment(const std::string& fragment, std::vector<lab_point>* pts
         }
         double v[3] = {0.0, 0.0, 0.0};
         const int commas = static_cast<int>(std::count(one.begin(), one.end(), ','));
-        if ((commas != 1 && commas != 2) || !parse_list(one, v, commas + 1)) {
+        if ((commas != 1 && commas != 2) || !number_list(one, v, commas + 1)) {
           *error = "point " + std::to_string(index) + ": '" + one + "' is not x,y or x,y,weight";
           return false;
         }

@@ -17,6 +17,7 @@
 #include "web/compat.h"  // std::to_chars of a double where the library lacks it
 #include "app/app.h"
 #include "app/picture.h"
+#include "app/point_text.h"
 #include "app/windows.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
@@ -37,29 +38,6 @@ std::string numf(float v) {
     if (std::strtof(buf, nullptr) == v) break;
   }
   return buf;
-}
-
-// A finite number that is the whole text.
-bool number(const std::string& t, double* out) {
-  if (t.empty() || t.size() > 40 || t[0] == ' ') return false;
-  char* end = nullptr;
-  const double v = std::strtod(t.c_str(), &end);
-  if (end != t.c_str() + t.size() || !std::isfinite(v)) return false;
-  *out = v;
-  return true;
-}
-
-// n numbers separated by commas.
-bool numbers(const std::string& t, double* out, int n) {
-  std::size_t at = 0;
-  for (int i = 0; i < n; ++i) {
-    const std::size_t comma = t.find(',', at);
-    const bool last = i == n - 1;
-    if (last != (comma == std::string::npos)) return false;
-    if (!number(t.substr(at, last ? std::string::npos : comma - at), &out[i])) return false;
-    at = comma + 1;
-  }
-  return true;
 }
 
 // The panel's state and the turn, as the fragment keeps them.
@@ -136,17 +114,17 @@ EMSCRIPTEN_KEEPALIVE const char* zw_open_link(const char* fragment) {
       ok = value == "0" || value == "1";
       if (ok) v.box[box] = value == "1";
     } else if (key == "panel.weight") {
-      ok = number(value, &v.weight) && v.weight >= -3.0 && v.weight <= 10.0;
+      ok = number_list(value, &v.weight, 1) && v.weight >= -3.0 && v.weight <= 10.0;
     } else if (key == "panel.opacity") {
-      ok = number(value, &v.opacity) && v.opacity >= 0.0 && v.opacity <= 1.0;
+      ok = number_list(value, &v.opacity, 1) && v.opacity >= 0.0 && v.opacity <= 1.0;
     } else if (key == "panel.opacity-knob") {
       // The slider shows its own value until it is first moved; the surface
       // keeps its start-up opacity till then.
-      ok = number(value, &v.knob) && v.knob >= 0.0 && v.knob <= 1.0;
+      ok = number_list(value, &v.knob, 1) && v.knob >= 0.0 && v.knob <= 1.0;
     } else if (key == "panel.zoom") {
-      ok = number(value, &v.zoom) && v.zoom >= ZOOM_MIN && v.zoom <= ZOOM_MAX;
+      ok = number_list(value, &v.zoom, 1) && v.zoom >= ZOOM_MIN && v.zoom <= ZOOM_MAX;
     } else if (key == "view.rot") {
-      ok = numbers(value, v.rot, 16);
+      ok = number_list(value, v.rot, 16);
     } else if (key == "p") {
       points_seen = true;
       std::size_t p = 0;
@@ -161,7 +139,7 @@ EMSCRIPTEN_KEEPALIVE const char* zw_open_link(const char* fragment) {
           error = "more than " + std::to_string(MAX_POINTS) + " points";
           return error.c_str();
         }
-        if (!numbers(one, xy, 2)) {
+        if (!number_list(one, xy, 2)) {
           error = "point " + index + ": '" + one.substr(0, 60) + "' is not x,y";
           return error.c_str();
         }
