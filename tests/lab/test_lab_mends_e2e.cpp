@@ -1,6 +1,7 @@
 // The real zelmor-lab with real X events: Quit! asks once when there is
-// unsaved work, the help opens beside the working windows and a click
-// closes it, New leaves nothing selected for x to delete.
+// unsaved work, the help opens beside the plane (and the 3D view where the
+// screen has room) and a click closes it, New leaves nothing selected for x
+// to delete.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -82,7 +83,7 @@ TEST_F(LabMends, QuitEndsAtOnceOnceTheWorkIsSaved) {
   EXPECT_EQ(0, x_.wait_exit(3000));
 }
 
-TEST_F(LabMends, TheHelpOpensBesideTheWorkAndAClickOrEscClosesIt) {
+TEST_F(LabMends, TheHelpOpensBesideThePlaneAndAClickOrEscClosesIt) {
   ASSERT_NO_FATAL_FAILURE(start());
   x_.move(view_.x + 270, view_.y + 100);
   for (const char* close : {"click", "Escape"}) {
@@ -90,12 +91,16 @@ TEST_F(LabMends, TheHelpOpensBesideTheWorkAndAClickOrEscClosesIt) {
     ASSERT_TRUE(x_.key("h"));
     ASSERT_TRUE(xdrive::wait_until([&] { return x_.top_window("About ZELMOR").mapped; }, 3000));
     const xd_window help = x_.top_window("About ZELMOR");
-    for (const char* work : {"2D Points", "3D Projection"}) {
-      const xd_window w = x_.top_window(work);
-      EXPECT_TRUE(help.x >= w.x + w.width || w.x >= help.x + help.width ||
-                  help.y >= w.y + w.height || w.y >= help.y + help.height)
-          << work << " lies under the help";
-    }
+    auto clear_of = [&help](const xd_window& w) {
+      return help.x >= w.x + w.width || w.x >= help.x + help.width || help.y >= w.y + w.height ||
+             w.y >= help.y + help.height;
+    };
+    // The plane stays in sight; the 3D view too, unless the screen has no
+    // room beside the work, when the help lies over the 3D view alone.
+    EXPECT_TRUE(clear_of(x_.top_window("2D Points"))) << "the plane lies under the help";
+    const xd_window lifted = x_.top_window("3D Projection");
+    EXPECT_TRUE(clear_of(lifted) || (help.x == lifted.x && help.y == lifted.y))
+        << "the help lies over the 3D view but not in its place: " << help.x << "," << help.y;
     if (std::string(close) == "click") {
       x_.click(help.x + help.width / 2, help.y + help.height / 2, 1);
       x_.move(view_.x + 270, view_.y + 100);  // keys go to the window under the pointer
