@@ -10,18 +10,13 @@ status line, the points file and the views' pixels.
 
     test_circles_page.py --site DIR [unittest arguments]
 """
-import argparse
-import json
 import os
 import sys
-import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from cdp import Browser, find_chromium  # noqa: E402
-from zelmor_page import Page, Server  # noqa: E402
+from zelmor_page import LabPageCase, run_tests  # noqa: E402
 
-ARGS = None
 SHIFT = 8  # the protocol's modifier bit
 
 
@@ -51,51 +46,8 @@ def py(y):
     return int(270.5 - y * 541 / 6)
 
 
-class CirclesPageTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.server = Server(ARGS.site)
-        cls.browser = Browser()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.browser.close()
-        cls.server.close()
-
-    def setUp(self):
-        self.page = Page(self.browser, self.server.url("lab.html"))
-        self.assertTrue(self.browser.evaluate("window.zelmorReady === true"), "no WebGL")
-        self.view3d = self.page.window_id("3D Projection")
-        self.points = self.page.window_id("2D Points", 1)
-
-    def count(self, win, pred):
-        self.page.settle()
-        w, h, data = self.page.pixels(win)
-        return sum(1 for i in range(0, len(data), 4) if pred(data[i:i + 3]))
-
-    def status(self):
-        return self.browser.evaluate("Module.UTF8ToString(Module._zl_status_text())")
-
-    def key(self, key, code, text=""):
-        """A real key press with the pointer over the 2D view."""
-        self.page.drag_to(self.points, 500, 500, button=None)
-        for kind in ("keyDown", "keyUp"):
-            self.browser.call("Input.dispatchKeyEvent", {
-                "type": kind, "key": key, "code": code, "text": text if kind == "keyDown" else "",
-                "windowsVirtualKeyCode": ord(key.upper()) if len(key) == 1 else 0})
-        self.page.settle()
-
-    def button(self, title):
-        """A real click on the toolbar's button of that title."""
-        x, y = self.browser.evaluate("""(() => {
-          const e = document.querySelector('#toolbar button[title=%s]');
-          e.scrollIntoView({block: 'center'});
-          const r = e.getBoundingClientRect();
-          return [r.left + r.width / 2, r.top + r.height / 2]; })()""" % json.dumps(title))
-        self.browser.mouse("mouseMoved", x, y)
-        self.browser.mouse("mousePressed", x, y, "left", 1)
-        self.browser.mouse("mouseReleased", x, y, "left", 0)
-        self.page.settle()
+class CirclesPageTest(LabPageCase):
+    key_at = (500, 500)
 
     def shift_mouse(self, kind, x, y, buttons):
         px_, py_ = self.page._at(self.points, x, y)
@@ -219,20 +171,6 @@ class CirclesPageTest(unittest.TestCase):
         self.assertEqual(10, len(self.point_list()))  # no weight, no point changed
 
 
-def main():
-    global ARGS
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--site", required=True)
-    ARGS, rest = parser.parse_known_args()
-    if find_chromium() is None:
-        print("chromium is not installed (scripts/deps.sh installs it)")
-        return 1
-    if not os.path.exists(os.path.join(ARGS.site, "lab.html")):
-        print("no web build in %s" % ARGS.site)
-        return 1
-    prog = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2)
-    return 0 if prog.result.wasSuccessful() else 1
-
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_tests("lab.html"))

@@ -6,19 +6,14 @@ and leaving the mode.  Checked by the status line and the views' pixels.
 
     test_grow_page.py --site DIR [unittest arguments]
 """
-import argparse
-import json
 import os
 import sys
 import time
-import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from cdp import Browser, find_chromium  # noqa: E402
-from zelmor_page import Page, Server  # noqa: E402
+from zelmor_page import LabPageCase, run_tests  # noqa: E402
 
-ARGS = None
 
 
 def gold(c):
@@ -33,61 +28,8 @@ def grey(c):
     return c[0] == c[1] == c[2] and 175 < c[0] < 195
 
 
-class GrowPageTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.server = Server(ARGS.site)
-        cls.browser = Browser()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.browser.close()
-        cls.server.close()
-
-    def setUp(self):
-        self.page = Page(self.browser, self.server.url("lab.html"))
-        self.assertTrue(self.browser.evaluate("window.zelmorReady === true"), "no WebGL")
-        self.view3d = self.page.window_id("3D Projection")
-        self.points = self.page.window_id("2D Points", 1)
-
-    # --- helpers
-
-    def count(self, win, pred):
-        self.page.settle()
-        w, h, data = self.page.pixels(win)
-        return sum(1 for i in range(0, len(data), 4) if pred(data[i:i + 3]))
-
-    def status(self):
-        return self.browser.evaluate("Module.UTF8ToString(Module._zl_status_text())")
-
-    def key(self, key, code, text=""):
-        """A real key press with the pointer over the 2D view."""
-        self.page.drag_to(self.points, 270, 270, button=None)
-        for kind in ("keyDown", "keyUp"):
-            self.browser.call("Input.dispatchKeyEvent", {
-                "type": kind, "key": key, "code": code, "text": text if kind == "keyDown" else "",
-                "windowsVirtualKeyCode": ord(key.upper()) if len(key) == 1 else 0})
-        self.page.settle()
-
-    def button(self, title):
-        """A real click on the grow row's button of that title."""
-        x, y = self.browser.evaluate("""(() => {
-          const e = document.querySelector('#grow button[title=%s]');
-          e.scrollIntoView({block: 'center'});
-          const r = e.getBoundingClientRect();
-          return [r.left + r.width / 2, r.top + r.height / 2]; })()""" % json.dumps(title))
-        self.browser.mouse("mouseMoved", x, y)
-        self.browser.mouse("mousePressed", x, y, "left", 1)
-        self.browser.mouse("mouseReleased", x, y, "left", 0)
-        self.page.settle()
-
-    def wait(self, pred, timeout=10):
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            if pred():
-                return True
-            time.sleep(0.1)
-        return pred()
+class GrowPageTest(LabPageCase):
+    button_row = "#grow"
 
     # --- the tests
 
@@ -167,20 +109,6 @@ class GrowPageTest(unittest.TestCase):
         self.assertEqual(paused, self.status(), "a stage went by after the pause")
 
 
-def main():
-    global ARGS
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--site", required=True)
-    ARGS, rest = parser.parse_known_args()
-    if find_chromium() is None:
-        print("chromium is not installed (scripts/deps.sh installs it)")
-        return 1
-    if not os.path.exists(os.path.join(ARGS.site, "lab.html")):
-        print("no web build in %s" % ARGS.site)
-        return 1
-    prog = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2)
-    return 0 if prog.result.wasSuccessful() else 1
-
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_tests("lab.html"))

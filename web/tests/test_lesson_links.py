@@ -8,7 +8,6 @@ pixels, at the size shown or larger for print.
 
     test_lesson_links.py --site DIR [unittest arguments]
 """
-import argparse
 import base64
 import json
 import os
@@ -17,15 +16,12 @@ import struct
 import sys
 import tempfile
 import time
-import unittest
 import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from cdp import Browser, find_chromium  # noqa: E402
-from zelmor_page import Page, Server  # noqa: E402
+from zelmor_page import LabPageCase, Page, run_tests  # noqa: E402
 
-ARGS = None
 
 
 def png_pixels(data):
@@ -79,19 +75,22 @@ def differing(a, b):
                if max(abs(a[i + k] - b[i + k]) for k in range(3)) > 3) + abs(len(a) - len(b)) // 3
 
 
-class LessonLinksTest(unittest.TestCase):
+class LessonLinksTest(LabPageCase):
+    key_at = (400, 60)
+
     @classmethod
     def setUpClass(cls):
-        cls.server = Server(ARGS.site)
-        cls.browser = Browser()
+        super().setUpClass()
         cls.downloads = tempfile.mkdtemp(prefix="zelmor-links-")
         cls.browser.call("Browser.setDownloadBehavior", {"behavior": "allow", "downloadPath": cls.downloads})
 
     @classmethod
     def tearDownClass(cls):
-        cls.browser.close()
-        cls.server.close()
+        super().tearDownClass()
         shutil.rmtree(cls.downloads, ignore_errors=True)
+
+    def setUp(self):
+        pass  # each test opens the page it needs (open())
 
     # --- helpers
 
@@ -112,14 +111,6 @@ class LessonLinksTest(unittest.TestCase):
         self.page.settle()
         time.sleep(0.2)
         return self.browser.evaluate("location.hash")
-
-    def key(self, key, code, text=""):
-        self.page.drag_to(self.points, 400, 60, button=None)
-        for kind in ("keyDown", "keyUp"):
-            self.browser.call("Input.dispatchKeyEvent", {
-                "type": kind, "key": key, "code": code, "text": text if kind == "keyDown" else "",
-                "windowsVirtualKeyCode": ord(key.upper()) if len(key) == 1 else 0})
-        self.page.settle()
 
     def wheel(self, win, x, y, dy):
         px, py = self.page._at(win, x, y)
@@ -391,20 +382,6 @@ class LessonLinksTest(unittest.TestCase):
         self.assertIn(b'<circle cx="300.000" cy="450.000" r="150.000"', svg)
 
 
-def main():
-    global ARGS
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--site", required=True)
-    ARGS, rest = parser.parse_known_args()
-    if find_chromium() is None:
-        print("chromium is not installed (scripts/deps.sh installs it)")
-        return 1
-    if not os.path.exists(os.path.join(ARGS.site, "lab.html")):
-        print("no web build in %s" % ARGS.site)
-        return 1
-    prog = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2)
-    return 0 if prog.result.wasSuccessful() else 1
-
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_tests("lab.html"))

@@ -11,7 +11,6 @@ is the exact Delaunay oracle of the tests.  Failing frame comparisons leave
 PNGs of both frames and their difference in $ZELMOR_WEB_ARTIFACTS (or the
 temporary folder).
 """
-import argparse
 import base64
 import json
 import math
@@ -27,8 +26,8 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import images  # noqa: E402
-from cdp import Browser, find_chromium  # noqa: E402
-from zelmor_page import Page, Server  # noqa: E402
+from cdp import Browser  # noqa: E402
+from zelmor_page import Page, Server, run_tests  # noqa: E402
 
 ARGS = None
 
@@ -871,22 +870,10 @@ class NoWebGLTest(unittest.TestCase):
 
 
 def main():
-    global ARGS
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--site", required=True)
-    parser.add_argument("--reference-tool", required=True)
-    parser.add_argument("--oracle-tool", required=True)
-    parser.add_argument("--scenario", required=True)
-    parser.add_argument("--xvfb", required=True)
-    ARGS, rest = parser.parse_known_args()
-    if find_chromium() is None:
-        print("chromium is not installed (scripts/deps.sh installs it)")
-        return 1
-    if not os.path.exists(os.path.join(ARGS.site, "index.html")):
-        print("no web build in %s" % ARGS.site)
-        return 1
-    prog = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2)
-    return 0 if prog.result.wasSuccessful() else 1
+    def keep(args):
+        global ARGS
+        ARGS = args
+    return run_tests("index.html", ("--reference-tool", "--oracle-tool", "--scenario", "--xvfb"), keep)
 
 
 if __name__ == "__main__":

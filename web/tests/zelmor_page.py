@@ -1,9 +1,13 @@
 """Drives a ZELMOR web page in headless Chromium: serves the built folder on
 127.0.0.1, opens the page, clicks real mouse events into the program's
 windows and reads their pixels back."""
+import argparse
 import base64
+import json
 import os
 import sys
+import time
+import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
@@ -109,3 +113,109 @@ class Page:
           return btoa(s);
         })()""" % (w, h, x, y, w, h))
         return w, h, base64.b64decode(data)
+
+
+# ---------------------------------------------------------------------------
+# What every browser test of the pages shares: real key presses and button
+# clicks, the lab's page opened fresh for each test, and the command line.
+# ---------------------------------------------------------------------------
+
+def press_key(page, win, key, code, text="", at=(270, 270)):
+    """A real key press and release, the pointer first moved over pixel `at`
+    of window `win` (keys go to the window under the pointer)."""
+    page.drag_to(win, at[0], at[1], button=None)
+    for kind in ("keyDown", "keyUp"):
+        page.b.call("Input.dispatchKeyEvent", {
+            "type": kind, "key": key, "code": code, "text": text if kind == "keyDown" else "",
+            "windowsVirtualKeyCode": ord(key.upper()) if len(key) == 1 else 0})
+    page.settle()
+
+
+def click_element(page, selector):
+    """A real click on the page's element that selector names, scrolled into
+    view first (as a user scrolls to a control below the fold)."""
+    x, y = page.b.evaluate("""(() => {
+      const e = document.querySelector(%s);
+      e.scrollIntoView({block: 'center'});
+      const r = e.getBoundingClientRect();
+      return [r.left + r.width / 2, r.top + r.height / 2]; })()""" % json.dumps(selector))
+    page.b.mouse("mouseMoved", x, y)
+    page.b.mouse("mousePressed", x, y, "left", 1)
+    page.b.mouse("mouseReleased", x, y, "left", 0)
+    page.settle()
+
+
+class LabPageCase(unittest.TestCase):
+    """The lab's page, opened anew for every test; one browser and one server
+    for the class.  `site` is set by run_tests; `key_at` is where the pointer
+    rests in the 2D view while a key is pressed, `button_row` the element
+    that holds the buttons button() clicks."""
+
+    site = None
+    key_at = (270, 270)
+    button_row = "#toolbar"
+
+    @classmethod
+    def setUpClass(cls):
+        from cdp import Browser
+        cls.server = Server(cls.site)
+        cls.browser = Browser()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.browser.close()
+        cls.server.close()
+
+    def setUp(self):
+        self.page = Page(self.browser, self.server.url("lab.html"))
+        self.assertTrue(self.browser.evaluate("window.zelmorReady === true"), "no WebGL")
+        self.view3d = self.page.window_id("3D Projection")
+        self.points = self.page.window_id("2D Points", 1)
+
+    def count(self, win, pred):
+        self.page.settle()
+        w, h, data = self.page.pixels(win)
+        return sum(1 for i in range(0, len(data), 4) if pred(data[i:i + 3]))
+
+    def status(self):
+        return self.browser.evaluate("Module.UTF8ToString(Module._zl_status_text())")
+
+    def key(self, key, code, text=""):
+        """A real key press with the pointer over the 2D view."""
+        press_key(self.page, self.points, key, code, text, self.key_at)
+
+    def button(self, title):
+        """A real click on the button of that title in the button row."""
+        click_element(self.page, "%s button[title=%s]" % (self.button_row, json.dumps(title)))
+
+    def wait(self, pred, timeout=10):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if pred():
+                return True
+            time.sleep(0.1)
+        return pred()
+
+
+def run_tests(page_file, extra_args=(), on_args=None):
+    """The command line of a browser test file: --site DIR and the named extra
+    arguments (all required; on_args receives them before the tests run), the
+    rest for unittest.  Returns the exit status, 1 when chromium or the built
+    page is missing."""
+    from cdp import find_chromium
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--site", required=True)
+    for name in extra_args:
+        parser.add_argument(name, required=True)
+    args, rest = parser.parse_known_args()
+    LabPageCase.site = args.site
+    if on_args is not None:
+        on_args(args)
+    if find_chromium() is None:
+        print("chromium is not installed (scripts/deps.sh installs it)")
+        return 1
+    if not os.path.exists(os.path.join(args.site, page_file)):
+        print("no web build in %s" % args.site)
+        return 1
+    prog = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2)
+    return 0 if prog.result.wasSuccessful() else 1
