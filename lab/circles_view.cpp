@@ -226,32 +226,17 @@ void draw_3d() {
     glBegin(GL_TRIANGLES);
     for (const point_rec* q : p) glVertex3d(q->x, q->y, q->z);
     glEnd();
-    const double ux = p[1]->x - p[0]->x, uy = p[1]->y - p[0]->y, uz = p[1]->z - p[0]->z;
-    const double vx = p[2]->x - p[0]->x, vy = p[2]->y - p[0]->y, vz = p[2]->z - p[0]->z;
-    const double nx = uy * vz - uz * vy, ny = uz * vx - ux * vz, nz = ux * vy - uy * vx;
     const point_rec& o = point_table[ce.offending];
-    if (nz != 0.0) {
-      auto height = [&](double x, double y) {
-        return p[0]->z - (nx * (x - p[0]->x) + ny * (y - p[0]->y)) / nz;
-      };
+    const lifted_plane plane = plane_through(p);
+    if (plane.valid) {
       // The plane, see-through, not hiding what lies behind it.
-      glEnable(GL_DEPTH_TEST);
-      glDepthMask(GL_FALSE);
-      glColor4fv(kCounterPlane);
-      glBegin(GL_QUADS);
-      glVertex3d(-3, -3, height(-3, -3));
-      glVertex3d(3, -3, height(3, -3));
-      glVertex3d(3, 3, height(3, 3));
-      glVertex3d(-3, 3, height(-3, 3));
-      glEnd();
-      glDepthMask(GL_TRUE);
-      glDisable(GL_DEPTH_TEST);
+      draw_see_through_plane(plane, kCounterPlane);
       // From the fourth point's lift straight up (or down) to the plane.
       glColor4fv(kCounterColour);
       glLineWidth(3.0f);
       glBegin(GL_LINES);
       glVertex3d(o.x, o.y, o.z);
-      glVertex3d(o.x, o.y, height(o.x, o.y));
+      glVertex3d(o.x, o.y, plane.height(o.x, o.y));
       glEnd();
     }
     glPointSize(10.0f);

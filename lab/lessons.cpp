@@ -174,25 +174,7 @@ void draw_empty_circle_3d() {
   glEnd();
   // Its plane z = a x + b y + d, over the square, and the circle lifted into
   // it (the plane meets the surface exactly there).
-  const double ux = p[1]->x - p[0]->x, uy = p[1]->y - p[0]->y, uz = p[1]->z - p[0]->z;
-  const double vx = p[2]->x - p[0]->x, vy = p[2]->y - p[0]->y, vz = p[2]->z - p[0]->z;
-  const double nx = uy * vz - uz * vy, ny = uz * vx - ux * vz, nz = ux * vy - uy * vx;
-  if (nz != 0.0) {
-    auto height = [&](double x, double y) {
-      return p[0]->z - (nx * (x - p[0]->x) + ny * (y - p[0]->y)) / nz;
-    };
-    glEnable(GL_DEPTH_TEST);
-    glDepthMask(GL_FALSE);
-    glColor4fv(kPlaneColour);
-    glBegin(GL_QUADS);
-    glVertex3d(-3, -3, height(-3, -3));
-    glVertex3d(3, -3, height(3, -3));
-    glVertex3d(3, 3, height(3, 3));
-    glVertex3d(-3, 3, height(-3, 3));
-    glEnd();
-    glDepthMask(GL_TRUE);
-    glDisable(GL_DEPTH_TEST);
-  }
+  draw_see_through_plane(plane_through(p), kPlaneColour);
   glColor4fv(kCircleColour);
   glLineWidth(2.0f);
   const double lift = p[0]->z - (p[0]->x * p[0]->x + p[0]->y * p[0]->y);
@@ -379,6 +361,35 @@ const lab_action kActions[] = {
 };
 
 }  // namespace
+
+lifted_plane plane_through(const point_rec* const p[3]) {
+  const double ux = p[1]->x - p[0]->x, uy = p[1]->y - p[0]->y, uz = p[1]->z - p[0]->z;
+  const double vx = p[2]->x - p[0]->x, vy = p[2]->y - p[0]->y, vz = p[2]->z - p[0]->z;
+  lifted_plane pl;
+  pl.x0 = p[0]->x;
+  pl.y0 = p[0]->y;
+  pl.z0 = p[0]->z;
+  pl.nx = uy * vz - uz * vy;
+  pl.ny = uz * vx - ux * vz;
+  pl.nz = ux * vy - uy * vx;
+  pl.valid = pl.nz != 0.0;
+  return pl;
+}
+
+void draw_see_through_plane(const lifted_plane& plane, const float colour[4]) {
+  if (!plane.valid) return;
+  glEnable(GL_DEPTH_TEST);
+  glDepthMask(GL_FALSE);
+  glColor4fv(colour);
+  glBegin(GL_QUADS);
+  glVertex3d(-3, -3, plane.height(-3, -3));
+  glVertex3d(3, -3, plane.height(3, -3));
+  glVertex3d(3, 3, plane.height(3, 3));
+  glVertex3d(-3, 3, plane.height(-3, 3));
+  glEnd();
+  glDepthMask(GL_TRUE);
+  glDisable(GL_DEPTH_TEST);
+}
 
 bool lab_camera_follows_zoom() {
   return camera.mode == camera_mode::start || camera.mode == camera_mode::free;

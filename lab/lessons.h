@@ -196,3 +196,19 @@ void lab_lessons_set(const lab_lessons_state& s);
 // The empty circle the 2D view shows now (on, pointer over a triangle, no
 // weights); false when it shows none.
 bool lab_empty_circle_shown(empty_circle* c);
+
+// ---------------------------------------------------------------------------
+// The plane of a lifted triangle, drawn see-through over the square (GL,
+// lessons.cpp): the empty circle's plane and the counter-example's.
+// ---------------------------------------------------------------------------
+struct point_rec;
+struct lifted_plane {
+  bool valid = false;  // false: the triangle stands vertically (its corners on one line)
+  double x0 = 0, y0 = 0, z0 = 0, nx = 0, ny = 0, nz = 1;
+  // The plane's height over (x, y).
+  double height(double x, double y) const { return z0 - (nx * (x - x0) + ny * (y - y0)) / nz; }
+};
+lifted_plane plane_through(const point_rec* const p[3]);
+// Draws the plane over [-3, 3]^2 in the colour given, writing no depth so
+// that it hides nothing behind it.  Nothing for a plane that is not valid.
+void draw_see_through_plane(const lifted_plane& plane, const float colour[4]);
