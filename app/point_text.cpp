@@ -2,6 +2,7 @@
 #include "app/point_text.h"
 
 #include <cctype>
+#include <charconv>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -33,6 +34,23 @@ bool full_number(const std::string& s, double* v) {
   if (end != s.c_str() + s.size() || !std::isfinite(d)) return false;
   *v = d;
   return true;
+}
+
+std::string shortest_text(double v) {
+  char buf[32];
+  const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v);
+  return std::string(buf, r.ptr);
+}
+
+std::string shortest_text(float v) {
+  // The fewest digits that read back as the same float: every standard
+  // library has snprintf, not every one to_chars of a float.
+  char buf[32];
+  for (int digits = 1; digits <= 9; ++digits) {
+    std::snprintf(buf, sizeof buf, "%.*g", digits, static_cast<double>(v));
+    if (std::strtof(buf, nullptr) == v) break;
+  }
+  return buf;
 }
 
 bool number_list(const std::string& s, double* out, int n) {

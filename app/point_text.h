@@ -36,6 +36,13 @@ inline constexpr const char WEIGHTS_HEADER[] = "% columns: x y weight";
 // after).  Returns false and leaves v alone otherwise.
 bool full_number(const std::string& s, double* v);
 
+// The shortest decimal text that reads back (strtod) as exactly v, in either
+// notation ("2.1", not "2.1000000000000001"; "1e-07"), so that a teacher can
+// edit a saved lesson or an address by hand; and the shortest that reads
+// back (strtof) as the float v ("0.4", not the double 0.4000000059604645).
+std::string shortest_text(double v);
+std::string shortest_text(float v);
+
 // n finite numbers separated by commas, each piece wholly a number with no
 // blank at its start and at most 40 characters (no number the program writes
 // is longer), as lesson lines and page addresses keep them.  Returns false

@@ -24,26 +24,9 @@ struct entry {
   std::string group, key, value;
 };
 
-std::string num(double v) {
-  char buf[32];
-  const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v);
-  return std::string(buf, r.ptr);
-}
-// The sliders hold floats: their shortest text as floats ("0.4", not the
-// double 0.4000000059604645).
-std::string numf(float v) {
-  // The fewest digits that read back (strtof) as the same float: every
-  // standard library has snprintf, not every one to_chars of a float.
-  char buf[32];
-  for (int digits = 1; digits <= 9; ++digits) {
-    std::snprintf(buf, sizeof buf, "%.*g", digits, static_cast<double>(v));
-    if (std::strtof(buf, nullptr) == v) break;
-  }
-  return buf;
-}
 std::string list(const double* v, int n) {
   std::string s;
-  for (int i = 0; i < n; ++i) s += (i ? "," : "") + num(v[i]);
+  for (int i = 0; i < n; ++i) s += (i ? "," : "") + shortest_text(v[i]);
   return s;
 }
 
@@ -66,10 +49,10 @@ std::vector<std::vector<entry>> state_lines(const lab_view_state& s) {
                    {"panel", "delaunay", std::to_string(s.delaunay)},
                    {"panel", "voronoi", std::to_string(s.voronoi)},
                    {"panel", "grid", std::to_string(s.grid)}});
-  lines.push_back({{"panel", "weight", numf(s.weight)},
-                   {"panel", "opacity", numf(s.opacity)},
-                   {"panel", "knob", numf(s.knob)},
-                   {"panel", "zoom", numf(s.zoom)}});
+  lines.push_back({{"panel", "weight", shortest_text(s.weight)},
+                   {"panel", "opacity", shortest_text(s.opacity)},
+                   {"panel", "knob", shortest_text(s.knob)},
+                   {"panel", "zoom", shortest_text(s.zoom)}});
   lines.push_back({{"layers", "labels", std::to_string(s.labels)},
                    {"layers", "furthest", std::to_string(s.furthest)},
                    {"layers", "circle", std::to_string(s.circle)},
@@ -104,7 +87,7 @@ std::vector<std::vector<entry>> state_lines(const lab_view_state& s) {
                    {"plane", "snap", std::to_string(s.snap)}});
   const lab_camera& c = s.camera;
   lines.push_back({{"camera", "mode", mode_name(c.mode)},
-                   {"camera", "zoom-ref", numf(c.zoom_ref)},
+                   {"camera", "zoom-ref", shortest_text(c.zoom_ref)},
                    {"camera", "offset", list(c.offset, 2)}});
   lines.push_back({{"camera", "pivot", list(c.pivot, 3)}});
   lines.push_back({{"camera", "scale", list(c.scale, 3)}});
@@ -385,8 +368,8 @@ std::string lab_fragment(const std::vector<lab_point>& pts, const lab_view_state
   for (const lab_point& p : pts) weights = weights || p.w != 0.0;
   f += "p=";
   for (std::size_t i = 0; i < pts.size(); ++i) {
-    f += (i ? ";" : "") + num(pts[i].x) + "," + num(pts[i].y);
-    if (weights) f += "," + num(pts[i].w);
+    f += (i ? ";" : "") + shortest_text(pts[i].x) + "," + shortest_text(pts[i].y);
+    if (weights) f += "," + shortest_text(pts[i].w);
   }
   return f;
 }

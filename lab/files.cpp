@@ -169,19 +169,6 @@ int lab_load_file(const char* path, const char* what) {
   return 1;
 }
 
-namespace {
-
-// The shortest decimal text that reads back (strtod) as exactly v: "2.1",
-// not "2.1000000000000001", so that a teacher can edit a saved lesson by
-// hand.  Either notation, whichever is shorter ("1e-07").
-std::string shortest(double v) {
-  char buf[32];
-  const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v);
-  return std::string(buf, r.ptr);
-}
-
-}  // namespace
-
 std::string lab_points_text(const std::vector<lab_point>& pts) { return lab_lesson_text(pts, nullptr); }
 
 std::string lab_lesson_text(const std::vector<lab_point>& pts, const lab_view_state* view) {
@@ -193,8 +180,8 @@ std::string lab_lesson_text(const std::vector<lab_point>& pts, const lab_view_st
   if (weights) s += std::string(WEIGHTS_HEADER) + "\n";
   if (view != nullptr) s += lab_view_lines(*view);
   for (const lab_point& p : pts) {
-    s += shortest(p.x) + " " + shortest(p.y);
-    if (weights) s += " " + shortest(p.w);
+    s += shortest_text(p.x) + " " + shortest_text(p.y);
+    if (weights) s += " " + shortest_text(p.w);
     s += "\n";
   }
   return s;

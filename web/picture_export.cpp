@@ -24,21 +24,6 @@
 
 namespace {
 
-std::string num(double v) {
-  char buf[32];
-  const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v);
-  return std::string(buf, r.ptr);
-}
-std::string numf(float v) {
-  // The fewest digits that read back (strtof) as the same float: every
-  // standard library has snprintf, not every one to_chars of a float.
-  char buf[32];
-  for (int digits = 1; digits <= 9; ++digits) {
-    std::snprintf(buf, sizeof buf, "%.*g", digits, static_cast<double>(v));
-    if (std::strtof(buf, nullptr) == v) break;
-  }
-  return buf;
-}
 
 // The panel's state and the turn, as the fragment keeps them.
 struct page_view {
@@ -73,11 +58,11 @@ EMSCRIPTEN_KEEPALIVE const char* zw_fragment() {
   f.clear();
   const int boxes[4] = {show_hyperboloid, show_delaunay, show_voronoi, show_grid};
   for (int i = 0; i < 4; ++i) f += std::string(kBoxes[i]) + "=" + std::to_string(boxes[i] ? 1 : 0) + "&";
-  f += "panel.weight=" + numf(weight) + "&panel.opacity=" + numf(hyperboloid_opacity) +
-       "&panel.opacity-knob=" + numf(opacity_slider.value) + "&panel.zoom=" + numf(zoom_factor) + "&view.rot=";
-  for (int i = 0; i < 16; ++i) f += (i ? "," : "") + num(view_rotation[i]);
+  f += "panel.weight=" + shortest_text(weight) + "&panel.opacity=" + shortest_text(hyperboloid_opacity) +
+       "&panel.opacity-knob=" + shortest_text(opacity_slider.value) + "&panel.zoom=" + shortest_text(zoom_factor) + "&view.rot=";
+  for (int i = 0; i < 16; ++i) f += (i ? "," : "") + shortest_text(view_rotation[i]);
   f += "&p=";
-  for (int i = 0; i < point_count; ++i) f += (i ? ";" : "") + num(plane_table[i].x) + "," + num(plane_table[i].y);
+  for (int i = 0; i < point_count; ++i) f += (i ? ";" : "") + shortest_text(plane_table[i].x) + "," + shortest_text(plane_table[i].y);
   return f.c_str();
 }
 
