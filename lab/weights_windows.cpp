@@ -9,6 +9,7 @@
 
 #include "app/windows.h"
 #include "lab/edit.h"
+#include "lab/construction_logic.h"
 #include "lab/lab.h"
 #include "lab/weights.h"
 #include "view2d/view2d.h"
@@ -96,8 +97,10 @@ void circle(double cx, double cy, double r) {
 // would win): the circle of radius sqrt(w) around each weighted point, and
 // a hidden point's marker emptied to a ring.
 void draw_weights_2d() {
+  // While the construction is watched, its picture marks the points hidden
+  // so far; the whole set's hidden points would name points not inserted yet.
   unsigned char hidden[MAX_POINTS];
-  const int hidden_count = point_count > 4 ? find_hidden_points(hidden) : 0;
+  const int hidden_count = point_count > 4 && !construction_on() ? find_hidden_points(hidden) : 0;
   glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_POINT_BIT | GL_LINE_BIT);
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_LIGHTING);
@@ -185,7 +188,7 @@ void draw_weights_3d() {
   }
   glEnd();
   unsigned char hidden[MAX_POINTS];
-  if (point_count > 4 && find_hidden_points(hidden) > 0) {
+  if (point_count > 4 && !construction_on() && find_hidden_points(hidden) > 0) {
     double m[16];
     glGetDoublev(GL_MODELVIEW_MATRIX, m);
     glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
