@@ -4,13 +4,16 @@
 #pragma once
 
 #include <dirent.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -28,6 +31,18 @@ inline std::string slurp(const std::string& path) {
 inline void spit(const std::string& path, const std::string& content) {
   std::ofstream f(path, std::ios::binary);
   f << content;
+}
+
+// A Unix socket bound at name (left there when the socket is closed).
+inline bool make_socket(const char* name) {
+  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  if (fd < 0) return false;
+  sockaddr_un a{};
+  a.sun_family = AF_UNIX;
+  std::strncpy(a.sun_path, name, sizeof a.sun_path - 1);
+  const bool ok = bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+  close(fd);
+  return ok;
 }
 
 inline std::set<std::string> names_in(const std::string& dir) {

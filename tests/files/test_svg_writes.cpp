@@ -74,16 +74,7 @@ run_result run_tool(const std::vector<std::string>& args, bool as_nobody = false
   return r;
 }
 
-bool make_socket(const char* name) {
-  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-  if (fd < 0) return false;
-  sockaddr_un a{};
-  a.sun_family = AF_UNIX;
-  std::strncpy(a.sun_path, name, sizeof a.sun_path - 1);
-  const bool ok = bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-  close(fd);
-  return ok;
-}
+using files_test::make_socket;
 
 using SvgWrites = files_test::in_fresh_dir;
 
