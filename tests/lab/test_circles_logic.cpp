@@ -15,21 +15,14 @@
 #include "lab/lab.h"
 #include "tests/support/delaunay_oracle.h"
 #include "tests/support/regular_oracle.h"
+#include "tests/pipeline/pipeline_test_util.h"
 
 namespace {
 
 using delaunay_oracle::ipoint;
 using regular_oracle::wpoint;
 
-void recompute_in_memory() {
-  char* text = nullptr;
-  std::size_t size = 0;
-  FILE* out = open_memstream(&text, &size);
-  write_points(out);
-  std::fclose(out);
-  recompute_from(fmemopen(text, size, "r"));
-  std::free(text);
-}
+using pipeline_test::recompute_in_memory;
 
 // Points in whole hundredths (and weights in square hundredths), then the
 // engine's triangulation of them.

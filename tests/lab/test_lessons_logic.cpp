@@ -15,6 +15,7 @@
 #include "lab/lessons.h"
 #include "tests/lab/flat_check.h"
 #include "tests/support/delaunay_oracle.h"
+#include "tests/pipeline/pipeline_test_util.h"
 
 namespace {
 
@@ -430,15 +431,7 @@ TEST(LabPresets, AreExactOnTheHundredthsGridInsideTheSquare) {
 
 // --- furthest-site -------------------------------------------------------------
 
-void recompute_in_memory() {
-  char* text = nullptr;
-  std::size_t size = 0;
-  FILE* out = open_memstream(&text, &size);
-  write_points(out);
-  std::fclose(out);
-  recompute_from(fmemopen(text, size, "r"));
-  std::free(text);
-}
+using pipeline_test::recompute_in_memory;
 
 TEST(LabFurthestSite, IsTheUpperHullAndItsVoronoiEdgesHaveBothEndsFurthest) {
   std::mt19937 gen(7);

@@ -15,18 +15,11 @@
 #include "lab/export_state.h"
 #include "view2d/view2d.h"
 #include "tests/support/delaunay_oracle.h"
+#include "tests/pipeline/pipeline_test_util.h"
 
 namespace {
 
-void recompute_in_memory() {
-  char* text = nullptr;
-  std::size_t size = 0;
-  FILE* out = open_memstream(&text, &size);
-  write_points(out);
-  std::fclose(out);
-  recompute_from(fmemopen(text, size, "r"));
-  std::free(text);
-}
+using pipeline_test::recompute_in_memory;
 
 void set_points(const std::vector<std::array<int, 2>>& hundredths) {
   point_weights = lab_point_weight;

@@ -83,6 +83,15 @@ inline void set_points(const std::vector<pt>& pts) {
   for (const pt& p : pts) add_point(point_rec{p[0], p[1], 0.0, 1.0});
 }
 
+// A recomputation of point_table through the in-memory exchange text, as
+// the batch tool runs it: no file is written.
+inline void recompute_in_memory() {
+  update_point_text();
+  FILE* in = open_point_text();
+  ASSERT_NE(nullptr, in);
+  recompute_from(in);
+}
+
 // What an edit does, then what the 3D window's next frame does.
 inline void edit_and_recompute(const std::vector<pt>& pts) {
   set_points(pts);
