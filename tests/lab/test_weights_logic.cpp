@@ -13,24 +13,13 @@
 #include "lab/edit.h"
 #include "lab/lab.h"
 #include "lab/weights.h"
+#include "tests/lab/weights_fixture.h"
 #include "tests/pipeline/pipeline_test_util.h"
 
 namespace {
 
-class LabWeights : public pipeline_test::in_temp_dir {
+class LabWeights : public lab_weights_fixture {
  protected:
-  void SetUp() override {
-    in_temp_dir::SetUp();
-    lab_clear_weights();
-    lab_weights_attach();
-    selected_count = 0;
-    lab_history_reset();
-  }
-  void TearDown() override {
-    point_weights = nullptr;
-    lab_clear_weights();
-    in_temp_dir::TearDown();
-  }
   // A 5 x 5 grid of spacing 1, the history started there.
   void grid() {
     std::vector<lab_point> pts;

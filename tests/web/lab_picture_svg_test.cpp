@@ -19,6 +19,7 @@
 #include "lab/lessons.h"
 #include "lab/weights.h"
 #include "tests/lab/flat_check.h"
+#include "tests/lab/weights_fixture.h"
 #include "tests/pipeline/pipeline_test_util.h"
 #include "tests/support/regular_oracle.h"
 
@@ -100,20 +101,8 @@ bool same_piece(const std::array<double, 4>& a, const double b[4]) {
 
 // --- the fixture ----------------------------------------------------------------
 
-class LabPictureSvg : public pipeline_test::in_temp_dir {
+class LabPictureSvg : public lab_weights_fixture {
  protected:
-  void SetUp() override {
-    in_temp_dir::SetUp();
-    lab_clear_weights();
-    lab_weights_attach();
-    selected_count = 0;
-    lab_history_reset();
-  }
-  void TearDown() override {
-    point_weights = nullptr;
-    lab_clear_weights();
-    in_temp_dir::TearDown();
-  }
   // Replaces the points (hundredths) and brings the records up to date as
   // the 3D view's next frame would.
   void set_points(const std::vector<ipoint>& pts) {
