@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/web_gl/webgl_recorder.h"
+#include "tests/web_gl/pixel_window.h"
 #include "web/gl/gl_web.h"
 
 namespace {
@@ -15,16 +16,7 @@ using zelmor_web::context;
 class WebGl : public testing::Test {
  protected:
   void SetUp() override {
-    zelmor_web::current = &ctx_;
-    ctx_.clip[2] = ctx_.clip[3] = 100;
-    zelmor_web::set_canvas_size(100, 100);
-    ASSERT_TRUE(zelmor_web::gl_start());
-    glViewport(0, 0, 100, 100);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 100, 0, 100, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    ASSERT_NO_FATAL_FAILURE(start_pixel_window(&ctx_));
     recorded_draws.clear();
     recorded_clears.clear();
   }
