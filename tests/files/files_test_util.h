@@ -19,19 +19,12 @@
 #include <sstream>
 #include <string>
 
+#include "tests/pipeline/pipeline_test_util.h"
+
 namespace files_test {
 
-inline std::string slurp(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-inline void spit(const std::string& path, const std::string& content) {
-  std::ofstream f(path, std::ios::binary);
-  f << content;
-}
+using pipeline_test::slurp;
+using pipeline_test::spit;
 
 // A Unix socket bound at name (left there when the socket is closed).
 inline bool make_socket(const char* name) {
