@@ -35,7 +35,7 @@ import subprocess
 import sys
 
 root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(root, "web", "tests"))
+sys.path.insert(0, os.path.join(root, "tests", "web"))
 
 from cdp import Browser  # noqa: E402
 from zelmor_page import Page, Server  # noqa: E402

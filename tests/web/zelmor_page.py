@@ -9,7 +9,9 @@ import sys
 import time
 import unittest
 
-sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+# The site's own server, web/serve.py.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(
+    os.path.abspath(__file__)))), "web"))
 
 from serve import Server  # noqa: E402,F401  (the tests serve the site with it)
 
