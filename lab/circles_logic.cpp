@@ -150,15 +150,37 @@ int lab_triangle_at(const std::vector<lab_triangle>& tris, double x, double y) {
   return -1;
 }
 
-void lab_circle_of(const lab_triangle& t, double centre[2], double* radius) {
+bool lab_weighted() {
+  for (int i = 0; i < point_count; ++i)
+    if (weight_units(i) != 0) return true;
+  return false;
+}
+
+int lab_circle_of(const lab_triangle& t, double centre[2], double* radius, double* radius2) {
+  // Relative to corner a: the centre u solves 2 u.(p - a) = |p - a|^2 -
+  // (w_p - w_a) for p = b, c, and r^2 = |u|^2 - w_a.  Once exactly, in whole
+  // hundredths and square hundredths, for the sign ...
+  const lab_exact_point A = lab_exact(t[0]), B = lab_exact(t[1]), C = lab_exact(t[2]);
+  const i128 bx = B.x - A.x, by = B.y - A.y, cx = C.x - A.x, cy = C.y - A.y;
+  const i128 lb = bx * bx + by * by - (B.w - A.w), lc = cx * cx + cy * cy - (C.w - A.w);
+  const i128 d = 2 * (bx * cy - by * cx);
+  const i128 nx = lb * cy - lc * by, ny = bx * lc - cx * lb;
+  const int s = sign(nx * nx + ny * ny - static_cast<i128>(A.w) * d * d);
+  // ... and once in doubles from the positions drawn, for the picture.
   const point_rec& a = plane_table[t[0]];
-  const point_rec& b = plane_table[t[1]];
-  const point_rec& c = plane_table[t[2]];
-  const double d = 2.0 * (a.x * (b.y - c.y) + b.x * (c.y - a.y) + c.x * (a.y - b.y));
-  const double la = a.x * a.x + a.y * a.y, lb = b.x * b.x + b.y * b.y, lc = c.x * c.x + c.y * c.y;
-  centre[0] = (la * (b.y - c.y) + lb * (c.y - a.y) + lc * (a.y - b.y)) / d;
-  centre[1] = (la * (c.x - b.x) + lb * (a.x - c.x) + lc * (b.x - a.x)) / d;
-  *radius = std::hypot(a.x - centre[0], a.y - centre[1]);
+  const double wa = static_cast<double>(A.w) * 1e-4;
+  const double fbx = plane_table[t[1]].x - a.x, fby = plane_table[t[1]].y - a.y;
+  const double fcx = plane_table[t[2]].x - a.x, fcy = plane_table[t[2]].y - a.y;
+  const double flb = fbx * fbx + fby * fby - (static_cast<double>(B.w) * 1e-4 - wa);
+  const double flc = fcx * fcx + fcy * fcy - (static_cast<double>(C.w) * 1e-4 - wa);
+  const double fd = 2.0 * (fbx * fcy - fby * fcx);
+  const double ux = (flb * fcy - flc * fby) / fd, uy = (fbx * flc - fcx * flb) / fd;
+  centre[0] = a.x + ux;
+  centre[1] = a.y + uy;
+  const double r2 = ux * ux + uy * uy - wa;
+  *radius = s > 0 && r2 > 0 ? std::sqrt(r2) : 0.0;
+  if (radius2 != nullptr) *radius2 = r2;
+  return s;
 }
 
 // --- circles held ------------------------------------------------------------------
@@ -175,6 +197,11 @@ int lab_pin_at(double x, double y, bool furthest) {
     return 0;
   }
   const lab_triangle t = tris[static_cast<size_t>(i)];
+  if (furthest && lab_weighted()) {
+    // The furthest-site diagram shown is that of the points without weights.
+    lab_status("furthest-site circles are for points without weights");
+    return 0;
+  }
   auto& p = pins();
   for (size_t k = 0; k < p.size(); ++k) {
     if (p[k].corner == t && p[k].furthest == furthest) {
@@ -193,6 +220,12 @@ int lab_pin_at(double x, double y, bool furthest) {
   while (std::any_of(p.begin(), p.end(), [&](const lab_pinned_circle& c) { return c.colour == colour; }))
     ++colour;
   p.push_back({t, furthest, colour});
+  double centre[2], r, r2;
+  if (lab_circle_of(t, centre, &r, &r2) < 0) {
+    lab_status("holding the circle of %d, %d, %d: its radius is imaginary (squared radius %.4f), "
+               "no circle to draw (%zu held)", t[0], t[1], t[2], r2, p.size());
+    return 1;
+  }
   lab_status("holding the %s of %d, %d, %d (%zu held; click it again to let go, C lets go of all)",
              kind, t[0], t[1], t[2], p.size());
   return 1;
@@ -302,6 +335,18 @@ bool lab_counter_example_holds(const std::vector<lab_triangle>& tris, lab_counte
 
 std::string lab_counter_example_text(const lab_counter_example& ce) {
   char text[LAB_STATUS_MAX];
+  if (lab_weighted()) {
+    // The circle is the orthogonal one; inside is a negative power.
+    const char* where = ce.below > 0   ? "is negative: below this plane"
+                        : ce.below == 0 ? "is zero: on this plane (both ways are regular)"
+                                        : "is positive: above this plane";
+    double centre[2], r;
+    const bool imaginary = lab_circle_of(ce.shown, centre, &r) < 0;
+    std::snprintf(text, sizeof text, "point %d's power to this circle %s (%d-%d flipped to %d-%d)%s",
+                  ce.offending, where, ce.a, ce.b, ce.c, ce.d,
+                  imaginary ? "; the circle's radius is imaginary: not drawn" : "");
+    return text;
+  }
   const char* where = ce.below > 0   ? "inside this circle: below this plane"
                       : ce.below == 0 ? "on this circle: on this plane (both ways are Delaunay)"
                                       : "outside this circle: above this plane";
@@ -330,6 +375,112 @@ bool lab_counter_example_shown(lab_counter_example* ce) {
 void lab_counter_example_set(const lab_counter_example* ce) {
   counter_on = ce != nullptr;
   if (ce != nullptr) counter = *ce;
+}
+
+// --- a triangle picked by hand -----------------------------------------------------
+
+namespace {
+
+bool picked_on = false;
+lab_picked_triangle picked;
+
+// "4", "4, 7", "4, 7, 9, 12, 15, 20 and 3 more"
+std::string names_of(const std::vector<int>& pts) {
+  constexpr size_t kNamed = 6;
+  std::string s;
+  for (size_t k = 0; k < pts.size() && k < kNamed; ++k) s += (k == 0 ? "" : ", ") + std::to_string(pts[k]);
+  if (pts.size() > kNamed) s += " and " + std::to_string(pts.size() - kNamed) + " more";
+  return s;
+}
+
+}  // namespace
+
+int lab_pick_triangle(int a, int b, int c, const std::vector<lab_triangle>& tris,
+                      lab_picked_triangle* out, std::string* why) {
+  const lab_triangle t = sorted(a, b, c);
+  char text[LAB_STATUS_MAX];
+  if (t[0] < 0 || t[2] >= point_count) {
+    *why = "pick three of the points shown";
+    return 0;
+  }
+  if (t[0] == t[1] || t[1] == t[2]) {
+    std::snprintf(text, sizeof text, "point %d picked twice: pick three different points",
+                  t[0] == t[1] ? t[0] : t[1]);
+    *why = text;
+    return 0;
+  }
+  if (lab_orient(t[0], t[1], t[2]) == 0) {
+    std::snprintf(text, sizeof text,
+                  "points %d, %d, %d lie in a row: they make no triangle and have no circle", t[0], t[1],
+                  t[2]);
+    *why = text;
+    return 0;
+  }
+  lab_picked_triangle p;
+  p.corner = t;
+  for (int i = 0; i < point_count; ++i) {
+    if (i == t[0] || i == t[1] || i == t[2]) continue;
+    const int below = lab_lift_below(t[0], t[1], t[2], i);
+    if (below > 0) p.below.push_back(i);
+    if (below == 0) p.on.push_back(i);
+  }
+  p.shown = std::binary_search(tris.begin(), tris.end(), t);
+  double centre[2], r;
+  p.circle = lab_circle_of(t, centre, &r);
+  *out = p;
+  return 1;
+}
+
+std::string lab_picked_text(const lab_picked_triangle& p) {
+  const bool weighted = lab_weighted();
+  const char* kind = weighted ? "regular" : "Delaunay";
+  char corners[48], text[LAB_STATUS_MAX];
+  std::snprintf(corners, sizeof corners, "%d, %d, %d", p.corner[0], p.corner[1], p.corner[2]);
+  const std::string imaginary = p.circle < 0 ? " (its radius is imaginary: not drawn)" : "";
+  const size_t n = p.below.size();
+  if (n > 0) {
+    const std::string who = names_of(p.below);
+    if (weighted)
+      std::snprintf(text, sizeof text, "point%s %s %s negative power to the circle of %s%s: below its plane: not a %s triangle",
+                    n == 1 ? "" : "s", who.c_str(), n == 1 ? "has" : "have", corners, imaginary.c_str(), kind);
+    else
+      std::snprintf(text, sizeof text, "point%s %s %s inside the circle of %s: below its plane: not a %s triangle",
+                    n == 1 ? "" : "s", who.c_str(), n == 1 ? "lies" : "lie", corners, kind);
+    return text;
+  }
+  // Nothing below: a face of the lower hull.  Points on the circle too
+  // leave the choice of triangles open; the one shown may be another.
+  const std::string holds = weighted ? "no point has negative power to the circle of " + std::string(corners) + imaginary
+                                     : "the circle of " + std::string(corners) + " holds no point";
+  std::string on;
+  if (!p.on.empty())
+    on = " (" + std::string(p.on.size() == 1 ? "point " : "points ") + names_of(p.on) +
+         (weighted ? " zero power)" : " on it)");
+  std::snprintf(text, sizeof text, "%s: %s %s triangle%s", holds.c_str(),
+                p.shown ? "a" : "it would be a", kind, on.c_str());
+  return text;
+}
+
+bool lab_picked_shown(lab_picked_triangle* p) {
+  if (picked_on && p != nullptr) *p = picked;
+  return picked_on;
+}
+
+void lab_picked_set(const lab_picked_triangle* p) {
+  picked_on = p != nullptr;
+  if (p != nullptr) picked = *p;
+}
+
+bool lab_picked_follow(const std::vector<lab_triangle>& tris) {
+  if (!picked_on) return false;
+  std::string why;
+  lab_picked_triangle again;
+  if (!lab_pick_triangle(picked.corner[0], picked.corner[1], picked.corner[2], tris, &again, &why)) {
+    picked_on = false;
+    return false;
+  }
+  picked = again;
+  return true;
 }
 
 // --- angles ------------------------------------------------------------------------

@@ -37,8 +37,20 @@ std::vector<lab_triangle> lab_shown_triangles(bool furthest);
 // The triangle of tris that holds (x, y) (on its border counts), or -1.
 int lab_triangle_at(const std::vector<lab_triangle>& tris, double x, double y);
 
-// The circle through the corners' plane_table positions (for drawing).
-void lab_circle_of(const lab_triangle& t, double centre[2], double* radius);
+// Whether any point carries a weight: the triangles are then the regular
+// (weighted) triangulation's and their circles the orthogonal circles.
+bool lab_weighted();
+
+// The circle of t: the circle whose power to each corner is zero,
+// |centre - p|^2 - r^2 - w_p = 0, which is the projection of the plane
+// through the corners' lifts (without weights the circle through them).
+// Returns the sign of r^2, decided exactly on the rounded points: > 0 a
+// circle, 0 a single point, < 0 an imaginary radius (every lift of a
+// weightless point lies above the plane: there is no circle to draw).
+// centre and *radius (0 unless r^2 > 0) from the plane_table positions and
+// the weights, for drawing; *radius2 (when not null) is r^2 in doubles.
+// t's corners must not lie in a row.
+int lab_circle_of(const lab_triangle& t, double centre[2], double* radius, double* radius2 = nullptr);
 
 // ---------------------------------------------------------------------------
 // Circles held by a click
@@ -89,7 +101,9 @@ int lab_flip_at(const std::vector<lab_triangle>& tris, double x, double y,
 // Whether a-b is still an edge of tris between c and d; when so, refreshes
 // below (points may have moved).
 bool lab_counter_example_holds(const std::vector<lab_triangle>& tris, lab_counter_example* ce);
-// "point 4 lies inside this circle: below this plane (2-3 flipped to 1-4)"
+// "point 4 lies inside this circle: below this plane (2-3 flipped to 1-4)";
+// with weights "point 4's power to this circle is negative: below this
+// plane (...)", and a word when the circle's radius is imaginary.
 std::string lab_counter_example_text(const lab_counter_example& ce);
 // tris with the flip made: the two triangles on a-b replaced by those on c-d.
 std::vector<lab_triangle> lab_flipped(const std::vector<lab_triangle>& tris,
@@ -101,6 +115,35 @@ bool lab_counter_example_shown(lab_counter_example* ce);
 void lab_counter_example_set(const lab_counter_example* ce);  // null: none
 
 // ---------------------------------------------------------------------------
+// A triangle picked by hand: any three points, their circle and the points
+// it holds (a counter-example on demand)
+// ---------------------------------------------------------------------------
+
+struct lab_picked_triangle {
+  lab_triangle corner{};   // ascending
+  std::vector<int> below;  // lifts strictly below the corners' plane (inside / negative power)
+  std::vector<int> on;     // lifts on it (on the circle / zero power), corners left out
+  bool shown = false;      // a triangle of the triangulation shown now
+  int circle = 1;          // lab_circle_of's sign: < 0 the circle is imaginary
+};
+
+// Looks at the triangle of points a, b, c (any order), decided exactly.
+// Returns 1 and fills out; 0 with the reason in why when two of them are
+// one point or the three lie in a row.  tris: the triangles shown.
+int lab_pick_triangle(int a, int b, int c, const std::vector<lab_triangle>& tris,
+                      lab_picked_triangle* out, std::string* why);
+// "points 4, 7 lie inside the circle of 1, 2, 3: below its plane: not a
+// Delaunay triangle", "the circle of 1, 2, 3 holds no point: a Delaunay
+// triangle", and with weights the same in powers and regular triangles.
+std::string lab_picked_text(const lab_picked_triangle& p);
+// The picked triangle shown now (none: null).
+bool lab_picked_shown(lab_picked_triangle* p);
+void lab_picked_set(const lab_picked_triangle* p);
+// After the points changed: decides again for the same three points, or
+// lets go (returning false) when one of them is gone or they lie in a row.
+bool lab_picked_follow(const std::vector<lab_triangle>& tris);
+
+// ---------------------------------------------------------------------------
 // The smallest angle
 // ---------------------------------------------------------------------------
 
@@ -108,6 +151,11 @@ struct lab_angle {
   int at = -1, from = -1, to = -1;  // the angle at point at between from and to
   double degrees = 0;
 };
+// Why the smallest angle is not shown for weighted points (the status line).
+inline constexpr const char* LAB_ANGLES_WEIGHTED =
+    "no smallest angle with weights: a regular triangulation does not maximise the smallest angle "
+    "(a flip may raise it), so it would teach nothing";
+
 // -1 when angle (at, from, to) is smaller than (at2, from2, to2), 0 equal,
 // 1 larger; exact.
 int lab_compare_angles(const lab_angle& p, const lab_angle& q);

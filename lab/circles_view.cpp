@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/windows.h"
 #include "lab/circles_logic.h"
@@ -37,11 +38,10 @@ bool angles_on = false;
 bool pointer_seen_once = false;
 double last_pointer[2] = {0, 0};
 
-bool any_weight() {
-  for (int i = 0; i < point_count; ++i)
-    if (lab_point_weight[i] != 0.0) return true;
-  return false;
-}
+// Picking three points by hand (K): the points picked so far.
+bool picking = false;
+int picks[3] = {-1, -1, -1};
+int pick_count = 0;
 
 void circle_loop(const double c[2], double r, double lift, bool lifted) {
   glBegin(GL_LINE_LOOP);
@@ -83,6 +83,11 @@ void follow_points() {
   } else if (lab_counter_example_shown(nullptr)) {
     lab_counter_example_set(&ce);  // below refreshed for moved points
   }
+  lab_picked_triangle p;
+  if (lab_picked_shown(&p) && !lab_picked_follow(lab_shown_triangles(false)))
+    lab_status("the triangle %d, %d, %d picked is gone: a corner was deleted or they lie in a row",
+               p.corner[0], p.corner[1], p.corner[2]);
+  if (pick_count > 0 && std::max({picks[0], picks[1], picks[2]}) >= point_count) pick_count = 0;
 }
 
 // --- 2D ------------------------------------------------------------------------------
@@ -96,6 +101,9 @@ void draw_pins_2d() {
     glBegin(GL_TRIANGLES);
     for (int k : p.corner) glVertex3d(plane_table[k].x, plane_table[k].y, 0.0);
     glEnd();
+    // An imaginary radius (weights) has no circle: the tint alone says
+    // which triangle is held.
+    if (r <= 0) continue;
     glColor4f(rgb[0], rgb[1], rgb[2], 1.0f);
     glLineWidth(2.0f);
     if (p.furthest) {
@@ -105,6 +113,38 @@ void draw_pins_2d() {
     circle_loop(c, r, 0.0, false);
     glDisable(GL_LINE_STIPPLE);
     disc(c[0], c[1], 0.04);
+  }
+}
+
+// A triangle looked at (flipped in or picked): filled, outlined, its circle
+// (none when its radius is imaginary) and the points it holds ringed.
+void draw_triangle_circle_2d(const lab_triangle& t, const std::vector<int>& ringed) {
+  const point_rec* P = plane_table;
+  glColor4fv(kCounterFill);
+  glBegin(GL_TRIANGLES);
+  for (int k : t) glVertex3d(P[k].x, P[k].y, 0.0);
+  glEnd();
+  glColor4fv(kCounterColour);
+  glLineWidth(2.0f);
+  glBegin(GL_LINE_LOOP);
+  for (int k : t) glVertex3d(P[k].x, P[k].y, 0.0);
+  glEnd();
+  double c[2], r;
+  lab_circle_of(t, c, &r);
+  if (r > 0) circle_loop(c, r, 0.0, false);
+  for (int k : ringed) {
+    const double q[2] = {P[k].x, P[k].y};
+    circle_loop(q, 0.09, 0.0, false);
+  }
+}
+
+// The points picked so far (K), ringed in the picking colour.
+void draw_picks_2d() {
+  glColor4fv(kCounterColour);
+  glLineWidth(2.0f);
+  for (int k = 0; k < pick_count; ++k) {
+    const double q[2] = {plane_table[picks[k]].x, plane_table[picks[k]].y};
+    circle_loop(q, 0.07, 0.0, false);
   }
 }
 
@@ -127,26 +167,13 @@ void draw_counter_2d(const lab_counter_example& ce) {
   glEnd();
   glDisable(GL_LINE_STIPPLE);
   // The triangle that is not Delaunay, the new edge and its circle.
-  glColor4fv(kCounterFill);
-  glBegin(GL_TRIANGLES);
-  for (int k : ce.shown) glVertex3d(P[k].x, P[k].y, 0.0);
-  glEnd();
   glColor4fv(kCounterColour);
   glLineWidth(3.0f);
   glBegin(GL_LINES);
   glVertex3d(P[ce.c].x, P[ce.c].y, 0.0);
   glVertex3d(P[ce.d].x, P[ce.d].y, 0.0);
   glEnd();
-  glLineWidth(2.0f);
-  glBegin(GL_LINE_LOOP);
-  for (int k : ce.shown) glVertex3d(P[k].x, P[k].y, 0.0);
-  glEnd();
-  double c[2], r;
-  lab_circle_of(ce.shown, c, &r);
-  circle_loop(c, r, 0.0, false);
-  // The point inside, ringed.
-  const double q[2] = {P[ce.offending].x, P[ce.offending].y};
-  circle_loop(q, 0.09, 0.0, false);
+  draw_triangle_circle_2d(ce.shown, {ce.offending});
 }
 
 void draw_angle(const lab_angle& a, const float colour[4], const char* label) {
@@ -183,7 +210,10 @@ void draw_2d() {
   lab_counter_example ce;
   const bool counter = lab_counter_example_shown(&ce);
   if (counter) draw_counter_2d(ce);
-  if (angles_on) {
+  lab_picked_triangle picked;
+  if (lab_picked_shown(&picked)) draw_triangle_circle_2d(picked.corner, picked.below);
+  if (picking) draw_picks_2d();
+  if (angles_on && !lab_weighted()) {
     const std::vector<lab_triangle> tris = lab_shown_triangles(false);
     const lab_angle now = lab_smallest_angle(tris);
     if (now.at >= 0) draw_angle(now, kAngleColour, "smallest ");
@@ -199,6 +229,39 @@ void draw_2d() {
 
 void lifted_vertex(int k) { glVertex3d(point_table[k].x, point_table[k].y, point_table[k].z); }
 
+// The lifted triangle, its plane seen through, and from each lift below it
+// a line up to the plane; the circle in the plane (none when imaginary).
+void draw_triangle_plane_3d(const lab_triangle& t, const std::vector<int>& marked) {
+  const point_rec* p[3] = {&point_table[t[0]], &point_table[t[1]], &point_table[t[2]]};
+  glColor4fv(kCounterColour);
+  glBegin(GL_TRIANGLES);
+  for (const point_rec* q : p) glVertex3d(q->x, q->y, q->z);
+  glEnd();
+  const lifted_plane plane = plane_through(p);
+  if (plane.valid) {
+    // The plane, see-through, not hiding what lies behind it.
+    draw_see_through_plane(plane, kCounterPlane);
+    // From each marked point's lift straight up (or down) to the plane.
+    glColor4fv(kCounterColour);
+    glLineWidth(3.0f);
+    glBegin(GL_LINES);
+    for (int k : marked) {
+      const point_rec& o = point_table[k];
+      glVertex3d(o.x, o.y, o.z);
+      glVertex3d(o.x, o.y, plane.height(o.x, o.y));
+    }
+    glEnd();
+  }
+  glPointSize(10.0f);
+  glBegin(GL_POINTS);
+  for (int k : marked) glVertex3d(point_table[k].x, point_table[k].y, point_table[k].z);
+  glEnd();
+  double c[2], r;
+  lab_circle_of(t, c, &r);
+  glLineWidth(2.0f);
+  if (r > 0) circle_loop(c, r, 0.0, false);
+}
+
 void draw_3d() {
   glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_CURRENT_BIT | GL_POINT_BIT | GL_DEPTH_BUFFER_BIT);
   glDisable(GL_LIGHTING);
@@ -213,41 +276,18 @@ void draw_3d() {
     glBegin(GL_LINE_LOOP);
     for (int k : p.corner) lifted_vertex(k);
     glEnd();
-    // The circle lifted onto the surface lies in the face's plane.
+    // The circle lifted onto the surface lies in the face's plane (with
+    // weights too: a weightless point on the orthogonal circle lifts into
+    // the plane of the corners' lifts).
+    if (r <= 0) continue;
     circle_loop(c, r, shift, true);
     glLineWidth(1.0f);
     circle_loop(c, r, 0.0, false);
   }
   lab_counter_example ce;
-  if (lab_counter_example_shown(&ce)) {
-    const point_rec* p[3] = {&point_table[ce.shown[0]], &point_table[ce.shown[1]],
-                             &point_table[ce.shown[2]]};
-    glColor4fv(kCounterColour);
-    glBegin(GL_TRIANGLES);
-    for (const point_rec* q : p) glVertex3d(q->x, q->y, q->z);
-    glEnd();
-    const point_rec& o = point_table[ce.offending];
-    const lifted_plane plane = plane_through(p);
-    if (plane.valid) {
-      // The plane, see-through, not hiding what lies behind it.
-      draw_see_through_plane(plane, kCounterPlane);
-      // From the fourth point's lift straight up (or down) to the plane.
-      glColor4fv(kCounterColour);
-      glLineWidth(3.0f);
-      glBegin(GL_LINES);
-      glVertex3d(o.x, o.y, o.z);
-      glVertex3d(o.x, o.y, plane.height(o.x, o.y));
-      glEnd();
-    }
-    glPointSize(10.0f);
-    glBegin(GL_POINTS);
-    glVertex3d(o.x, o.y, o.z);
-    glEnd();
-    double c[2], r;
-    lab_circle_of(ce.shown, c, &r);
-    glLineWidth(2.0f);
-    circle_loop(c, r, 0.0, false);
-  }
+  if (lab_counter_example_shown(&ce)) draw_triangle_plane_3d(ce.shown, {ce.offending});
+  lab_picked_triangle picked;
+  if (lab_picked_shown(&picked)) draw_triangle_plane_3d(picked.corner, picked.below);
   glPopAttrib();
 }
 
@@ -259,20 +299,54 @@ void pointer_moved(int x, int y) {
   lab_plane_at(x, y, last_pointer);
 }
 
+// While K picks, a left click on a point picks it (it neither selects nor
+// drags); the third shows their triangle.
+int pick_press(int x, int y) {
+  const int i = pick_point(x, points_win_h - y);
+  drag_index = -1;  // zelmor never sees this press: its last grab stays put
+  if (i < 0) {
+    lab_status("K: click a point (%d of 3 picked; K stops picking)", pick_count);
+    return 1;
+  }
+  for (int k = 0; k < pick_count; ++k)
+    if (picks[k] == i) {
+      lab_status("point %d is picked already: pick %d more (K stops picking)", i, 3 - pick_count);
+      return 1;
+    }
+  picks[pick_count++] = i;
+  if (pick_count < 3) {
+    lab_status("K: point %d picked, %d more to pick", i, 3 - pick_count);
+    redisplay_windows("2");
+    return 1;
+  }
+  pick_count = 0;
+  if (point_count > 4 && need_recompute) recompute();
+  lab_picked_triangle p;
+  std::string why;
+  if (!lab_pick_triangle(picks[0], picks[1], picks[2], lab_shown_triangles(false), &p, &why)) {
+    lab_status("%s; pick three again (K stops picking)", why.c_str());
+    redisplay_windows("2");
+    return 1;
+  }
+  picking = false;
+  lab_counter_example_set(nullptr);  // one triangle looked at, at a time
+  lab_picked_set(&p);
+  lab_status("%s", lab_picked_text(p).c_str());
+  redisplay_windows("2S");
+  return 1;
+}
+
 // In circle mode a left click on the plane (not on a point, which it
 // selects and drags as ever) holds the circle of the triangle under it.
 int press(int button, int state, int x, int y) {
   if (button != GLUT_LEFT_BUTTON || state != GLUT_DOWN) return 0;
   // Shift and a drag set a weight; Ctrl and a drag pan.
   if (glutGetModifiers() & (GLUT_ACTIVE_SHIFT | GLUT_ACTIVE_CTRL)) return 0;
+  if (picking) return pick_press(x, y);
   lab_lessons_state s;
   lab_lessons_get(&s);
   if (!s.circle) return 0;
   if (pick_point(x, points_win_h - y) >= 0) return 0;
-  if (any_weight()) {
-    lab_status("circles are held for unweighted points: with weights the triangles are not Delaunay");
-    return 0;
-  }
   const bool furthest = lab_furthest_shown() != 0;
   double at[2];
   lab_plane_at(x, y, at);
@@ -307,10 +381,6 @@ void flip() {
     redisplay_windows("2S");
     return;
   }
-  if (any_weight()) {
-    lab_status("the counter-example is for unweighted points: with weights the triangles are not Delaunay");
-    return;
-  }
   lab_lessons_state s;
   lab_lessons_get(&s);
   const bool inside = s.pointer_inside || pointer_seen_once;
@@ -327,7 +397,8 @@ void flip() {
     return;
   }
   lab_counter_example_set(&ce);
-  if (angles_on) {
+  lab_picked_set(nullptr);  // one triangle looked at, at a time
+  if (angles_on && !lab_weighted()) {
     const std::vector<lab_triangle> tris = lab_shown_triangles(false);
     const lab_angle now = lab_smallest_angle(tris), after = lab_smallest_angle(lab_flipped(tris, ce));
     lab_status("%s; %s", lab_counter_example_text(ce).c_str(), lab_angles_text(now, &after).c_str());
@@ -339,16 +410,37 @@ void flip() {
 
 void toggle_angles() {
   angles_on = !angles_on;
-  if (angles_on)
+  if (angles_on && lab_weighted())
+    lab_status("%s", LAB_ANGLES_WEIGHTED);
+  else if (angles_on)
     status_angles();
   else
     lab_status("smallest angle off");
   redisplay_windows("2");
 }
 
+// K starts picking three points, or stops it; with a picked triangle shown
+// and no pick under way, K takes it away.
+void pick_key() {
+  if (picking) {
+    picking = false;
+    pick_count = 0;
+    lab_status("stopped picking");
+  } else if (lab_picked_shown(nullptr)) {
+    lab_picked_set(nullptr);
+    lab_status("the picked triangle is gone (K picks three points again)");
+  } else {
+    picking = true;
+    pick_count = 0;
+    lab_status("K: click three points (left button) to see their triangle, its circle and plane");
+  }
+  redisplay_windows("2S");
+}
+
 const lab_action kActions[] = {
     {'C', 0, "let go of the circles held", clear_pins},
     {'k', 0, "flip the edge under the pointer", flip},
+    {'K', 0, "pick 3 points: their circle, plane", pick_key},
     {'a', 0, "smallest angle on / off", toggle_angles},
 };
 

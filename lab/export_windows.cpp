@@ -20,6 +20,7 @@
 #include "lab/lab.h"
 #include "lab/lab_picture_svg.h"
 #include "lab/lessons.h"
+#include "lab/snap_logic.h"
 #include "lab/weights.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
@@ -253,11 +254,16 @@ std::string lab_current_svg(int pixels) {
   layers.weight_circles = lab_show_weight_circles != 0;
   layers.selected = lab_selected_point();
   layers.pixels = pixels;
+  // The part of the square shown and the snap's cross, as drawn.
+  int snap = 0;
+  lab_plane_view_get(&layers.zoom, layers.centre, &snap);
+  layers.snap_cross = lab_snap_cross(layers.cross);
   // Watching it grow, the view draws the stage instead of the lab's layers.
   if (construction_on()) return construction_picture_svg(construction_current(), layers);
   lab_picture p = collect_lab_picture(layers);
   p.pins = lab_pinned();
   p.has_counter = lab_counter_example_shown(&p.counter);
+  p.has_picked = lab_picked_shown(&p.picked);
   p.angles = lab_angles_shown() != 0;
   empty_circle c;
   if (lab_empty_circle_shown(&c)) {

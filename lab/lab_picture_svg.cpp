@@ -29,16 +29,45 @@ constexpr const char* kLabel = "rgb(0%,50%,100%)";
 constexpr const char* kGrid = "rgb(10%,10%,10%)";
 constexpr const char* kCircle = "rgb(100%,50%,0%)";
 
-constexpr double kScale = 100.0;  // pixels a plane unit
 constexpr int kSize = 600;
 
-double px(double x) { return (x + 3.0) * kScale; }
-double py(double y) { return (3.0 - y) * kScale; }
+// The picture's transform, set by lab_picture_svg from its layers' zoom:
+// unit_px pixels a plane unit, the view's centre in the middle.
+double unit_px = 100.0;
+double view_centre[2] = {0.0, 0.0};
 
-bool any_weight() {
-  for (int i = 0; i < point_count; ++i)
-    if (lab_point_weight[i] != 0.0) return true;
-  return false;
+double px(double x) { return kSize / 2.0 + (x - view_centre[0]) * unit_px; }
+double py(double y) { return kSize / 2.0 - (y - view_centre[1]) * unit_px; }
+
+void set_transform(const lab_view_layers& layers) {
+  unit_px = kSize / 6.0 * layers.zoom;
+  view_centre[0] = layers.centre[0];
+  view_centre[1] = layers.centre[1];
+}
+
+// The triangle filled, outlined, its circle when real, the given points
+// ringed: the counter-example's and the picked triangle's look.
+void triangle_circle(std::string& s, const lab_triangle& t, const std::vector<int>& ringed, const char* colour) {
+  char buf[400];
+  const point_rec* P = plane_table;
+  std::snprintf(buf, sizeof buf,
+                "<polygon points=\"%.3f,%.3f %.3f,%.3f %.3f,%.3f\" fill=\"%s\" fill-opacity=\"0.2\" "
+                "stroke=\"%s\" stroke-width=\"2\"/>\n",
+                px(P[t[0]].x), py(P[t[0]].y), px(P[t[1]].x), py(P[t[1]].y), px(P[t[2]].x), py(P[t[2]].y),
+                colour, colour);
+  s += buf;
+  double centre[2], r;
+  if (lab_circle_of(t, centre, &r) > 0) {
+    std::snprintf(buf, sizeof buf, "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"%.3f\" stroke=\"%s\" stroke-width=\"2\"/>\n",
+                  px(centre[0]), py(centre[1]), unit_px * r, colour);
+    s += buf;
+  }
+  for (int k : ringed) {
+    std::snprintf(buf, sizeof buf,
+                  "<circle class=\"inside\" cx=\"%.3f\" cy=\"%.3f\" r=\"%.3f\" stroke=\"%s\" stroke-width=\"2\"/>\n",
+                  px(P[k].x), py(P[k].y), unit_px * 0.09, colour);
+    s += buf;
+  }
 }
 
 void line(std::string& s, double x0, double y0, double x1, double y1) {
@@ -70,7 +99,7 @@ lab_picture collect_lab_picture(const lab_view_layers& layers) {
   }
   // The flat sets the engine shows nothing for, drawn exactly; with weights
   // the diagram is the power diagram, which the flat diagram is not.
-  if (!any_weight()) {
+  if (!lab_weighted()) {
     const flat_diagram g = compute_flat_diagram(plane_table, point_count);
     if (flat_diagram_drawn(g, point_count)) {
       if (layers.delaunay) p.edges.insert(p.edges.end(), g.edges.begin(), g.edges.end());
@@ -92,7 +121,14 @@ lab_picture collect_lab_picture(const lab_view_layers& layers) {
   return p;
 }
 
+void lab_picture_position(const lab_view_layers& layers, double x, double y, double out[2]) {
+  set_transform(layers);
+  out[0] = px(x);
+  out[1] = py(y);
+}
+
 std::string lab_picture_svg(const lab_picture& p, const lab_view_layers& layers) {
+  set_transform(layers);
   char buf[400];
   std::snprintf(buf, sizeof buf,
                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -149,19 +185,20 @@ std::string lab_picture_svg(const lab_picture& p, const lab_view_layers& layers)
       char colour[40];
       std::snprintf(colour, sizeof colour, "rgb(%d%%,%d%%,%d%%)", c[0], c[1], c[2]);
       double centre[2], r;
-      lab_circle_of(h.corner, centre, &r);
+      const bool real = lab_circle_of(h.corner, centre, &r) > 0;
       const point_rec* P = plane_table;
       std::snprintf(buf, sizeof buf,
                     "<polygon points=\"%.3f,%.3f %.3f,%.3f %.3f,%.3f\" fill=\"%s\" fill-opacity=\"0.18\" stroke=\"none\"/>\n",
                     px(P[h.corner[0]].x), py(P[h.corner[0]].y), px(P[h.corner[1]].x), py(P[h.corner[1]].y),
                     px(P[h.corner[2]].x), py(P[h.corner[2]].y), colour);
       s += buf;
+      if (!real) continue;  // an imaginary radius: the tint alone
       std::snprintf(buf, sizeof buf, "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"%.3f\" fill=\"none\" stroke=\"%s\"%s/>\n",
-                    px(centre[0]), py(centre[1]), kScale * r, colour,
+                    px(centre[0]), py(centre[1]), unit_px * r, colour,
                     h.furthest ? " stroke-dasharray=\"4 4\"" : "");
       s += buf;
       std::snprintf(buf, sizeof buf, "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"%.3f\" fill=\"%s\" stroke=\"none\"/>\n",
-                    px(centre[0]), py(centre[1]), kScale * 0.04, colour);
+                    px(centre[0]), py(centre[1]), unit_px * 0.04, colour);
       s += buf;
     }
     s += "</g>\n";
@@ -185,28 +222,26 @@ std::string lab_picture_svg(const lab_picture& p, const lab_view_layers& layers)
                     px(P[ce.b].x), py(P[ce.b].y));
       s += buf;
       std::snprintf(buf, sizeof buf,
-                    "<polygon points=\"%.3f,%.3f %.3f,%.3f %.3f,%.3f\" fill=\"%s\" fill-opacity=\"0.2\" "
-                    "stroke=\"%s\" stroke-width=\"2\"/>\n",
-                    px(P[ce.shown[0]].x), py(P[ce.shown[0]].y), px(P[ce.shown[1]].x), py(P[ce.shown[1]].y),
-                    px(P[ce.shown[2]].x), py(P[ce.shown[2]].y), kCounter, kCounter);
-      s += buf;
-      std::snprintf(buf, sizeof buf,
                     "<line x1=\"%.3f\" y1=\"%.3f\" x2=\"%.3f\" y2=\"%.3f\" stroke=\"%s\" stroke-width=\"3\"/>\n",
                     px(P[ce.c].x), py(P[ce.c].y), px(P[ce.d].x), py(P[ce.d].y), kCounter);
       s += buf;
-      double centre[2], r;
-      lab_circle_of(ce.shown, centre, &r);
-      std::snprintf(buf, sizeof buf,
-                    "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"%.3f\" stroke=\"%s\" stroke-width=\"2\"/>\n"
-                    "<circle class=\"inside\" cx=\"%.3f\" cy=\"%.3f\" r=\"%.3f\" stroke=\"%s\" stroke-width=\"2\"/>\n",
-                    px(centre[0]), py(centre[1]), kScale * r, kCounter, px(P[ce.offending].x),
-                    py(P[ce.offending].y), kScale * 0.09, kCounter);
-      s += buf;
+      triangle_circle(s, ce.shown, {ce.offending}, kCounter);
       s += "</g>\n";
     }
   }
 
-  if (p.angles && point_count > 2) {
+  if (p.has_picked) {
+    const lab_picked_triangle& t = p.picked;
+    bool ok = t.corner[0] >= 0 && t.corner[2] < point_count;
+    for (int k : t.below) ok = ok && k >= 0 && k < point_count;
+    if (ok) {
+      s += "<g class=\"picked-triangle\" fill=\"none\">\n";
+      triangle_circle(s, t.corner, t.below, "rgb(80%,0%,50%)");
+      s += "</g>\n";
+    }
+  }
+
+  if (p.angles && point_count > 2 && !lab_weighted()) {
     // The smallest angle as a wedge with its size, and after the flip.
     const std::vector<lab_triangle> tris = lab_shown_triangles(false);
     struct shown_angle {
@@ -265,8 +300,8 @@ std::string lab_picture_svg(const lab_picture& p, const lab_view_layers& layers)
     std::snprintf(buf, sizeof buf,
                   "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"%.3f\" fill=\"none\" stroke-width=\"2\"/>\n"
                   "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"%.3f\" stroke=\"none\"/>\n",
-                  px(p.circle_centre[0]), py(p.circle_centre[1]), kScale * p.circle_radius,
-                  px(p.circle_centre[0]), py(p.circle_centre[1]), kScale * 0.05);
+                  px(p.circle_centre[0]), py(p.circle_centre[1]), unit_px * p.circle_radius,
+                  px(p.circle_centre[0]), py(p.circle_centre[1]), unit_px * 0.05);
     s += buf;
     s += "</g>\n";
   }
@@ -276,7 +311,7 @@ std::string lab_picture_svg(const lab_picture& p, const lab_view_layers& layers)
     for (int i = 0; i < point_count; ++i) {
       if (!(lab_point_weight[i] > 0.0)) continue;
       std::snprintf(buf, sizeof buf, "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"%.3f\"/>\n", px(plane_table[i].x),
-                    py(plane_table[i].y), kScale * std::sqrt(lab_point_weight[i]));
+                    py(plane_table[i].y), unit_px * std::sqrt(lab_point_weight[i]));
       s += buf;
     }
     s += "</g>\n";
@@ -316,6 +351,26 @@ std::string lab_picture_svg(const lab_picture& p, const lab_view_layers& layers)
       s += buf;
     }
     s += "</g>\n";
+  }
+
+  if (layers.snap_cross) {
+    // As the view draws it, in pixels whatever the zoom: arms of 8, the
+    // coordinates 10 right of and above the cross (left of and below it
+    // near the view's right or top edge).
+    const double cx = px(layers.cross[0]), cy = py(layers.cross[1]);
+    std::snprintf(buf, sizeof buf,
+                  "<g class=\"snap\" stroke=\"black\" stroke-width=\"1\">\n"
+                  "<line x1=\"%.3f\" y1=\"%.3f\" x2=\"%.3f\" y2=\"%.3f\"/>\n"
+                  "<line x1=\"%.3f\" y1=\"%.3f\" x2=\"%.3f\" y2=\"%.3f\"/>\n",
+                  cx - 8, cy, cx + 8, cy, cx, cy - 8, cx, cy + 8);
+    s += buf;
+    const double tx = cx < kSize - 100 ? cx + 10 : cx - 100;
+    const double ty = cy > 30 ? cy - 10 : cy + 20;
+    std::snprintf(buf, sizeof buf,
+                  "<text x=\"%.1f\" y=\"%.1f\" fill=\"black\" stroke=\"none\" font-family=\"sans-serif\" "
+                  "font-size=\"12\">(%.2f, %.2f)</text>\n</g>\n",
+                  tx, ty, layers.cross[0], layers.cross[1]);
+    s += buf;
   }
 
   std::snprintf(buf, sizeof buf,
@@ -382,7 +437,7 @@ std::string construction_picture_svg(const construction_picture& pic, const lab_
     char buf[200];
     for (const construction_circle& c : pic.circles) {
       std::snprintf(buf, sizeof buf, "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"%.3f\"/>\n", px(c.centre[0]),
-                    py(c.centre[1]), kScale * c.radius);
+                    py(c.centre[1]), unit_px * c.radius);
       s += buf;
     }
     s += "</g>\n<g class=\"points\">\n";

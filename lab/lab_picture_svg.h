@@ -24,6 +24,14 @@ struct lab_view_layers {
   // lab's export gives the 2D view's own size, times a factor for print.
   // The drawing is the same at every size (one viewBox).
   int pixels = 600;
+  // The part of the square the view shows: zoom times as large about
+  // centre (1 and (0, 0): the whole square).  Lines, points and labels keep
+  // their size, as in the view.
+  double zoom = 1.0;
+  double centre[2] = {0.0, 0.0};
+  // The snap's cross where the pointer snaps to, with its coordinates.
+  bool snap_cross = false;
+  double cross[2] = {0.0, 0.0};
 };
 
 // What the view draws, in plane units and point indices.
@@ -57,6 +65,10 @@ struct lab_picture {
   // flip too, when there is one).
   bool has_counter = false;
   lab_counter_example counter;
+  // A triangle picked by hand (K): filled, its circle (none when
+  // imaginary), the points below its plane ringed.
+  bool has_picked = false;
+  lab_picked_triangle picked;
   bool angles = false;
 };
 
@@ -65,14 +77,18 @@ struct lab_picture {
 // set and there are more than 4 points).
 lab_picture collect_lab_picture(const lab_view_layers& layers);
 
-// The square [-3, 3]^2 seen from above at 100 pixels a unit (600 x 600,
-// y up), drawn as the 2D view draws it: the grid, the edges of each layer in
+// The square [-3, 3]^2 (or the zoomed part of it) seen from above at 100
+// pixels a unit times the zoom (600 x 600, y up), drawn as the 2D view
+// draws it: the grid, the edges of each layer in
 // the view's colours (the furthest-site triangulation dashed), the weight
 // circles (radius sqrt(w), dashed), the points (hidden ones hollow, the
 // selected one magenta) and their labels, kept inside the picture.  Every
 // layer is a <g> with its class: grid, delaunay, voronoi, furthest,
-// furthest-voronoi, held-circles, counter-example, angles, empty-circle,
-// weights, points, labels.
+// furthest-voronoi, held-circles, counter-example, picked-triangle, angles,
+// empty-circle, weights, points, labels, snap.
+// The picture's position of plane point (x, y) with these layers' zoom, in
+// the 600 x 600 drawing (y down): what the view's transform does.
+void lab_picture_position(const lab_view_layers& layers, double x, double y, double out[2]);
 std::string lab_picture_svg(const lab_picture& p, const lab_view_layers& layers);
 
 // The 2D view while "watch it grow" is on, which draws the stage instead of

@@ -32,3 +32,8 @@ struct lab_near {
 lab_near lab_find_near(const std::vector<lab_triangle>& tris);
 // "points 2, 5, 9 lie within 0.02 of one line but not on it (0.004 off)"
 std::string lab_near_text(const lab_near& n);
+
+// Where the 2D view draws the snap's cross now (the snapped pointer):
+// false when the snap is off or the pointer has not been over the plane.
+// (snap_view.cpp: the GL side keeps the pointer.)
+bool lab_snap_cross(double out[2]);

@@ -182,6 +182,12 @@ const lab_action kActions[] = {
 
 int lab_snap_step() { return step(); }
 
+bool lab_snap_cross(double out[2]) {
+  if (step() == 0 || !pointer_in) return false;
+  snapped_pointer(out);
+  return true;
+}
+
 void lab_snap_set(int hundredths) {
   snap_index = 0;
   for (int i = 0; i < LAB_SNAP_COUNT; ++i)

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -353,6 +355,191 @@ TEST(LabSmallestAngle, TheKitesFlipMakesItWorse) {
   EXPECT_EQ(0u, text.find("smallest angle "));
   EXPECT_NE(std::string::npos, text.find("after the flip"));
   EXPECT_NE(std::string::npos, text.find("(worse)"));
+}
+
+// --- weighted points: orthogonal circles, powers, a triangle picked by hand -----------
+
+// The corners of t counter-clockwise, as the oracle's below() wants them.
+std::array<wpoint, 3> ccw(const std::vector<wpoint>& pts, lab_triangle t) {
+  if (delaunay_oracle::orient(ip(pts, t[0]), ip(pts, t[1]), ip(pts, t[2])) < 0) std::swap(t[1], t[2]);
+  return {pts[t[0]], pts[t[1]], pts[t[2]]};
+}
+
+TEST(LabCircleOf, IsTheOrthogonalCircleWithTheSignOfItsSquaredRadiusExact) {
+  // A circle chosen first (centre C, squared radius R2, any sign), then
+  // three points weighted so that it is orthogonal to them:
+  // w = |p - C|^2 - R2.  The oracle says independently whether C itself,
+  // weightless, lies below the corners' plane: exactly when R2 > 0.
+  std::mt19937 gen(21);
+  std::uniform_int_distribution<int> coord(-290, 290), centre(-150, 150), r2(-3000, 3000);
+  int signs[3] = {0, 0, 0};
+  for (int round = 0; round < 400; ++round) {
+    const long long cx = centre(gen), cy = centre(gen);
+    const long long R2 = round % 7 == 0 ? 0 : r2(gen) * (round % 3 == 0 ? 1 : 10);
+    std::vector<wpoint> pts;
+    while (pts.size() < 3) {
+      const long long x = coord(gen), y = coord(gen);
+      const long long w = (x - cx) * (x - cx) + (y - cy) * (y - cy) - R2;
+      if (w >= 0 && w <= 90000) pts.push_back({x, y, w});
+    }
+    pts.push_back({295, 295, 0});
+    pts.push_back({-295, 295, 0});
+    set_points(pts);
+    if (lab_orient(0, 1, 2) == 0) continue;
+    const int want = R2 > 0 ? 1 : (R2 < 0 ? -1 : 0);
+    double c[2], r, rr;
+    const int got = lab_circle_of({0, 1, 2}, c, &r, &rr);
+    ASSERT_EQ(want, got) << "round " << round << " R2 " << R2;
+    const auto abc = ccw(pts, {0, 1, 2});
+    EXPECT_EQ(want, regular_oracle::below(abc[0], abc[1], abc[2], wpoint{cx, cy, 0}));
+    EXPECT_NEAR(cx / 100.0, c[0], 1e-9);
+    EXPECT_NEAR(cy / 100.0, c[1], 1e-9);
+    EXPECT_NEAR(R2 * 1e-4, rr, 1e-9);
+    EXPECT_NEAR(got > 0 ? std::sqrt(R2 * 1e-4) : 0.0, r, 1e-9);
+    ++signs[want + 1];
+  }
+  EXPECT_GT(signs[0], 50);
+  EXPECT_GT(signs[1], 20);
+  EXPECT_GT(signs[2], 50);
+}
+
+// Random sets, weighted on odd rounds; the lifts below / on the plane of a
+// picked triangle by the oracle, and a triangle with nothing below or on
+// its plane is a face every regular triangulation has.
+TEST(LabPickTriangle, PointsBelowItsPlaneAreTheOraclesAndAnEmptyOneIsShown) {
+  std::mt19937 gen(31);
+  std::uniform_int_distribution<int> weight(0, 40000);
+  int empty = 0, holding = 0;
+  for (int round = 0; round < 16; ++round) {
+    std::vector<wpoint> pts = random_points(gen, 7 + round, 280);
+    if (round % 2 == 1)
+      for (auto& p : pts) p.w = weight(gen);
+    set_points(pts);
+    const std::vector<lab_triangle> tris = lab_shown_triangles(false);
+    regular_oracle::oracle oracle(pts);
+    ASSERT_EQ("", oracle.check(tris, edges_of(tris))) << "round " << round;
+    const int n = static_cast<int>(pts.size());
+    for (int a = 0; a < n; ++a)
+      for (int b = a + 1; b < n; ++b)
+        for (int c = b + 1; c < n; ++c) {
+          lab_picked_triangle p;
+          std::string why;
+          if (lab_orient(a, b, c) == 0) {
+            EXPECT_FALSE(lab_pick_triangle(c, a, b, tris, &p, &why));
+            continue;
+          }
+          ASSERT_TRUE(lab_pick_triangle(c, a, b, tris, &p, &why)) << why;
+          EXPECT_EQ((lab_triangle{a, b, c}), p.corner);
+          const auto abc = ccw(pts, {a, b, c});
+          std::vector<int> below, on;
+          for (int d = 0; d < n; ++d) {
+            if (d == a || d == b || d == c) continue;
+            const int s = regular_oracle::below(abc[0], abc[1], abc[2], pts[d]);
+            if (s > 0) below.push_back(d);
+            if (s == 0) on.push_back(d);
+          }
+          EXPECT_EQ(below, p.below);
+          EXPECT_EQ(on, p.on);
+          const bool in_tris = std::binary_search(tris.begin(), tris.end(), p.corner);
+          EXPECT_EQ(in_tris, p.shown);
+          if (!below.empty()) {
+            EXPECT_FALSE(p.shown);
+            ++holding;
+            EXPECT_NE(std::string::npos, lab_picked_text(p).find(round % 2 ? "negative power" : "inside the circle"));
+          } else if (on.empty()) {
+            EXPECT_TRUE(p.shown) << a << " " << b << " " << c;
+            ++empty;
+            EXPECT_NE(std::string::npos,
+                      lab_picked_text(p).find(round % 2 ? ": a regular triangle" : ": a Delaunay triangle"));
+          }
+        }
+  }
+  EXPECT_GT(empty, 50);
+  EXPECT_GT(holding, 500);
+}
+
+TEST(LabPickTriangle, TheWordsForEachCaseAndTheRefusals) {
+  // A square with its centre (all on one circle but the centre), and a
+  // point far out.
+  set_points({{-100, -100, 0}, {100, -100, 0}, {100, 100, 0}, {-100, 100, 0}, {0, 0, 0}, {290, 0, 0}});
+  const std::vector<lab_triangle> tris = lab_shown_triangles(false);
+  lab_picked_triangle p;
+  std::string why;
+  ASSERT_TRUE(lab_pick_triangle(0, 1, 2, tris, &p, &why));
+  EXPECT_EQ("point 4 lies inside the circle of 0, 1, 2: below its plane: not a Delaunay triangle",
+            lab_picked_text(p));
+  EXPECT_EQ((std::vector<int>{3}), p.on);
+  ASSERT_TRUE(lab_pick_triangle(4, 0, 1, tris, &p, &why));
+  EXPECT_EQ("the circle of 0, 1, 4 holds no point: a Delaunay triangle", lab_picked_text(p));
+  EXPECT_FALSE(lab_pick_triangle(0, 4, 2, tris, &p, &why));
+  EXPECT_EQ("points 0, 2, 4 lie in a row: they make no triangle and have no circle", why);
+  EXPECT_FALSE(lab_pick_triangle(1, 1, 2, tris, &p, &why));
+  EXPECT_EQ("point 1 picked twice: pick three different points", why);
+  // Weighted: the centre's power to the orthogonal circle of 0, 1, 2 is
+  // negative; a corner point's weight puts 3 off the circle, above it.
+  set_points({{-100, -100, 100}, {100, -100, 0}, {100, 100, 0}, {-100, 100, 0}, {0, 0, 10000}, {290, 0, 0}});
+  ASSERT_TRUE(lab_pick_triangle(0, 1, 2, lab_shown_triangles(false), &p, &why));
+  EXPECT_EQ("point 4 has negative power to the circle of 0, 1, 2: below its plane: not a regular triangle",
+            lab_picked_text(p));
+  EXPECT_TRUE(p.on.empty());
+  // The picked triangle follows its points, and lapses when they fall into
+  // a row or a corner is gone.
+  lab_picked_set(&p);
+  EXPECT_TRUE(lab_picked_follow(lab_shown_triangles(false)));
+  set_points({{-100, -100, 0}, {100, -100, 0}, {0, -100, 0}, {-100, 100, 0}, {0, 200, 0}});
+  EXPECT_FALSE(lab_picked_follow(lab_shown_triangles(false)));
+  EXPECT_FALSE(lab_picked_shown(nullptr));
+  lab_picked_set(&p);
+  set_points({{-100, -100, 0}, {100, -100, 0}});
+  EXPECT_FALSE(lab_picked_follow(lab_shown_triangles(false)));
+}
+
+TEST(LabWeightedCircles, AnImaginaryRadiusIsSaidAndAFlipSpeaksOfPowers) {
+  lab_pins_clear();
+  // Three heavy points close together: their orthogonal circle has r^2 =
+  // 50 - 90000 square hundredths.
+  const std::vector<wpoint> pts = {{0, 0, 90000}, {10, 0, 90000}, {0, 10, 90000}, {280, 280, 0}, {-280, 250, 0}};
+  set_points(pts);
+  const std::vector<lab_triangle> tris = lab_shown_triangles(false);
+  ASSERT_TRUE(std::binary_search(tris.begin(), tris.end(), lab_triangle{0, 1, 2}));
+  double c[2], r, rr;
+  EXPECT_EQ(-1, lab_circle_of({0, 1, 2}, c, &r, &rr));
+  EXPECT_EQ(0.0, r);
+  EXPECT_NEAR(0.005 - 9.0, rr, 1e-9);
+  ASSERT_EQ(1, lab_pin_at(0.03, 0.03, false));
+  EXPECT_NE(std::string::npos, std::string(lab_status_text()).find("imaginary")) << lab_status_text();
+  EXPECT_EQ(0, lab_pin_at(0.03, 0.03, true));  // no furthest-site circle with weights
+  lab_pins_clear();
+  lab_picked_triangle p;
+  std::string why;
+  ASSERT_TRUE(lab_pick_triangle(0, 1, 2, tris, &p, &why));
+  EXPECT_EQ(-1, p.circle);
+  EXPECT_NE(std::string::npos, lab_picked_text(p).find("imaginary")) << lab_picked_text(p);
+
+  // Every flip of random weighted sets: the fourth point's lift below the
+  // new triangle's plane (or on it) by the oracle, said in powers.
+  std::mt19937 gen(41);
+  std::uniform_int_distribution<int> weight(0, 60000);
+  int flips = 0;
+  for (int round = 0; round < 8; ++round) {
+    std::vector<wpoint> w = random_points(gen, 8 + 2 * round, 280);
+    for (auto& q : w) q.w = weight(gen);
+    set_points(w);
+    const std::vector<lab_triangle> shown = lab_shown_triangles(false);
+    for (const auto& t : shown) {
+      const double x = (plane_table[t[0]].x + plane_table[t[1]].x + plane_table[t[2]].x) / 3;
+      const double y = (plane_table[t[0]].y + plane_table[t[1]].y + plane_table[t[2]].y) / 3;
+      lab_counter_example ce;
+      if (!lab_flip_at(shown, x, y, &ce, &why)) continue;
+      ++flips;
+      EXPECT_EQ(oracle_below(w, ce.shown, ce.offending), ce.below);
+      EXPECT_GE(ce.below, 0);
+      const std::string text = lab_counter_example_text(ce);
+      EXPECT_EQ(0u, text.find("point " + std::to_string(ce.offending) + "'s power to this circle is "))
+          << text;
+    }
+  }
+  EXPECT_GT(flips, 30);
 }
 
 }  // namespace
