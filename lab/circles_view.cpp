@@ -440,7 +440,7 @@ void pick_key() {
 const lab_action kActions[] = {
     {'C', 0, "let go of the circles held", clear_pins},
     {'k', 0, "flip the edge under the pointer", flip},
-    {'K', 0, "pick 3 points: their circle, plane", pick_key},
+    {'K', 0, "pick 3 points: circle, plane", pick_key},
     {'a', 0, "smallest angle on / off", toggle_angles},
 };
 

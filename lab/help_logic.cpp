@@ -18,12 +18,9 @@ const char* const kHead[] = {
     "wheel over a point weights it.  3D view: a left drag turns the scene.  Keys:",
 };
 const char* const kTail[] = {
-    "c: move the pointer over a triangle to see its circle.  K, then a left click",
-    "on each of three points: their triangle, its circle and plane; with weights",
-    "circles are orthogonal (zero power to each corner).  = - + _ act on the",
-    "selected point.  Colours: blue Delaunay, red Voronoi, orange weights and the",
-    "empty circle; 3D faces cyan (from below), green (from above); a hollow ring",
-    "marks a hidden point.  The status line below the 2D view says what happened.",
+    "c: the circle under the pointer; K, then 3 points clicked: their circle and",
+    "plane.  = - + _ act on the selected point.  Blue Delaunay, red Voronoi,",
+    "orange weights; 3D faces cyan (below), green (above); a ring: hidden point.",
 };
 
 // Breaks name into pieces of at most width characters at blanks.
