@@ -4,6 +4,9 @@
 #   zelmor_gui_test(name SOURCES ... LIBS ...)  GoogleTest executable that runs the
 #       real program start-up in-process; every test case runs in its own process
 #       under its own private Xvfb (label "gui").
+#   zelmor_e2e_test(name [LAB] SOURCES ... LIBS ... [TIMEOUT s])  the real program
+#       started by the test (tests/support/launch.h) under a private Xvfb;
+#       ZELMOR_BINARY names zelmor, and with LAB ZELMOR_LAB_BINARY zelmor-lab.
 include_guard(GLOBAL)
 include(GoogleTest)
 find_package(GTest REQUIRED)
@@ -36,15 +39,19 @@ function(zelmor_gui_test name)
 endfunction()
 
 function(zelmor_e2e_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "LAB" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
   add_executable(${name} ${T_SOURCES})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
-  target_link_libraries(${name} PRIVATE zelmor_xdrive ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE zelmor_launch ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE ZELMOR_BINARY="$<TARGET_FILE:zelmor>")
   add_dependencies(${name} zelmor)
+  if(T_LAB)
+    target_compile_definitions(${name} PRIVATE ZELMOR_LAB_BINARY="$<TARGET_FILE:zelmor-lab>")
+    add_dependencies(${name} zelmor-lab)
+  endif()
   add_test(NAME ${name} COMMAND ${ZELMOR_XVFB_LAUNCHER} $<TARGET_FILE:${name}>)
   set_tests_properties(${name} PROPERTIES LABELS "gui;e2e;${T_LABELS}" SKIP_RETURN_CODE 77
                        TIMEOUT ${T_TIMEOUT})

@@ -16,6 +16,7 @@
 
 #include "app/safe_write.h"
 #include "tests/files/files_test_util.h"
+#include "tests/support/launch.h"
 #include "tests/support/xdrive.h"
 
 namespace {
@@ -136,12 +137,9 @@ TEST(LabSaveKey, SOnAFifoKeepsTheFifoAndSaysWhy) {
   const std::string fifo = std::string(tmpl) + "/class.txt";
   ASSERT_EQ(0, mkfifo(fifo.c_str(), 0644));
   xdrive x;
-  ASSERT_TRUE(x.connect());
-  ASSERT_TRUE(x.launch(ZELMOR_LAB_BINARY, {fifo}));
-  const xd_window top = x.find_window("2D Points", 15000);
-  ASSERT_NE(0u, top.id);
-  xd_window view;
-  ASSERT_TRUE(xdrive::wait_until([&] { return (view = x.describe(top.id).child_at(1, 1, 541, 541)).mapped; }, 15000));
+  program_windows w;
+  ASSERT_TRUE(start_program(x, ZELMOR_LAB_BINARY, {fifo}, &w));
+  const xd_window& view = w.view;
   EXPECT_TRUE(xdrive::wait_until(
       [&] { return x.program_stderr().find(fifo + " is not a regular file; nothing loaded") != std::string::npos; },
       15000))

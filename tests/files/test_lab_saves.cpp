@@ -30,6 +30,7 @@
 #include "lab/edit.h"
 #include "lab/lab.h"
 #include "tests/files/files_test_util.h"
+#include "tests/support/plane_pixels.h"
 
 namespace {
 
@@ -317,7 +318,7 @@ TEST_F(LabSaves, RandomPointsAndWeightsSaveShortestAndLoadBackExactly) {
       double w = 0.0;
       for (int k = tenths(rng); k > 0; --k) w += 0.1;
       // Coordinates as a click makes them, and arbitrary doubles.
-      const double x = i % 2 == 0 ? (tenths(rng) * 6 - 270) * 6.0 / 541 : u(rng);
+      const double x = i % 2 == 0 ? plane_of_pixel(tenths(rng) * 6) : u(rng);
       pts.push_back({x, u(rng), round % 2 == 0 ? w : 0.0});
     }
     lab_replace_points(pts, "random");
@@ -352,7 +353,7 @@ TEST_F(LabSaves, RandomPointsAndWeightsSaveShortestAndLoadBackExactly) {
 }
 
 TEST_F(LabSaves, AFileOfAnEarlierVersionWithSeventeenDigitsLoadsExactly) {
-  const double xs[] = {2.1, -0.1 - 0.2, (411 - 270) * 6.0 / 541, 1e-7};
+  const double xs[] = {2.1, -0.1 - 0.2, plane_of_pixel(411), 1e-7};
   const double w = 0.1 + 0.1 + 0.1;
   std::string text = "% zelmor-lab: 4 points, one \"x y w\" a line, the third number the point's weight\n" +
                      std::string(WEIGHTS_HEADER) + "\n";

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "tests/support/launch.h"
 #include "tests/support/xdrive.h"
 
 namespace {
@@ -17,15 +18,9 @@ bool grey(const xd_rgb& c) { return c.r == c.g && c.g == c.b && c.r > 175 && c.r
 
 TEST(LabProgramGrow, KeysStepAndPlayTheConstruction) {
   xdrive x;
-  ASSERT_TRUE(x.connect());
-  ASSERT_TRUE(x.launch(ZELMOR_LAB_BINARY));
-  const xd_window top = x.find_window("2D Points");
-  ASSERT_NE(0u, top.id);
-  xd_window view;
-  xdrive::wait_until([&] { return (view = x.describe(top.id).child_at(1, 1, 541, 541)).mapped; }, 5000);
-  ASSERT_NE(0u, view.id);
-  const xd_window win3d = x.find_window("3D Projection");
-  ASSERT_TRUE(xdrive::wait_until([&] { return x.pixel(view.x + 20, view.y + 20) == xd_rgb{255, 255, 255}; }, 5000));
+  program_windows w;
+  ASSERT_TRUE(start_program(x, ZELMOR_LAB_BINARY, &w));
+  const xd_window &view = w.view, &win3d = w.win3d;
   auto count = [&](const xd_window& w, bool (*pred)(const xd_rgb&)) { return x.grab(w).count_if(pred, 0, 0, 539, 539); };
 
   x.move(view.x + 400, view.y + 100);  // keys go to the window under the pointer

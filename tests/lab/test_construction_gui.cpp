@@ -20,7 +20,7 @@
 #include "lab/lessons.h"
 #include "tests/lab/flat_check.h"
 #include "tests/support/delaunay_oracle.h"
-#include "tests/views/views_gui_support.h"
+#include "tests/support/views_gui_support.h"
 #include "view2d/view2d.h"
 
 int lab_main(int argc, char** argv);
@@ -53,7 +53,7 @@ std::vector<ipoint> preset_points(char key_char) {
 
 // The pixel (GL, from the bottom-left) where plane (x, y) hundredths is drawn
 // in the 2D view, and, seen from below, in the 3D window laid over it.
-int pixel(double hundredths) { return static_cast<int>(541 / 2.0 + hundredths / 100.0 * 541 / 6.0); }
+int pixel(double hundredths) { return pixel_of_plane_toward_zero(hundredths / 100.0); }
 
 // The lit colour over whatever lies behind it, and the fan's green.
 bool is_lit(const rgb& c) { return c.r > 200 && c.g > 160 && c.g < 220 && c.b < 90; }

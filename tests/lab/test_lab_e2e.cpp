@@ -9,19 +9,13 @@
 #include <vector>
 
 #include "lab/lab.h"
+#include "tests/support/launch.h"
+#include "tests/support/plane_pixels.h"
 #include "tests/support/xdrive.h"
 
 namespace {
 
-const xd_rgb kWhite{255, 255, 255};
 const xd_rgb kOrange{255, 128, 0};
-
-// Where plane (x, y) is drawn, relative to the top-left of a 541 x 541 view
-// (and, from below, of the 540 x 540 3D window: the same pixels).
-int pixel_x(double x) { return static_cast<int>(std::floor(270.5 + x * 541.0 / 6.0)); }
-int pixel_y(double y, int height) {
-  return height - 1 - static_cast<int>(std::floor(270.5 + y * 541.0 / 6.0));
-}
 
 bool orange_near(const xd_image& img, int x, int y) {
   return img.count(kOrange, x - 2, y - 2, x + 2, y + 2, 12) > 0;
@@ -29,18 +23,9 @@ bool orange_near(const xd_image& img, int x, int y) {
 
 TEST(LabProgramLessons, KeysAndPointerShowTheLessons) {
   xdrive x;
-  ASSERT_TRUE(x.connect());
-  ASSERT_TRUE(x.launch(ZELMOR_LAB_BINARY));
-  const xd_window top = x.find_window("2D Points");
-  ASSERT_NE(0u, top.id);
-  xd_window view;
-  xdrive::wait_until([&] { return (view = x.describe(top.id).child_at(1, 1, 541, 541)).mapped; },
-                     5000);
-  ASSERT_NE(0u, view.id);
-  const xd_window win3d = x.find_window("3D Projection");
-  ASSERT_NE(0u, win3d.id);
-  ASSERT_TRUE(
-      xdrive::wait_until([&] { return x.pixel(view.x + 20, view.y + 20) == kWhite; }, 5000));
+  program_windows w;
+  ASSERT_TRUE(start_program(x, ZELMOR_LAB_BINARY, &w));
+  const xd_window &top = w.top, &view = w.view, &win3d = w.win3d;
 
   // Keys go to the window under the pointer.
   x.move(view.x + 400, view.y + 100);
@@ -57,14 +42,15 @@ TEST(LabProgramLessons, KeysAndPointerShowTheLessons) {
   // The empty circle of the lower triangle (-1.5, -1.5), (1.5, -1.5), (0, 0):
   // centre (0, -1.5), radius 1.5.
   ASSERT_TRUE(x.key("c"));
-  x.move(view.x + pixel_x(0.0), view.y + pixel_y(-0.9, 541));
+  x.move(view.x + pixel_of_plane_floor(0.0), view.y + image_row_of_plane_floor(-0.9, 541));
   const double angles[] = {30, 60, 120, 150};
   ASSERT_TRUE(xdrive::wait_until(
       [&] {
         const xd_image img = x.grab(view);
         for (double a : angles) {
           const double r = a * M_PI / 180;
-          if (!orange_near(img, pixel_x(1.5 * std::cos(r)), pixel_y(-1.5 + 1.5 * std::sin(r), 541)))
+          if (!orange_near(img, pixel_of_plane_floor(1.5 * std::cos(r)),
+                           image_row_of_plane_floor(-1.5 + 1.5 * std::sin(r), 541)))
             return false;
         }
         return true;
@@ -72,7 +58,7 @@ TEST(LabProgramLessons, KeysAndPointerShowTheLessons) {
       3000))
       << "no circle through the triangle's corners";
   // Not the circle of a neighbouring triangle: nothing orange at the top.
-  EXPECT_EQ(0, x.grab(view).count(kOrange, 0, 0, 540, pixel_y(0.3, 541), 12));
+  EXPECT_EQ(0, x.grab(view).count(kOrange, 0, 0, 540, image_row_of_plane_floor(0.3, 541), 12));
 
   // From below: the lower faces lie over the 2D triangles, the one under the
   // pointer lit orange, its neighbour to the right cyan.
@@ -80,9 +66,9 @@ TEST(LabProgramLessons, KeysAndPointerShowTheLessons) {
   ASSERT_TRUE(xdrive::wait_until(
       [&] {
         const xd_image img = x.grab(win3d);
-        const xd_rgb right = img.at(pixel_x(0.9), pixel_y(0.0, 540));
-        return orange_near(img, pixel_x(0.0), pixel_y(-1.0, 540)) && right.g > right.r + 30 &&
-               right.b > right.r + 30;
+        const xd_rgb right = img.at(pixel_of_plane_floor(0.9), image_row_of_plane_floor(0.0, 540));
+        return orange_near(img, pixel_of_plane_floor(0.0), image_row_of_plane_floor(-1.0, 540)) &&
+               right.g > right.r + 30 && right.b > right.r + 30;
       },
       3000))
       << "the view from below";
@@ -94,7 +80,9 @@ TEST(LabProgramLessons, KeysAndPointerShowTheLessons) {
   // view's would be a close-up), the middle of the points at the centre:
   // the square (3 units wide) spans about 120 pixels there.  (Two degrees a
   // pixel, as in zelmor, would make three whole turns: still from below.)
-  auto hue = [&](double plane_x) { return x.grab(win3d).at(pixel_x(plane_x), pixel_y(0.0, 540)); };
+  auto hue = [&](double plane_x) {
+    return x.grab(win3d).at(pixel_of_plane_floor(plane_x), image_row_of_plane_floor(0.0, 540));
+  };
   ASSERT_TRUE(x.key("c"));  // the circle off: its plane tints the whole view
   // "Show Hyperboloid" off in the panel (its box is at (230..280, 588..610)
   // of the 541 x 615 panel, counted from the bottom, the panel moved down

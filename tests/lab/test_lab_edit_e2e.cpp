@@ -14,24 +14,18 @@
 #include <vector>
 
 #include "lab/lab.h"
+#include "tests/support/launch.h"
+#include "tests/support/plane_pixels.h"
 #include "tests/support/xdrive.h"
 
 namespace {
-
-const xd_rgb kWhite{255, 255, 255};
 
 struct plane_pt {
   double x, y;
 };
 
-// The pixel of the 541 x 541 points view (x, y from the top) nearest to
-// where a plane point is drawn.
-int pixel_x(double x) { return static_cast<int>(std::lround(270.5 + x * 541.0 / 6.0)); }
-int pixel_y(double y) { return 541 - static_cast<int>(std::lround(270.5 + y * 541.0 / 6.0)); }
 // The plane point a right click at pixel (x, y from the top) adds.
-plane_pt clicked(int x, int y_top) {
-  return {(x - 270) * 6.0 / 541, ((541 - y_top) - 270) * 6.0 / 541};
-}
+plane_pt clicked(int x, int y_top) { return {plane_of_pixel(x), plane_of_mouse_row(y_top)}; }
 
 std::string slurp(const std::string& path) {
   std::ifstream in(path);
@@ -79,19 +73,8 @@ class LabProgram : public testing::Test {
     return path;
   }
 
-  // Starts zelmor-lab FILE and waits for the "2D Points" window and its
-  // points view to show.
-  void start(const std::string& file, xd_window* top, xd_window* view) {
-    ASSERT_TRUE(x_.connect());
-    ASSERT_TRUE(x_.launch(ZELMOR_LAB_BINARY, {file}));
-    *top = x_.find_window("2D Points");
-    ASSERT_NE(0u, top->id);
-    xdrive::wait_until(
-        [&] { return (*view = x_.describe(top->id).child_at(1, 1, 541, 541)).mapped; }, 5000);
-    ASSERT_NE(0u, view->id) << "the 2D points subwindow";
-    ASSERT_TRUE(
-        xdrive::wait_until([&] { return x_.pixel(view->x + 20, view->y + 20) == kWhite; }, 5000));
-  }
+  // Starts zelmor-lab FILE and waits for its windows.
+  void start(const std::string& file) { ASSERT_TRUE(start_program(x_, ZELMOR_LAB_BINARY, {file}, &w_)); }
 
   // Waits until ".ZELMOR" holds want.
   void expect_exchange(const std::vector<plane_pt>& want, const char* after) {
@@ -110,6 +93,7 @@ class LabProgram : public testing::Test {
   }
 
   xdrive x_;
+  program_windows w_;
   std::string dir_;
 };
 
@@ -117,12 +101,12 @@ TEST_F(LabProgram, KeysAndMouseKeepAndChangeWork) {
   const std::string file = write_file(
       "class.txt", "% the lesson's points\n-1.5 -1.5\n1.5 -1.5\n1.5 1.5\n-1.5 1.5\n0.25 0.5\n");
   std::vector<plane_pt> pts = {{-1.5, -1.5}, {1.5, -1.5}, {1.5, 1.5}, {-1.5, 1.5}, {0.25, 0.5}};
-  xd_window top, view;
-  ASSERT_NO_FATAL_FAILURE(start(file, &top, &view));
+  ASSERT_NO_FATAL_FAILURE(start(file));
+  const xd_window &top = w_.top, &view = w_.view;
   expect_exchange(pts, "start with FILE");
 
   auto at = [&](const plane_pt& p, int button) {
-    x_.click(view.x + pixel_x(p.x), view.y + pixel_y(p.y), button);
+    x_.click(view.x + pixel_of_plane_nearest(p.x), view.y + mouse_row_of_plane_nearest(p.y), button);
   };
 
   // An added point, then a right click on point 0: no second point there.
@@ -130,7 +114,8 @@ TEST_F(LabProgram, KeysAndMouseKeepAndChangeWork) {
   pts.push_back(clicked(330, 200));
   expect_exchange(pts, "right click adds");
   at(pts[0], 3);
-  x_.click(view.x + pixel_x(pts[0].x) + 6, view.y + pixel_y(pts[0].y) - 6, 3);  // inside the square
+  x_.click(view.x + pixel_of_plane_nearest(pts[0].x) + 6, view.y + mouse_row_of_plane_nearest(pts[0].y) - 6,
+           3);  // inside the square
   // Undo takes back the last step, the added point: had the clicks on point
   // 0 added duplicates, they would be the steps undone.
   ASSERT_TRUE(x_.key("z"));
@@ -160,7 +145,8 @@ TEST_F(LabProgram, KeysAndMouseKeepAndChangeWork) {
   expect_exchange(pts, "Ctrl-Y then Ctrl-Z");
 
   // A whole drag of point 4 is one step.
-  const int sx = view.x + pixel_x(pts[4].x), sy = view.y + pixel_y(pts[4].y);
+  const int sx = view.x + pixel_of_plane_nearest(pts[4].x),
+            sy = view.y + mouse_row_of_plane_nearest(pts[4].y);
   x_.move(sx, sy);
   x_.press(1);
   for (int k = 1; k <= 5; ++k) x_.move(sx + 8 * k, sy + 6 * k);
@@ -215,8 +201,8 @@ TEST_F(LabProgram, KeysAndMouseKeepAndChangeWork) {
 
 TEST_F(LabProgram, ABadFileIsRefusedOnStandardErrorAndTheLabStartsEmpty) {
   const std::string file = write_file("bad.txt", "0 0\n1 1\n3.5 0\n0.5 -1\n-1 2\n");
-  xd_window top, view;
-  ASSERT_NO_FATAL_FAILURE(start(file, &top, &view));
+  ASSERT_NO_FATAL_FAILURE(start(file));
+  const xd_window& view = w_.view;
   const std::string want =
       "zelmor-lab: " + file + ": point 2 (3.5, 0) lies outside [-3, 3] x [-3, 3]; nothing loaded\n";
   EXPECT_TRUE(xdrive::wait_until([&] { return x_.program_stderr() == want; }, 3000))

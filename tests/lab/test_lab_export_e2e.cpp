@@ -19,19 +19,16 @@
 #include <vector>
 
 #include "lab/export_png.h"
+#include "tests/support/launch.h"
+#include "tests/support/plane_pixels.h"
 #include "tests/support/xdrive.h"
 
 namespace {
 
-const xd_rgb kWhite{255, 255, 255};
 const xd_rgb kRed{255, 0, 0};
 const xd_rgb kOrange{255, 128, 0};
 const xd_rgb kWeightOrange{217, 115, 0};
 const xd_rgb kChosenRow{191, 217, 255};
-
-// Where plane (x, y) is drawn in a 541 x 541 view, from its top-left.
-int pixel_x(double x) { return static_cast<int>(std::floor(270.5 + x * 541.0 / 6.0)); }
-int pixel_y(double y) { return 540 - static_cast<int>(std::floor(270.5 + y * 541.0 / 6.0)); }
 
 std::set<std::string> names(const std::string& dir, const std::string& head, const std::string& tail) {
   std::set<std::string> found;
@@ -117,17 +114,7 @@ bool near_colour(const xd_image& img, int x, int y, const xd_rgb& c, int tol = 4
 
 class LabExportE2E : public testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(x.connect());
-    ASSERT_TRUE(x.launch(ZELMOR_LAB_BINARY));
-    top = x.find_window("2D Points");
-    ASSERT_NE(0u, top.id);
-    xdrive::wait_until([&] { return (view = x.describe(top.id).child_at(1, 1, 541, 541)).mapped; }, 5000);
-    ASSERT_NE(0u, view.id);
-    win3d = x.find_window("3D Projection");
-    ASSERT_NE(0u, win3d.id);
-    ASSERT_TRUE(xdrive::wait_until([&] { return x.pixel(view.x + 20, view.y + 20) == kWhite; }, 5000));
-  }
+  void SetUp() override { ASSERT_TRUE(start_program(x, ZELMOR_LAB_BINARY, &w)); }
   // Presses e (or E) and waits for the three new files; their names.
   std::vector<std::string> export_views(const char* key) {
     const std::set<std::string> svg0 = names(x.workdir(), "zelmor-lab-2d-", ".svg");
@@ -154,14 +141,16 @@ class LabExportE2E : public testing::Test {
   std::string path(const std::string& name) { return x.workdir() + "/" + name; }
 
   xdrive x;
-  xd_window top, view, win3d;
+  program_windows w;
+  const xd_window &top = w.top, &view = w.view, &win3d = w.win3d;
 };
 
 TEST_F(LabExportE2E, TheFilesHoldWhatTheWindowsShow) {
   // A flat set, clicked in: three points on one line.  Its diagram is the
   // two bisectors, vertical lines through the midpoints.
   x.move(view.x + 400, view.y + 100);
-  for (double px : {-1.0, 0.0, 1.5}) x.click(view.x + pixel_x(px), view.y + pixel_y(0.0), 3);
+  for (double px : {-1.0, 0.0, 1.5})
+    x.click(view.x + pixel_of_plane_floor(px), view.y + image_row_of_plane_floor(0.0), 3);
   std::vector<xd_lifted> pts;
   ASSERT_TRUE(x.wait_file(".ZELMOR", [&](const std::string& s) {
     pts = xd_parse_points(s);
@@ -184,18 +173,20 @@ TEST_F(LabExportE2E, TheFilesHoldWhatTheWindowsShow) {
     for (int k = 0; k < 2; ++k) {
       const double mid = (pts[k].x + pts[k + 1].x) / 2;
       for (double y : {-2.5, -1.0, 1.0, 2.5})
-        EXPECT_TRUE(near_colour(svg, pixel_x(mid), pixel_y(y), kRed)) << "bisector " << k << " at y " << y;
+        EXPECT_TRUE(near_colour(svg, pixel_of_plane_floor(mid), image_row_of_plane_floor(y), kRed))
+            << "bisector " << k << " at y " << y;
     }
     // No diagram line through the middle point, and the points drawn.
-    EXPECT_FALSE(near_colour(svg, pixel_x(pts[1].x), pixel_y(1.5), kRed));
-    EXPECT_TRUE(near_colour(svg, pixel_x(pts[1].x), pixel_y(0.0), xd_rgb{36, 36, 143}));
+    EXPECT_FALSE(near_colour(svg, pixel_of_plane_floor(pts[1].x), image_row_of_plane_floor(1.5), kRed));
+    EXPECT_TRUE(
+        near_colour(svg, pixel_of_plane_floor(pts[1].x), image_row_of_plane_floor(0.0), xd_rgb{36, 36, 143}));
   }
 
   // The square and its centre; the empty circle of the lower triangle
   // (-1.5, -1.5), (1.5, -1.5), (0, 0): centre (0, -1.5), radius 1.5.
   ASSERT_TRUE(x.key("1"));
   ASSERT_TRUE(x.key("c"));
-  x.move(view.x + pixel_x(0.0), view.y + pixel_y(-0.9));
+  x.move(view.x + pixel_of_plane_floor(0.0), view.y + image_row_of_plane_floor(-0.9));
   xdrive::sleep_ms(300);
   files = export_views("e");
   ASSERT_EQ(files.size(), 3u);
@@ -207,16 +198,18 @@ TEST_F(LabExportE2E, TheFilesHoldWhatTheWindowsShow) {
     ASSERT_TRUE(render_svg(x.workdir(), files[0], rsvg, &svg));
     for (double a : {30.0, 60.0, 120.0, 150.0}) {
       const double r = a * M_PI / 180;
-      EXPECT_TRUE(near_colour(svg, pixel_x(1.5 * std::cos(r)), pixel_y(-1.5 + 1.5 * std::sin(r)), kOrange))
+      EXPECT_TRUE(near_colour(svg, pixel_of_plane_floor(1.5 * std::cos(r)),
+                              image_row_of_plane_floor(-1.5 + 1.5 * std::sin(r)), kOrange))
           << a << " degrees";
     }
-    EXPECT_EQ(svg.count(kOrange, 0, 0, 540, pixel_y(0.3), 12), 0);  // no other triangle's circle
+    EXPECT_EQ(svg.count(kOrange, 0, 0, 540, image_row_of_plane_floor(0.3), 12),
+              0);  // no other triangle's circle
   }
 
   // A weight: the centre point picked and weighted 2 (+ twice); its circle
   // has radius sqrt(2).  The empty circle is a lesson of unweighted points.
   ASSERT_TRUE(x.key("c"));
-  x.click(view.x + pixel_x(0.0), view.y + pixel_y(0.0), 1);
+  x.click(view.x + pixel_of_plane_floor(0.0), view.y + image_row_of_plane_floor(0.0), 1);
   ASSERT_TRUE(x.key("plus"));
   ASSERT_TRUE(x.key("plus"));
   x.move(view.x + 5, view.y + 5);
@@ -234,8 +227,8 @@ TEST_F(LabExportE2E, TheFilesHoldWhatTheWindowsShow) {
     // Halfway between the axes' diagonals, away from every edge.
     for (double a : {22.5, 112.5, 202.5, 292.5}) {
       const double r = a * M_PI / 180;
-      EXPECT_TRUE(near_colour(svg, pixel_x(std::sqrt(2.0) * std::cos(r)), pixel_y(std::sqrt(2.0) * std::sin(r)),
-                              kWeightOrange, 60))
+      EXPECT_TRUE(near_colour(svg, pixel_of_plane_floor(std::sqrt(2.0) * std::cos(r)),
+                              image_row_of_plane_floor(std::sqrt(2.0) * std::sin(r)), kWeightOrange, 60))
           << a << " degrees";
     }
   }
@@ -250,7 +243,8 @@ TEST_F(LabExportE2E, TheFilesHoldWhatTheWindowsShow) {
   EXPECT_EQ(big3d.width, 3 * 540);
   EXPECT_NE(slurp(path(files[0])).find("width=\"1623\" height=\"1623\""), std::string::npos);
   // The weighted centre point, three times as far from the corner.
-  EXPECT_TRUE(near_colour(big2d, 3 * pixel_x(0.0) + 1, 3 * pixel_y(0.0) + 1, xd_rgb{255, 0, 255}, 60));
+  EXPECT_TRUE(near_colour(big2d, 3 * pixel_of_plane_floor(0.0) + 1, 3 * image_row_of_plane_floor(0.0) + 1,
+                          xd_rgb{255, 0, 255}, 60));
   // The screen is drawn again afterwards, as it was.
   ASSERT_TRUE(xdrive::wait_until([&] { const int d = differing(png2d, x.grab(view));
     return d <= kEdgePixels; }, 3000));
@@ -285,12 +279,12 @@ TEST_F(LabExportE2E, ALessonSavedWithItsViewOpensFromTheList) {
   xdrive::sleep_ms(300);  // the triangles of the new points
   // A circle held: c, a click on a triangle, c again (the empty circle off).
   ASSERT_TRUE(x.key("c"));
-  x.click(view.x + pixel_x(0.3), view.y + pixel_y(-0.5), 1);
+  x.click(view.x + pixel_of_plane_floor(0.3), view.y + image_row_of_plane_floor(-0.5), 1);
   xdrive::sleep_ms(100);
   ASSERT_TRUE(x.key("c"));
   // A Delaunay edge flipped away there (k) and the smallest angle (a): the
   // pictures show both.
-  x.move(view.x + pixel_x(0.3), view.y + pixel_y(-0.5));
+  x.move(view.x + pixel_of_plane_floor(0.3), view.y + image_row_of_plane_floor(-0.5));
   ASSERT_TRUE(x.key("k"));
   ASSERT_TRUE(x.key("a"));
   xdrive::sleep_ms(200);

@@ -20,7 +20,7 @@
 #include "tests/lab/flat_check.h"
 #include "tests/lab/help_check.h"
 #include "tests/support/delaunay_oracle.h"
-#include "tests/views/views_gui_support.h"
+#include "tests/support/views_gui_support.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
 
@@ -45,7 +45,7 @@ void key(unsigned char k) {
 // The pointer over plane (x, y) of the 2D view.
 void point_at(double x, double y) {
   glutSetWindow(points_win);
-  lab_points_passive(plane_pixel(x), top_y(plane_pixel(y)));
+  lab_points_passive(pixel_of_plane_toward_zero(x), top_y(pixel_of_plane_toward_zero(y)));
   gui_settle();
 }
 
@@ -69,7 +69,7 @@ std::vector<ipoint> preset_points(char key_char) {
   return {};
 }
 
-double px(long long hundredths) { return 541 / 2.0 + hundredths / 100.0 * 541 / 6.0; }
+double px(long long hundredths) { return pixel_of_plane(hundredths / 100.0); }
 
 // Pixels of colour c within r of (x, y) in the last frame of win.
 bool has_near(int win, rgb c, double x, double y, int r, int tol = 12) {
@@ -93,8 +93,7 @@ TEST(LabGui, EmptyCircleRunsThroughTheCornersOfTheTriangleUnderThePointer) {
     const double gx = (pts[t[0]].x + pts[t[1]].x + pts[t[2]].x) / 300.0;
     const double gy = (pts[t[0]].y + pts[t[1]].y + pts[t[2]].y) / 300.0;
     point_at(gx, gy);
-    const double cx = 541 / 2.0 + cc[0] * 541 / 6, cy = 541 / 2.0 + cc[1] * 541 / 6,
-                 rp = r * 541 / 6;
+    const double cx = pixel_of_plane(cc[0]), cy = pixel_of_plane(cc[1]), rp = pixels_of_plane_length(r);
     for (int deg = 0; deg < 360; deg += 6) {
       const double a = deg * M_PI / 180;
       EXPECT_TRUE(has_near(points_win, kOrange, cx + rp * std::cos(a), cy + rp * std::sin(a), 2))
@@ -218,8 +217,8 @@ TEST(LabGui, FlatSetsShowTheExactDiagramOfTheOracle) {
       }
       double seg[4];
       if (!drawn_piece(o, i, j, seg)) continue;
-      pieces.push_back({541 / 2.0 + seg[0] * 541 / 6, 541 / 2.0 + seg[1] * 541 / 6,
-                        541 / 2.0 + seg[2] * 541 / 6, 541 / 2.0 + seg[3] * 541 / 6});
+      pieces.push_back(
+          {pixel_of_plane(seg[0]), pixel_of_plane(seg[1]), pixel_of_plane(seg[2]), pixel_of_plane(seg[3])});
     }
     ASSERT_FALSE(pieces.empty());
     // Every piece is drawn red along its length (away from the points and

@@ -10,29 +10,16 @@
 #include <vector>
 
 #include "lab/lab.h"
+#include "tests/support/launch.h"
+#include "tests/support/plane_pixels.h"
 #include "tests/support/xdrive.h"
 
 namespace {
 
-const xd_rgb kWhite{255, 255, 255};
-
-int pixel_x(double x) { return static_cast<int>(std::lround(270.5 + x * 541.0 / 6.0)); }
-int pixel_y(double y) { return 541 - static_cast<int>(std::lround(270.5 + y * 541.0 / 6.0)); }
-
 class LabMends : public testing::Test {
  protected:
-  // Starts zelmor-lab in a fresh directory and waits for its 2D view.
-  void start() {
-    ASSERT_TRUE(x_.connect());
-    ASSERT_TRUE(x_.launch(ZELMOR_LAB_BINARY));
-    top_ = x_.find_window("2D Points");
-    ASSERT_NE(0u, top_.id);
-    xdrive::wait_until(
-        [&] { return (view_ = x_.describe(top_.id).child_at(1, 1, 541, 541)).mapped; }, 5000);
-    ASSERT_NE(0u, view_.id) << "the 2D points subwindow";
-    ASSERT_TRUE(xdrive::wait_until(
-        [&] { return x_.pixel(view_.x + 20, view_.y + 20) == kWhite; }, 5000));
-  }
+  // Starts zelmor-lab in a fresh directory and waits for its windows.
+  void start() { ASSERT_TRUE(start_program(x_, ZELMOR_LAB_BINARY, &w_)); }
   // A panel button by its centre in panel pixels (y up in the 541 x 615
   // panel), which the lab moves down by the status band.
   void panel_click(int x, int y_up) {
@@ -40,13 +27,16 @@ class LabMends : public testing::Test {
   }
   void quit() { panel_click(498, 559); }
   void new_points() { panel_click(427, 559); }
-  void add(double x, double y) { x_.click(view_.x + pixel_x(x), view_.y + pixel_y(y), 3); }
+  void add(double x, double y) {
+    x_.click(view_.x + pixel_of_plane_nearest(x), view_.y + mouse_row_of_plane_nearest(y), 3);
+  }
   bool points_are(size_t n) {
     return x_.wait_file(".ZELMOR", [&](const std::string& s) { return xd_parse_points(s).size() == n; });
   }
 
   xdrive x_;
-  xd_window top_, view_;
+  program_windows w_;
+  const xd_window &top_ = w_.top, &view_ = w_.view;
 };
 
 TEST_F(LabMends, QuitEndsAtOnceWithNothingToLose) {
@@ -119,7 +109,7 @@ TEST_F(LabMends, TheHelpOpensBesideThePlaneAndAClickOrEscClosesIt) {
 // the start-up picture.
 TEST_F(LabMends, TheZoomButtonsComeBackAsFastAsTheyWent) {
   ASSERT_NO_FATAL_FAILURE(start());
-  const xd_window win3d = x_.find_window("3D Projection");
+  const xd_window& win3d = w_.win3d;
   x_.move(view_.x + 270, view_.y + 100);
   ASSERT_TRUE(x_.key("9"));
   ASSERT_TRUE(points_are(12));
@@ -151,7 +141,8 @@ TEST_F(LabMends, AfterNewXDeletesNothingTheUserDidNotPick) {
   add(1, -1);
   add(0, 1);
   ASSERT_TRUE(points_are(3));
-  x_.click(view_.x + pixel_x(1), view_.y + pixel_y(-1), 1);  // selects point 1
+  x_.click(view_.x + pixel_of_plane_nearest(1), view_.y + mouse_row_of_plane_nearest(-1),
+           1);  // selects point 1
   new_points();
   ASSERT_TRUE(points_are(0));
   add(-2, 2);

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/launch.h"
+#include "tests/support/plane_pixels.h"
 #include "tests/support/xdrive.h"
 
 namespace {
@@ -21,10 +23,6 @@ namespace {
 const xd_rgb kWhite{255, 255, 255};
 const xd_rgb kCircle{217, 115, 0};  // the weight circles' colour (0.85, 0.45, 0)
 
-// The pixel of the 541 x 541 points view (x, y from the top) nearest to
-// where a plane point is drawn.
-int pixel_x(double x) { return static_cast<int>(std::lround(270.5 + x * 541.0 / 6.0)); }
-int pixel_y(double y) { return 541 - static_cast<int>(std::lround(270.5 + y * 541.0 / 6.0)); }
 
 class LabWeightsProgram : public testing::Test {
  protected:
@@ -44,7 +42,8 @@ class LabWeightsProgram : public testing::Test {
   }
   // White pixels in the 3 x 3 square at the centre of the marker of (x, y).
   int white_centre(double x, double y) {
-    const xd_image im = x_.grab(view_.x + pixel_x(x) - 1, view_.y + pixel_y(y) - 1, 3, 3);
+    const xd_image im =
+        x_.grab(view_.x + pixel_of_plane_nearest(x) - 1, view_.y + mouse_row_of_plane_nearest(y) - 1, 3, 3);
     return im.count(kWhite, 0, 0, 2, 2);
   }
   // Circle-coloured pixels in a small square around a view pixel.
@@ -54,8 +53,7 @@ class LabWeightsProgram : public testing::Test {
   }
   // Pixels of the 3D window in the stems' orange (lit or blended a little).
   int orange_3d() {
-    const xd_window w = x_.find_window("3D Projection");
-    const xd_image im = x_.grab(w);
+    const xd_image im = x_.grab(x_.describe(w_.win3d.id));
     return im.count_if([](const xd_rgb& c) { return c.r > 150 && c.g > 60 && c.g < 150 && c.b < 60; }, 0, 0,
                        im.width - 1, im.height - 1);
   }
@@ -69,7 +67,8 @@ class LabWeightsProgram : public testing::Test {
 
   xdrive x_;
   std::string dir_;
-  xd_window view_;
+  program_windows w_;
+  const xd_window& view_ = w_.view;
 };
 
 TEST_F(LabWeightsProgram, TheWheelWeightsAPointAndHidesItsNeighbours) {
@@ -78,12 +77,7 @@ TEST_F(LabWeightsProgram, TheWheelWeightsAPointAndHidesItsNeighbours) {
   const std::string file = dir_ + "/grid.txt";
   std::ofstream(file) << grid;
 
-  ASSERT_TRUE(x_.connect());
-  ASSERT_TRUE(x_.launch(ZELMOR_LAB_BINARY, {file}));
-  const xd_window top = x_.find_window("2D Points");
-  ASSERT_NE(0u, top.id);
-  xdrive::wait_until([&] { return (view_ = x_.describe(top.id).child_at(1, 1, 541, 541)).mapped; }, 5000);
-  ASSERT_NE(0u, view_.id) << "the 2D points subwindow";
+  ASSERT_TRUE(start_program(x_, ZELMOR_LAB_BINARY, {file}, &w_));
   // The lift with the slider's weight 1: the centre at height 1.
   ASSERT_TRUE(height_is(12, 1.0)) << x_.program_stderr();
   ASSERT_TRUE(xdrive::wait_until([&] { return white_centre(1, 0) == 0; }, 5000));
@@ -91,7 +85,7 @@ TEST_F(LabWeightsProgram, TheWheelWeightsAPointAndHidesItsNeighbours) {
 
   // 45 notches up over the centre: weight 4.5, the lift 1 - 4.5.  The
   // gesture is one step: z takes it all back, y brings it again.
-  x_.move(view_.x + pixel_x(0), view_.y + pixel_y(0));
+  x_.move(view_.x + pixel_of_plane_nearest(0), view_.y + mouse_row_of_plane_nearest(0));
   wheel(4, 45);
   EXPECT_TRUE(height_is(12, 1.0 - 4.5)) << x_.program_stderr();
   ASSERT_TRUE(x_.key("z"));
@@ -110,9 +104,9 @@ TEST_F(LabWeightsProgram, TheWheelWeightsAPointAndHidesItsNeighbours) {
       },
       5000));
   // The circle of radius sqrt(4.5) = 2.12 around the centre.
-  const int r = static_cast<int>(std::lround(std::sqrt(4.5) * 541.0 / 6.0));
-  EXPECT_GT(circle_pixels(pixel_x(0) + r, pixel_y(0)), 0);
-  EXPECT_GT(circle_pixels(pixel_x(0), pixel_y(0) - r), 0);
+  const int r = static_cast<int>(std::lround(pixels_of_plane_length(std::sqrt(4.5))));
+  EXPECT_GT(circle_pixels(pixel_of_plane_nearest(0) + r, mouse_row_of_plane_nearest(0)), 0);
+  EXPECT_GT(circle_pixels(pixel_of_plane_nearest(0), mouse_row_of_plane_nearest(0) - r), 0);
   // In 3D the centre hangs 4.5 below the bowl on an orange stem.
   EXPECT_TRUE(xdrive::wait_until([&] { return orange_3d() > orange_before + 20; }, 5000))
       << orange_before << " " << orange_3d();
@@ -122,7 +116,7 @@ TEST_F(LabWeightsProgram, TheWheelWeightsAPointAndHidesItsNeighbours) {
   wheel(5, 46);
   EXPECT_TRUE(height_is(12, 1.0));
   EXPECT_TRUE(xdrive::wait_until([&] { return white_centre(1, 0) == 0 && white_centre(1, 1) == 0; }, 5000));
-  EXPECT_EQ(0, circle_pixels(pixel_x(0) + r, pixel_y(0)));
+  EXPECT_EQ(0, circle_pixels(pixel_of_plane_nearest(0) + r, mouse_row_of_plane_nearest(0)));
   EXPECT_TRUE(xdrive::wait_until([&] { return orange_3d() <= orange_before; }, 5000));
 
   // The wheel selected the centre: = weights it by a step, and a run of

@@ -16,6 +16,7 @@
 #include "tests/lab/flat_check.h"
 #include "tests/support/delaunay_oracle.h"
 #include "tests/pipeline/pipeline_test_util.h"
+#include "tests/support/plane_pixels.h"
 
 namespace {
 
@@ -63,15 +64,15 @@ TEST(LabCamera, BelowAndAboveLayThePlaneOverThe2DView) {
       camera_above(c, 541, 541, 540, 540);
     set_points({{-2.5, 1.0}, {1.0, 2.0}, {2.9, -2.9}});
     camera_update(c, point_table, point_count, 540, 540, 1.5f);
-    // The 2D view draws plane (x, y) at (541 / 2 + x * 541 / 6, same for y);
+    // The 2D view draws plane (x, y) at (pixel_of_plane(x), pixel_of_plane(y));
     // the height of a point changes nothing but its depth.
     for (const double p : {-3.0, -1.25, 0.0, 0.5, 2.99}) {
       for (const double z : {0.0, 4.0, 19.0}) {
         const double q[3] = {p, -p / 2, z};
         double out[3];
         camera_project(c, 540, 540, 1.5f, q, out);
-        EXPECT_NEAR(270.5 + p * 541 / 6, out[0], 1e-9);
-        EXPECT_NEAR(270.5 - p / 2 * 541 / 6, out[1], 1e-9);
+        EXPECT_NEAR(pixel_of_plane(p), out[0], 1e-9);
+        EXPECT_NEAR(pixel_of_plane(-p / 2), out[1], 1e-9);
       }
     }
     // From below the lower point is nearer the viewer; from above the upper.

@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "tests/support/delaunay_oracle.h"
+#include "tests/support/launch.h"
+#include "tests/support/plane_pixels.h"
 #include "tests/support/xdrive.h"
 
 namespace {
@@ -30,28 +32,13 @@ bool yellowish(const xd_rgb& c) { return c.r > 230 && c.g > 230 && c.b < 230; }
 bool grid_grey(const xd_rgb& c) { return c.r == c.g && c.g == c.b && c.r > 150 && c.r < 215; }
 bool not_white(const xd_rgb& c) { return !(c.r == 255 && c.g == 255 && c.b == 255); }
 
-// Window pixel (x, y from the top) of plane point (px, py) in the 541 x 541
-// points view, and back.
-int px_of(double px) { return int(270.5 + px * 541 / 6); }
-int py_of(double py) { return 541 - int(270.5 + py * 541 / 6); }
-double plane_x(int x) { return (x - 270) * 6.0 / 541; }
-double plane_y(int y_top) { return ((541 - y_top) - 270) * 6.0 / 541; }
-
+// A plane coordinate in whole hundredths, as the oracle takes it.
 long long hundredths(double v) { return (long long)std::floor(100.0 * v + 0.5); }
 
 class Lesson : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(x.connect());
-    ASSERT_TRUE(x.launch(ZELMOR_BINARY));
-    top = x.find_window("2D Points");
-    view3d = x.find_window("3D Projection");
-    ASSERT_NE(0u, top.id);
-    ASSERT_NE(0u, view3d.id);
-    xdrive::wait_until([&] { return (view = x.describe(top.id).child_at(1, 1, 541, 541)).mapped; }, 5000);
-    ASSERT_NE(0u, view.id);
-    ASSERT_TRUE(xdrive::wait_until(
-        [&] { return x.pixel(view.x + 270, view.y + 270) == xd_rgb{255, 255, 255}; }, 5000));
+    ASSERT_TRUE(start_program(x, ZELMOR_BINARY, &w));
     // The panel's visible strip lies under the points view.
     panel_left = top.x + 1;
     panel_top = top.y + 541;
@@ -64,7 +51,9 @@ class Lesson : public ::testing::Test {
 
   void click_panel(int px, int y_up) { x.click(panel_sx(px), panel_sy(y_up), 1); }
 
-  void add(double px, double py) { x.click(view.x + px_of(px), view.y + py_of(py), 3); }
+  void add(double px, double py) {
+    x.click(view.x + pixel_of_plane_toward_zero(px), view.y + mouse_row_of_plane_toward_zero(py), 3);
+  }
 
   std::string file() {
     std::string s;
@@ -100,7 +89,7 @@ class Lesson : public ::testing::Test {
     std::string missing;
     for (auto [i, j] : strong) {
       const double mx = (ip[i].x + ip[j].x) / 200.0, my = (ip[i].y + ip[j].y) / 200.0;
-      const int cx = px_of(mx), cy = py_of(my);
+      const int cx = pixel_of_plane_toward_zero(mx), cy = mouse_row_of_plane_toward_zero(my);
       if (img.count_if(delaunay_blue, cx - 2, cy - 2, cx + 2, cy + 2) == 0) {
         missing += " " + std::to_string(i) + "-" + std::to_string(j);
       }
@@ -116,7 +105,8 @@ class Lesson : public ::testing::Test {
   }
 
   xdrive x;
-  xd_window top, view3d, view;
+  program_windows w;
+  const xd_window &top = w.top, &view3d = w.win3d, &view = w.view;
   int panel_left = 0, panel_top = 0;
 };
 
@@ -133,7 +123,8 @@ TEST_F(Lesson, AWholeLessonWithRealPointerEvents) {
   ASSERT_EQ(12u, got.size());
   for (int i = 0; i < 12; ++i) {
     SCOPED_TRACE(i);
-    const double ex = plane_x(px_of(pts[i][0])), ey = plane_y(py_of(pts[i][1]));
+    const double ex = plane_of_pixel(pixel_of_plane_toward_zero(pts[i][0])),
+                 ey = plane_of_mouse_row(mouse_row_of_plane_toward_zero(pts[i][1]));
     EXPECT_NEAR(ex, got[i].x, 1e-14);
     EXPECT_NEAR(ey, got[i].y, 1e-14);
     EXPECT_NEAR(ex * ex + ey * ey + 1.0, got[i].z, 1e-13);
@@ -150,10 +141,10 @@ TEST_F(Lesson, AWholeLessonWithRealPointerEvents) {
 
   // 2. Drag point 9 (0, 2.4) across point 10 (1.8, 2.0) and on against the
   // right border: it stops inside the square.
-  int sx = view.x + px_of(0), sy = view.y + py_of(2.4);
+  int sx = view.x + pixel_of_plane_toward_zero(0), sy = view.y + mouse_row_of_plane_toward_zero(2.4);
   x.move(sx, sy);
   x.press(1);
-  const int tx = view.x + px_of(1.8), ty = view.y + py_of(2.0);
+  const int tx = view.x + pixel_of_plane_toward_zero(1.8), ty = view.y + mouse_row_of_plane_toward_zero(2.0);
   for (int k = 1; k <= 6; ++k) x.move(sx + (tx - sx) * k / 6, sy + (ty - sy) * k / 6);
   for (int k = 1; k <= 6; ++k) x.move(tx + 30 * k, ty);  // past x = 3 on screen
   x.release(1);
@@ -170,21 +161,21 @@ TEST_F(Lesson, AWholeLessonWithRealPointerEvents) {
   EXPECT_GT(got[9].x, 2.6);
   for (int i = 0; i < 12; ++i) {
     if (i != 9) {
-      EXPECT_NEAR(plane_x(px_of(pts[i][0])), got[i].x, 1e-14) << i;
+      EXPECT_NEAR(plane_of_pixel(pixel_of_plane_toward_zero(pts[i][0])), got[i].x, 1e-14) << i;
     }
   }
   // Highlighted where it stopped, and the edges follow it.
   ASSERT_TRUE(wait2d([&](const xd_image& v) {
-    const int cx = px_of(got[9].x), cy = py_of(got[9].y);
+    const int cx = pixel_of_plane_toward_zero(got[9].x), cy = mouse_row_of_plane_toward_zero(got[9].y);
     return v.count_if(magenta, cx - 5, cy - 5, cx + 5, cy + 5) > 20;
   }));
   xdrive::sleep_ms(200);
   expect_oracle_edges_drawn(text);
 
   // 3. The middle button selects point 5 without moving anything.
-  x.click(view.x + px_of(0), view.y + py_of(-2.5), 2);
+  x.click(view.x + pixel_of_plane_toward_zero(0), view.y + mouse_row_of_plane_toward_zero(-2.5), 2);
   ASSERT_TRUE(wait2d([&](const xd_image& v) {
-    const int cx = px_of(0), cy = py_of(-2.5);
+    const int cx = pixel_of_plane_toward_zero(0), cy = mouse_row_of_plane_toward_zero(-2.5);
     return v.count_if(magenta, cx - 5, cy - 5, cx + 5, cy + 5) > 20;
   }));
   EXPECT_EQ(text, file());

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/launch.h"
 #include "tests/support/xdrive.h"
 
 namespace {
@@ -16,19 +17,12 @@ bool red(const xd_rgb& c) { return xd_near(c, {255, 0, 0}, 3); }
 
 TEST(ZelmorPanel, RealClicksDriveTheGridTheWeightNewAndQuit) {
   xdrive x;
-  ASSERT_TRUE(x.connect());
-  ASSERT_TRUE(x.launch(ZELMOR_BINARY));
-  const xd_window top = x.find_window("2D Points");
-  ASSERT_NE(0u, top.id);
-  xd_window view, panel;
+  program_windows w;
+  ASSERT_TRUE(start_program(x, ZELMOR_BINARY, &w));
+  const xd_window& view = w.view;
+  xd_window panel;
   ASSERT_TRUE(xdrive::wait_until(
-      [&] {
-        const xd_window t = x.describe(top.id);
-        view = t.child_at(1, 1, 541, 541);
-        panel = t.child_at(1, 541, 541, 615);
-        return view.mapped && panel.mapped;
-      },
-      5000));
+      [&] { return (panel = x.describe(w.top.id).child_at(1, 541, 541, 615)).mapped; }, 5000));
   // The panel shows its top 75 rows: widget row y (upward from the bottom
   // of its 615 rows) is screen row panel.y + 614 - y.
   const auto sx = [&](int wx) { return panel.x + wx; };

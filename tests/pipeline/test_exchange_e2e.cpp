@@ -13,18 +13,15 @@
 #include <vector>
 
 #include "tests/support/delaunay_oracle.h"
+#include "tests/support/launch.h"
+#include "tests/support/plane_pixels.h"
 #include "tests/support/xdrive.h"
 
 namespace {
 
 bool delaunay_blue(const xd_rgb& c) { return xd_near(c, {0, 77, 255}, 3); }
 
-// Window pixel (x, y from the top) of a plane point in the 541 x 541 view,
-// and the plane point the program makes of that pixel.
-int px_of(double px) { return int(270.5 + px * 541 / 6); }
-int py_of(double py) { return 541 - int(270.5 + py * 541 / 6); }
-double plane_x(int x) { return (x - 270) * 6.0 / 541; }
-double plane_y(int y_top) { return ((541 - y_top) - 270) * 6.0 / 541; }
+// A plane coordinate in whole hundredths, as the oracle takes it.
 long long hundredths(double v) { return (long long)std::floor(100.0 * v + 0.5); }
 
 const double kPoints[7][2] = {{-1.0, -1.0}, {1.5, -0.5}, {0.3, 1.2}, {-2.0, 0.8},
@@ -58,20 +55,15 @@ class ExchangeE2E : public ::testing::TestWithParam<FolderCase> {};
 TEST_P(ExchangeE2E, TheProgramGoesOnWithItsOwnPointsAndShowsAFailedSave) {
   const FolderCase& c = GetParam();
   xdrive x;
-  ASSERT_TRUE(x.connect());
-  ASSERT_TRUE(x.launch("/bin/bash", {"-c", c.shell, ZELMOR_BINARY}));
-  const xd_window top = x.find_window("2D Points", 15000);
-  ASSERT_NE(0u, top.id) << x.program_stderr();
-  xd_window view;
-  xdrive::wait_until([&] { return (view = x.describe(top.id).child_at(1, 1, 541, 541)).mapped; }, 5000);
-  ASSERT_NE(0u, view.id);
-  ASSERT_TRUE(xdrive::wait_until(
-      [&] { return x.pixel(view.x + 270, view.y + 270) == xd_rgb{255, 255, 255}; }, 5000));
+  program_windows w;
+  ASSERT_TRUE(start_program(x, "/bin/bash", {"-c", c.shell, ZELMOR_BINARY}, &w));
+  const xd_window &top = w.top, &view = w.view;
 
   std::vector<delaunay_oracle::ipoint> ip;
   for (const auto& p : kPoints) {
-    x.click(view.x + px_of(p[0]), view.y + py_of(p[1]), 3);
-    ip.push_back({hundredths(plane_x(px_of(p[0]))), hundredths(plane_y(py_of(p[1])))});
+    x.click(view.x + pixel_of_plane_toward_zero(p[0]), view.y + mouse_row_of_plane_toward_zero(p[1]), 3);
+    ip.push_back({hundredths(plane_of_pixel(pixel_of_plane_toward_zero(p[0]))),
+                  hundredths(plane_of_mouse_row(mouse_row_of_plane_toward_zero(p[1])))});
     xdrive::sleep_ms(60);
   }
   EXPECT_TRUE(xdrive::wait_until([&] { return x.top_window(c.title).id == top.id; }, 10000))
@@ -85,7 +77,8 @@ TEST_P(ExchangeE2E, TheProgramGoesOnWithItsOwnPointsAndShowsAFailedSave) {
         const xd_image img = x.grab(view);
         missing.clear();
         for (auto [i, j] : o.strong_edges()) {
-          const int cx = px_of((ip[i].x + ip[j].x) / 200.0), cy = py_of((ip[i].y + ip[j].y) / 200.0);
+          const int cx = pixel_of_plane_toward_zero((ip[i].x + ip[j].x) / 200.0),
+                    cy = mouse_row_of_plane_toward_zero((ip[i].y + ip[j].y) / 200.0);
           if (img.count_if(delaunay_blue, cx - 2, cy - 2, cx + 2, cy + 2) == 0)
             missing += " " + std::to_string(i) + "-" + std::to_string(j);
         }

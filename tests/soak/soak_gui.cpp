@@ -25,6 +25,7 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #include "app/windows.h"
 #include "tests/pipeline/pipeline_test_util.h"
 #include "tests/support/gui_harness.h"
+#include "tests/support/plane_pixels.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
 
@@ -50,11 +51,9 @@ int env_int(const char* name, int fallback) {
 
 // GLUT mouse coordinates (y from the top) of the 541 x 541 points view and
 // of the 541 x 615 panel, whose callbacks turn y into y-up themselves.
-constexpr int kView = 541;
+constexpr int kView = POINTS_VIEW_SIZE;
 constexpr int kPanelH = 615;
 
-int view_x(double px) { return int(kView / 2.0 + px * kView / 6.0); }
-int view_y(double py) { return kView - int(kView / 2.0 + py * kView / 6.0); }
 int panel_y(int y_up) { return kPanelH - 1 - y_up; }
 
 class lesson {
@@ -122,8 +121,8 @@ class lesson {
       case 1:  // right next to an existing point: clusters and rounding ties
         if (point_count > 0) {
           const point_rec& p = plane_table[pick(point_count)];
-          x = view_x(p.x) + pick(3) - 1;
-          y = view_y(p.y) + pick(3) - 1;
+          x = pixel_of_plane_toward_zero(p.x) + pick(3) - 1;
+          y = mouse_row_of_plane_toward_zero(p.y) + pick(3) - 1;
           break;
         }
         [[fallthrough]];
@@ -133,8 +132,8 @@ class lesson {
         break;
       }
       default:
-        x = view_x(coord());
-        y = view_y(coord());
+        x = pixel_of_plane_toward_zero(coord());
+        y = mouse_row_of_plane_toward_zero(coord());
     }
     points(GLUT_RIGHT_BUTTON, GLUT_DOWN, x, y);
     points(GLUT_RIGHT_BUTTON, GLUT_UP, x, y);
@@ -143,19 +142,19 @@ class lesson {
   void drag() {
     if (point_count == 0) return add();
     const point_rec p = plane_table[pick(point_count)];
-    int x = view_x(p.x), y = view_y(p.y);
+    int x = pixel_of_plane_toward_zero(p.x), y = mouse_row_of_plane_toward_zero(p.y);
     points(GLUT_LEFT_BUTTON, GLUT_DOWN, x, y);
     int tx, ty;
     if (pick(3) == 0 && point_count > 1) {  // onto another point
       const point_rec& q = plane_table[pick(point_count)];
-      tx = view_x(q.x);
-      ty = view_y(q.y);
+      tx = pixel_of_plane_toward_zero(q.x);
+      ty = mouse_row_of_plane_toward_zero(q.y);
     } else if (pick(2) == 0) {  // against the border and beyond
       tx = pick(2) ? -40 : kView + 40;
       ty = pick(kView);
     } else {
-      tx = view_x(coord());
-      ty = view_y(coord());
+      tx = pixel_of_plane_toward_zero(coord());
+      ty = mouse_row_of_plane_toward_zero(coord());
     }
     const int steps = 1 + pick(6);
     for (int k = 1; k <= steps; ++k) {
@@ -170,8 +169,8 @@ class lesson {
     int x = pick(kView), y = pick(kView);
     if (point_count > 0 && pick(2) == 0) {
       const point_rec& p = plane_table[pick(point_count)];
-      x = view_x(p.x);
-      y = view_y(p.y);
+      x = pixel_of_plane_toward_zero(p.x);
+      y = mouse_row_of_plane_toward_zero(p.y);
     }
     const int button = pick(2) ? GLUT_MIDDLE_BUTTON : GLUT_LEFT_BUTTON;
     points(button, GLUT_DOWN, x, y);

@@ -19,6 +19,8 @@
 #include <vector>
 
 #include "tests/support/delaunay_oracle.h"
+#include "tests/support/launch.h"
+#include "tests/support/plane_pixels.h"
 #include "tests/support/xdrive.h"
 
 // Last: Xlib defines macros (None, Bool, Status) that GoogleTest uses as names.
@@ -50,20 +52,15 @@ class ProgramRun : public ::testing::Test {
  protected:
   void start(const char* binary) {
     XSetErrorHandler(ignore_x_error);
-    ASSERT_TRUE(x.connect());
-    ASSERT_TRUE(x.launch(binary));
-    top = x.find_window("2D Points");
-    view3d = x.find_window("3D Projection");
-    ASSERT_NE(0u, top.id);
-    ASSERT_NE(0u, view3d.id);
-    // The subwindows are created after their parent is mapped.
-    ASSERT_TRUE(xdrive::wait_until([&] { return find_subwindows(); }, 5000));
-    // Start-up is over when both views have drawn their white frames; the
+    program_windows w;
+    ASSERT_TRUE(start_program(x, binary, &w));
+    top = w.top;
+    view3d = w.win3d;
+    // Start-up is over when the 3D view has drawn its white frame too; the
     // lab has laid its windows out by then.
     ASSERT_TRUE(xdrive::wait_until(
         [&] {
-          return x.pixel(view.x + 270, view.y + 270) == xd_rgb{255, 255, 255} &&
-                 x.pixel(view3d.x + 500, view3d.y + 40) == xd_rgb{255, 255, 255};
+          return x.pixel(view3d.x + 500, view3d.y + 40) == xd_rgb{255, 255, 255};
         },
         5000));
     ASSERT_TRUE(find_subwindows());
@@ -86,12 +83,10 @@ class ProgramRun : public ::testing::Test {
 
   // Window pixel (x, y from the top) of plane point (px, py) in the points
   // view, and the plane point a click on a window pixel adds.
-  int px_of(double px) const { return int(view.width / 2.0 + px * view.width / 6); }
-  int py_of(double py) const { return view.height - int(view.height / 2.0 + py * view.height / 6); }
-  double plane_x(int x_px) const { return (x_px - view.width / 2) * 6.0 / view.width; }
-  double plane_y(int y_top) const {
-    return ((view.height - y_top) - view.height / 2) * 6.0 / view.height;
-  }
+  int px_of(double px) const { return pixel_of_plane_toward_zero(px, view.width); }
+  int py_of(double py) const { return mouse_row_of_plane_toward_zero(py, view.height); }
+  double plane_x(int x_px) const { return plane_of_pixel(x_px, view.width); }
+  double plane_y(int y_top) const { return plane_of_mouse_row(y_top, view.height); }
 
   void add(double px, double py) { x.click(view.x + px_of(px), view.y + py_of(py), 3); }
   bool wait_lines(size_t n, int timeout_ms = 3000) {

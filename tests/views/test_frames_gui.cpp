@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/windows.h"
-#include "tests/views/views_gui_support.h"
+#include "tests/support/views_gui_support.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
 
@@ -126,10 +126,12 @@ TEST_F(Frames, FirstPointsSelectionAndDrag) {
   for (const double x : {-2.5, 0.5, 2.5}) add_at(x, -2.9);
   expect_same_frames("twelve points");
   // Select point 5 with the middle button, then drag point 2 with the left.
-  points_press(GLUT_MIDDLE_BUTTON, plane_pixel(plane_table[5].x), top_y(plane_pixel(plane_table[5].y)));
+  points_press(GLUT_MIDDLE_BUTTON, pixel_of_plane_toward_zero(plane_table[5].x),
+               top_y(pixel_of_plane_toward_zero(plane_table[5].y)));
   points_release(GLUT_MIDDLE_BUTTON, 0, 0);
   expect_same_frames("point 5 selected");
-  const int x = plane_pixel(plane_table[2].x), y = top_y(plane_pixel(plane_table[2].y));
+  const int x = pixel_of_plane_toward_zero(plane_table[2].x),
+            y = top_y(pixel_of_plane_toward_zero(plane_table[2].y));
   points_press(GLUT_LEFT_BUTTON, x, y);
   for (int k = 1; k <= 6; ++k) points_move(x - 9 * k, y + 5 * k);
   expect_same_frames("point 2 dragged");

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/windows.h"
-#include "tests/views/views_gui_support.h"
+#include "tests/support/views_gui_support.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
 
@@ -107,9 +107,9 @@ TEST_F(PointsView, RightPressOnAFullTableChangesNothing) {
   // 20 columns by 10 rows, far enough apart for each to be picked alone.
   for (int i = 0; i < MAX_POINTS; ++i)
     add_point(point_rec{-2.8 + (i % 20) * 0.29, -2.8 + (i / 20) * 0.5, 0.0, 1.0});
-  const int y7 = plane_pixel(plane_table[7].y);
+  const int y7 = pixel_of_plane_toward_zero(plane_table[7].y);
   // A left drag of point 7 is in progress.
-  points_press(GLUT_LEFT_BUTTON, plane_pixel(plane_table[7].x), top_y(y7));
+  points_press(GLUT_LEFT_BUTTON, pixel_of_plane_toward_zero(plane_table[7].x), top_y(y7));
   ASSERT_EQ(3, edit_mode);
   ASSERT_EQ(7, drag_index);
   need_recompute = 0;
@@ -125,8 +125,8 @@ TEST_F(PointsView, RightPressOnAFullTableChangesNothing) {
   // The drag goes on.
   EXPECT_EQ(3, edit_mode);
   const double x7 = plane_table[7].x;
-  points_move(plane_pixel(x7) + 10, top_y(y7));
-  EXPECT_DOUBLE_EQ(x7 + 10 * 6.0 / 541, plane_table[7].x);
+  points_move(pixel_of_plane_toward_zero(x7) + 10, top_y(y7));
+  EXPECT_DOUBLE_EQ(x7 + plane_length_of_pixels(10), plane_table[7].x);
 }
 
 // ---------------------------------------------------------------------------
@@ -194,7 +194,7 @@ TEST_F(PointsView, DragStopsAtTheBorderAndKeepsTheOffset) {
   // Back 10 pixels: the point moves by those 10 pixels from where it stopped,
   // so it now sits 30 pixels left of the cursor.
   points_move(x + 20, top_y(y));
-  const double moved = x0 - 10 * 6.0 / 541;
+  const double moved = x0 - plane_length_of_pixels(10);
   EXPECT_DOUBLE_EQ(moved, plane_table[0].x);
   EXPECT_EQ(y0, plane_table[0].y);
   EXPECT_DOUBLE_EQ(moved, point_table[0].x);
@@ -253,7 +253,9 @@ TEST_F(PointsView, MiddlePressHighlightsWithoutDragging) {
   gui_settle();
   EXPECT_GT(count_near(points_win, kSelected, x, y, 3), 20);
   EXPECT_EQ(0, count_near(points_win, kPoint, x, y, 3));
-  EXPECT_GT(count_near(points_win, kPoint, plane_pixel(-1.0), plane_pixel(-1.0), 3), 20);
+  EXPECT_GT(
+      count_near(points_win, kPoint, pixel_of_plane_toward_zero(-1.0), pixel_of_plane_toward_zero(-1.0), 3),
+      20);
 }
 
 TEST_F(PointsView, RightPressDuringALeftDragEndsTheDrag) {
@@ -261,7 +263,7 @@ TEST_F(PointsView, RightPressDuringALeftDragEndsTheDrag) {
   add_point_at(0.0, 0.0, &x, &y);
   points_press(GLUT_LEFT_BUTTON, x, top_y(y));
   points_move(x + 10, top_y(y));
-  ASSERT_DOUBLE_EQ(10 * 6.0 / 541, plane_table[0].x);
+  ASSERT_DOUBLE_EQ(plane_length_of_pixels(10), plane_table[0].x);
   points_press(GLUT_RIGHT_BUTTON, x + 10, top_y(y));
   EXPECT_EQ(2, point_count);
   EXPECT_EQ(11, edit_mode);
@@ -321,8 +323,8 @@ TEST_F(PointsView, EachEventRedrawsItsWindows) {
     const int p = frame_count(points_win), q = frame_count(panel_win);
     const int s = frame_count(view3d_win), t = frame_count(top_win);
     const std::string e = c.event;
-    x = plane_pixel(1.0);
-    y = plane_pixel(1.0);
+    x = pixel_of_plane_toward_zero(1.0);
+    y = pixel_of_plane_toward_zero(1.0);
     if (e == "right press") points_press(GLUT_RIGHT_BUTTON, x, top_y(y));
     if (e == "right release") points_release(GLUT_RIGHT_BUTTON, x, top_y(y));
     if (e == "left press on a point") points_press(GLUT_LEFT_BUTTON, x, top_y(y));
@@ -350,7 +352,7 @@ TEST_F(PointsView, SquareWithCentreShowsDelaunayVoronoiAndLabels) {
   gui_settle();
 
   const auto at = [](double px, double py, rgb c, int r = 2) {
-    return count_near(points_win, c, plane_pixel(px), plane_pixel(py), r);
+    return count_near(points_win, c, pixel_of_plane_toward_zero(px), pixel_of_plane_toward_zero(py), r);
   };
   // Delaunay blue along the four spokes, a quarter of the way out.
   for (const auto& c : corners) EXPECT_GT(at(c[0] / 4, c[1] / 4, kDelaunay), 0);
@@ -372,7 +374,8 @@ TEST_F(PointsView, SquareWithCentreShowsDelaunayVoronoiAndLabels) {
   // units, about 6 pixels), in the label colour.
   for (int i = 0; i < 5; ++i) {
     SCOPED_TRACE(i);
-    const int x = plane_pixel(plane_table[i].x), y = plane_pixel(plane_table[i].y);
+    const int x = pixel_of_plane_toward_zero(plane_table[i].x),
+              y = pixel_of_plane_toward_zero(plane_table[i].y);
     EXPECT_GT(count_near(points_win, kPoint, x, y, 3), 20);
     EXPECT_GT(count_pixels(points_win, kLabel, x + 5, y + 5, x + 15, y + 20), 5);
     EXPECT_EQ(0, count_pixels(points_win, kLabel, x - 12, y - 20, x - 2, y - 4));
@@ -384,7 +387,8 @@ TEST_F(PointsView, LabelsCarryTheIndex) {
   for (int i = 0; i <= 10; ++i) add_point_at(-2.5 + 0.45 * i, 0.0);
   gui_settle();
   const auto label_columns = [](int i) {
-    const int x = plane_pixel(plane_table[i].x), y = plane_pixel(plane_table[i].y);
+    const int x = pixel_of_plane_toward_zero(plane_table[i].x),
+              y = pixel_of_plane_toward_zero(plane_table[i].y);
     int first = -1, last = -1;
     for (int cx = x; cx < x + 30; ++cx)
       if (count_pixels(points_win, kLabel, cx, y + 4, cx, y + 22) > 0) {
@@ -400,7 +404,7 @@ TEST_F(PointsView, LabelsCarryTheIndex) {
 
 TEST_F(PointsView, GridAndAxesOnlyWithShowGrid) {
   // A row and a column half-way between grid lines.
-  const int row = plane_pixel(1.0 / 6), col = plane_pixel(-1.0 / 6);
+  const int row = pixel_of_plane_toward_zero(1.0 / 6), col = pixel_of_plane_toward_zero(-1.0 / 6);
   // Grid lines crossed along the row (vertical lines) or the column
   // (horizontal lines), counted as runs of grid-coloured pixels.
   const auto lines_crossed = [&](bool along_row) {
@@ -420,8 +424,10 @@ TEST_F(PointsView, GridAndAxesOnlyWithShowGrid) {
     // Along the x axis at x = 0.5 and the y axis at y = -0.5 (off the grid).
     int n = 0;
     for (int d = -4; d <= 4; ++d) {
-      const rgb a = frame_pixel(points_win, plane_pixel(0.5), plane_pixel(0.0) + d);
-      const rgb b = frame_pixel(points_win, plane_pixel(0.0) + d, plane_pixel(-0.5));
+      const rgb a =
+          frame_pixel(points_win, pixel_of_plane_toward_zero(0.5), pixel_of_plane_toward_zero(0.0) + d);
+      const rgb b =
+          frame_pixel(points_win, pixel_of_plane_toward_zero(0.0) + d, pixel_of_plane_toward_zero(-0.5));
       n += (a.r < 200 && std::abs(a.r - a.b) < 6) + (b.r < 200 && std::abs(b.r - b.b) < 6);
     }
     return n;
@@ -443,7 +449,7 @@ TEST_F(PointsView, GridAndAxesOnlyWithShowGrid) {
   for (int k = -8; k <= 9; ++k) {
     if (k == 0) continue;
     SCOPED_TRACE(k);
-    const int at = std::min(540, plane_pixel(k / 3.0));
+    const int at = std::min(540, pixel_of_plane_toward_zero(k / 3.0));
     EXPECT_TRUE(near(frame_pixel(points_win, at, row), kGrid, 4));
     EXPECT_TRUE(near(frame_pixel(points_win, col, at), kGrid, 4));
   }

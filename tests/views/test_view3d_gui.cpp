@@ -13,7 +13,7 @@
 
 #include "app/windows.h"
 #include "tests/support/xdrive.h"
-#include "tests/views/views_gui_support.h"
+#include "tests/support/views_gui_support.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
 

@@ -10,16 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/launch.h"
+#include "tests/support/plane_pixels.h"
 #include "tests/support/xdrive.h"
 
 namespace {
 
 const xd_rgb kWhite{255, 255, 255};
-
-// The plane coordinate under window pixel (x, y from the top) of the
-// 541 x 541 points view: the square [-3, 3] spans the view, y points up.
-double plane_x(int x) { return (x - 270) * 6.0 / 541; }
-double plane_y(int y_top) { return ((541 - y_top) - 270) * 6.0 / 541; }
 
 // Where the 3D window draws the scene point p at the default zoom 1.5 after
 // the scene was turned by turn_deg about the screen's vertical axis: window
@@ -43,24 +40,11 @@ bool voronoi_red(const xd_rgb& c) { return xd_near(c, {255, 0, 0}, 3); }
 
 TEST(ZelmorProgram, ClicksAddDragMovesAndTheSceneTurns) {
   xdrive x;
-  ASSERT_TRUE(x.connect());
-  ASSERT_TRUE(x.launch(ZELMOR_BINARY));
-  const xd_window top = x.find_window("2D Points");
-  const xd_window view3d = x.find_window("3D Projection");
-  ASSERT_NE(0u, top.id);
-  ASSERT_NE(0u, view3d.id);
-  // The subwindows are created after their parent is mapped.
-  xd_window view;
-  xdrive::wait_until(
-      [&] { return (view = x.describe(top.id).child_at(1, 1, 541, 541)).mapped; }, 5000);
-  ASSERT_NE(0u, view.id) << "the 2D points subwindow";
-  // Start-up is over when both views have drawn their white frames.
-  ASSERT_TRUE(xdrive::wait_until(
-      [&] {
-        return x.pixel(view.x + 270, view.y + 270) == kWhite &&
-               x.pixel(view3d.x + 500, view3d.y + 40) == kWhite;
-      },
-      5000));
+  program_windows w;
+  ASSERT_TRUE(start_program(x, ZELMOR_BINARY, &w));
+  const xd_window &view = w.view, &view3d = w.win3d;
+  // Start-up is over when the 3D view has drawn its white frame too.
+  ASSERT_TRUE(xdrive::wait_until([&] { return x.pixel(view3d.x + 500, view3d.y + 40) == kWhite; }, 5000));
 
   // Right clicks: a square around a centre, and one more point.
   const int clicks[6][2] = {{135, 405}, {405, 405}, {405, 135}, {135, 135}, {270, 271}, {330, 200}};
@@ -73,7 +57,7 @@ TEST(ZelmorProgram, ClicksAddDragMovesAndTheSceneTurns) {
   ASSERT_EQ(6u, pts.size());
   for (int i = 0; i < 6; ++i) {
     SCOPED_TRACE(i);
-    const double px = plane_x(clicks[i][0]), py = plane_y(clicks[i][1]);
+    const double px = plane_of_pixel(clicks[i][0]), py = plane_of_mouse_row(clicks[i][1]);
     EXPECT_NEAR(px, pts[i].x, 1e-14);
     EXPECT_NEAR(py, pts[i].y, 1e-14);
     EXPECT_NEAR(px * px + py * py + 1.0, pts[i].z, 1e-14);
@@ -85,7 +69,7 @@ TEST(ZelmorProgram, ClicksAddDragMovesAndTheSceneTurns) {
   x.move(view.x + 155, view.y + 405);
   x.move(view.x + 175, view.y + 395);
   x.release(1);
-  const double dragged_x = plane_x(175), dragged_y = plane_y(395);
+  const double dragged_x = plane_of_pixel(175), dragged_y = plane_of_mouse_row(395);
   ASSERT_TRUE(x.wait_file(".ZELMOR", [&](const std::string& s) {
     const std::vector<xd_lifted> p = xd_parse_points(s);
     return p.size() == 6 && std::abs(p[0].x - dragged_x) < 1e-14 &&
@@ -94,7 +78,7 @@ TEST(ZelmorProgram, ClicksAddDragMovesAndTheSceneTurns) {
   ASSERT_TRUE(x.read_file(".ZELMOR", &text));
   pts = xd_parse_points(text);
   EXPECT_NEAR(dragged_x * dragged_x + dragged_y * dragged_y + 1.0, pts[0].z, 1e-14);
-  for (int i = 1; i < 6; ++i) EXPECT_NEAR(plane_x(clicks[i][0]), pts[i].x, 1e-14);
+  for (int i = 1; i < 6; ++i) EXPECT_NEAR(plane_of_pixel(clicks[i][0]), pts[i].x, 1e-14);
 
   // The 2D view: the dragged point highlighted at the pointer, the Delaunay
   // and Voronoi edges of the six points.

@@ -1,4 +1,4 @@
-#include "tests/views/views_gui_support.h"
+#include "tests/support/views_gui_support.h"
 
 #include <GL/freeglut.h>
 
@@ -14,8 +14,6 @@ std::vector<rgb> frame_of(int win) {
     for (int x = 0; x < frame_width(win); ++x) pixels.push_back(frame_pixel(win, x, y));
   return pixels;
 }
-
-int plane_pixel(double p, int size) { return int(std::trunc(size / 2.0 + p * size / 6.0)); }
 
 int top_y(int y_up) { return points_win_h - y_up; }
 
@@ -35,7 +33,7 @@ void points_move(int x, int y_top) {
 }
 
 void add_point_at(double px, double py, int* x_out, int* y_up_out) {
-  const int x = plane_pixel(px), y_up = plane_pixel(py);
+  const int x = pixel_of_plane_toward_zero(px), y_up = pixel_of_plane_toward_zero(py);
   points_press(GLUT_RIGHT_BUTTON, x, top_y(y_up));
   points_release(GLUT_RIGHT_BUTTON, x, top_y(y_up));
   if (x_out) *x_out = x;

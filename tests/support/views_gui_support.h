@@ -1,25 +1,25 @@
-// Helpers shared by the views' in-process GUI tests.
+// Helpers shared by the in-process GUI tests of zelmor's views and of the
+// lab, which has the same windows.
 #pragma once
 
 #include <vector>
 
 #include "tests/support/gui_harness.h"
+#include "tests/support/plane_pixels.h"
 
 // The whole last frame of win, row by row from the bottom.
 std::vector<rgb> frame_of(int win);
 
 // --- 2D points view (a 541 x 541 subwindow) --------------------------------
 
-// The pixel column (or row, from the bottom) in which the plane coordinate p
-// is drawn along a side of size pixels: the square [-3, 3] spans the side.
-int plane_pixel(double p, int size = 541);
 // Mouse events as GLUT delivers them to the 2D view: y counted from the top.
 // These make points_win current first and call the real callbacks.
 void points_press(int button, int x, int y_top);
 void points_release(int button, int x, int y_top);
 void points_move(int x, int y_top);
-// A right press and release at the pixel where plane (px, py) is drawn;
-// returns the pixel (x, y from the bottom) that was pressed.
+// A right press and release at the pixel where plane (px, py) is drawn,
+// truncated (pixel_of_plane_toward_zero); returns the pixel (x, y from the
+// bottom) that was pressed.
 void add_point_at(double px, double py, int* x_out = nullptr, int* y_up_out = nullptr);
 // GLUT's y (from the top) of a row counted from the bottom, and back.
 int top_y(int y_up);
