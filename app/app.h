@@ -81,6 +81,47 @@ int add_point(const point_rec& p);
 // The lift rule: x*x + y*y in double, the float weight widened and added last.
 double lifted_height(double x, double y);
 
+// --- Edits of the point set: the one door (app/point_edits.cpp) ----------
+//
+// Every edit of every front end (zelmor's mouse and New, the lab's keys,
+// weights, snap, undo and loads, the pages' links) goes through these, so
+// that after it: point_table holds the lift of each plane_table entry,
+// ".ZELMOR" holds point_table (write_point_file), and need_recompute is set,
+// whatever the number of points.  Records of the last recomputation stay
+// across an append or a change of one point (they point into point_table,
+// whose entries stay where they are, and the next recomputation replaces
+// them) and are dropped by a replacement (their entries may now hold other
+// points or none).
+//
+// The selection and any drag in progress are the front end's: zelmor's New
+// keeps the highlighted index (it names no point until one is added again),
+// while the lab clears an index that would name another point than the one
+// the user picked.  Per-point weights (point_weights) must be in place
+// before the call: the lift reads them.
+
+// The point set changed: need_recompute set, ".ZELMOR" rewritten.
+void point_set_changed();
+
+// add_point, then point_set_changed when the point went in.  A refused
+// point (full tables) changes nothing: no flag, no rewrite.  Returns
+// add_point's answer.
+int append_point(const point_rec& p);
+
+// plane_table[i] moved or its weight changed: point_table[i] becomes its
+// lift (x, y and w as in plane_table), then point_set_changed.  Does nothing
+// for an index that names no point.
+void point_changed(int i);
+
+// The set becomes pts[0 .. count-1], appended in order as the right button
+// would: records dropped, tables refilled, point_set_changed.  Entries past
+// count keep their old contents, as add_point will overwrite them.
+void replace_point_set(const point_rec* pts, int count);
+
+// The common weight changed: every point_table[i].z follows the lift rule.
+// Not an edit: ".ZELMOR" and need_recompute are left alone, since the same
+// shift of every height changes no hull face's projection.
+void relift_points();
+
 // --- Per-point weights (app/weights.cpp) -----------------------------------
 //
 // A front end that gives its points weights points this at MAX_POINTS

@@ -76,9 +76,7 @@ void set_state(const lab_view_state& s) {
     place_knob(opacity_slider);
     hyperboloid_opacity = s.opacity;
     zoom_factor = s.zoom;
-    // The lifts follow the weight slider (zelmor's rule, for z only).
-    for (int i = 0; i < point_count; ++i)
-      point_table[i].z = lifted_height_of(i, plane_table[i].x, plane_table[i].y);
+    relift_points();  // the lifts follow the weight slider, as in zelmor
   }
   lab_lessons_state l;
   lab_lessons_get(&l);

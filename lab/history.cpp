@@ -93,19 +93,12 @@ void lab_set_points(const std::vector<lab_point>& pts) {
     fatal_error("lab: a point set of %zu points\n", pts.size());
   const std::vector<lab_point> before = lab_current_points();
   const int selected = lab_selected_point();
-  point_count = 0;
-  for (std::size_t i = 0; i < pts.size(); ++i) {
-    // The weight first: a lift that reads the point's weight finds it.
-    lab_point_weight[i] = pts[i].w;
-    add_point(point_rec{pts[i].x, pts[i].y, 0.0, 1.0});
-  }
-  for (int i = point_count; i < MAX_POINTS; ++i) lab_point_weight[i] = 0.0;
-  // The records point into point_table at entries that may now hold other
-  // points or none; the next recomputation (more than 4 points) makes new
-  // ones, and with fewer there is nothing to draw.
-  reset_record_lists();
-  need_recompute = 1;
-  write_point_file();
+  // The weights first: the lifts read them.
+  point_rec plane[MAX_POINTS];
+  for (std::size_t i = 0; i < static_cast<std::size_t>(MAX_POINTS); ++i)
+    lab_point_weight[i] = i < pts.size() ? pts[i].w : 0.0;
+  for (std::size_t i = 0; i < pts.size(); ++i) plane[i] = point_rec{pts[i].x, pts[i].y, 0.0, 1.0};
+  replace_point_set(plane, static_cast<int>(pts.size()));
   // The selection names an index; it may stay only while that index still
   // names the same point: at the same place, or the one point that changed
   // (an undone drag or weight).  Any other index would let x, + or - act on

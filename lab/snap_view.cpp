@@ -74,12 +74,10 @@ int snap_press(int button, int state, int x, int y) {
     return 1;
   }
   edit_mode = 11;  // as zelmor's add: a drag in progress ends
-  need_recompute = 1;
-  if (!add_point(point_rec{s[0], s[1], 0.0, 1.0})) {
+  if (!append_point(point_rec{s[0], s[1], 0.0, 1.0})) {
     lab_status("%d points already: no more can be added", MAX_POINTS);
     return 1;
   }
-  write_point_file();
   lab_status("%s: point %d added at (%.2f, %.2f)", step() != 0 ? step_label() : "zoomed",
              point_count - 1, s[0], s[1]);
   redisplay_windows("123S");
@@ -99,11 +97,7 @@ void snap_motion(int x, int y) {
   if (there >= 0 && there != drag_index) return;  // not onto another point
   plane_table[drag_index].x = s[0];
   plane_table[drag_index].y = s[1];
-  point_table[drag_index].x = s[0];
-  point_table[drag_index].y = s[1];
-  point_table[drag_index].z = lifted_height_of(drag_index, s[0], s[1]);
-  write_point_file();
-  need_recompute = 1;
+  point_changed(drag_index);
   lab_status("%s: point %d at (%.2f, %.2f)", step() != 0 ? step_label() : "zoomed", drag_index,
              s[0], s[1]);
   redisplay_windows("2S");

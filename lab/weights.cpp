@@ -27,9 +27,7 @@ int lab_change_weight(int i, int steps) {
     return 0;
   }
   lab_point_weight[i] = w;
-  point_table[i].z = lifted_height_of(i, plane_table[i].x, plane_table[i].y);
-  write_point_file();
-  need_recompute = 1;
+  point_changed(i);
   lab_status("%s", lab_weight_message(i).c_str());
   return 1;
 }
@@ -43,9 +41,7 @@ int lab_weight_through(int i, double x, double y) {
   const bool changed = w != lab_point_weight[i];
   if (changed) {
     lab_point_weight[i] = w;
-    point_table[i].z = lifted_height_of(i, plane_table[i].x, plane_table[i].y);
-    write_point_file();
-    need_recompute = 1;
+    point_changed(i);
   }
   // The hidden points follow the recomputation this change asks for: the
   // status line's last row names them.

@@ -33,14 +33,6 @@ fixed_size panel_fixed{541, 615};
 
 namespace {
 
-// The lift rule for z only, with the current weight.  Only the heights
-// change: the point-exchange file and need_recompute are left alone, since
-// a common shift of every height changes no hull face's projection.
-void relift_points() {
-  for (int i = 0; i < point_count; ++i)
-    point_table[i].z = lifted_height_of(i, plane_table[i].x, plane_table[i].y);
-}
-
 void caption(const char* text, int x, int y) {
   glColor4f(0.5f, 0.07f, 0.5f, 1.0f);
   draw_text_lines(text, x, y, 8, GLUT_BITMAP_HELVETICA_12);
@@ -48,14 +40,10 @@ void caption(const char* text, int x, int y) {
 
 void blue() { glColor4f(0.0f, 0.0f, 1.0f, 1.0f); }
 
-// Empties the point set.  The table contents stay (only the count drops) and
-// so does the selection; the records of the last recomputation are released.
-void clear_points() {
-  point_count = 0;
-  need_recompute = 1;
-  write_point_file();  // rewritten with no lines
-  reset_record_lists();
-}
+// Empties the point set through the core's door: ".ZELMOR" is rewritten
+// with no lines and the records of the last recomputation are released.
+// The table contents stay (only the count drops) and so does the selection.
+void clear_points() { replace_point_set(nullptr, 0); }
 
 }  // namespace
 

@@ -118,10 +118,8 @@ void points_mouse(int button, int state, int x, int y) {
   if (button == GLUT_RIGHT_BUTTON && state == GLUT_DOWN) {
     // A full table refuses the point (add_point says so): nothing changed, so
     // the file, the flag, the mode and any drag in progress stay as they are.
-    if (!add_point(point_rec{plane_coord(x, w), plane_coord(y, h), 0.0, 1.0})) return;
+    if (!append_point(point_rec{plane_coord(x, w), plane_coord(y, h), 0.0, 1.0})) return;
     edit_mode = MODE_ADD;  // also ends a left drag in progress
-    need_recompute = 1;
-    write_point_file();
     redisplay_windows("12");
     redisplay_windows("3S");
     return;
@@ -168,10 +166,7 @@ void points_motion(int x, int y) {
     last_mouse_x = x;
     last_mouse_y = y;
     move_point(plane_table, drag_index, dx, dy, 0.0);
-    const point_rec& p = plane_table[drag_index];
-    point_table[drag_index] = point_rec{p.x, p.y, lifted_height_of(drag_index, p.x, p.y), p.w};
-    write_point_file();
-    need_recompute = 1;
+    point_changed(drag_index);
   }
   redisplay_windows("12S");
 }

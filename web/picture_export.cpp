@@ -163,13 +163,9 @@ EMSCRIPTEN_KEEPALIVE const char* zw_open_link(const char* fragment) {
   zoom_factor = static_cast<float>(v.zoom);
   std::memcpy(view_rotation, v.rot, sizeof v.rot);
   // The points as the right button adds them, one after the other.
-  point_count = 0;
-  reset_record_lists();
-  for (const point_rec& p : pts) add_point(p);
+  replace_point_set(pts.data(), static_cast<int>(pts.size()));
   selected_count = 0;
   drag_index = -1;
-  need_recompute = 1;
-  write_point_file();
   redisplay_windows("23S");
   return error.c_str();
 }
