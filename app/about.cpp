@@ -5,6 +5,7 @@
 #include <GL/glu.h>
 
 #include "app/windows.h"
+#include "view2d/scale.h"
 #include "view2d/view2d.h"
 
 namespace {
@@ -27,17 +28,14 @@ void about_display() {
 
 void about_reshape(int width, int height) {
   glClearColor(0.85f, 0.85f, 0.85f, 1.0f);
-  glViewport(0, 0, width, height);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluOrtho2D(0, width, 0, height);
-  glMatrixMode(GL_MODELVIEW);
-  about_w = width;
-  about_h = height;
+  layout_projection(width, height);  // laid out in layout pixels at any drawing scale
+  about_w = layout_px(width);
+  about_h = layout_px(height);
 }
 
 void about_mouse(int button, int state, int x, int y) {
-  y = about_h - y;  // to the bottom-left origin of the drawing
+  x = layout_px(x);
+  y = about_h - layout_px(y);  // to the bottom-left origin of the drawing
   if (button == GLUT_LEFT_BUTTON && state == GLUT_DOWN) {
     if (hit_rect(dismiss_button, x, y)) dismiss_button.state = 1;
     glutPostRedisplay();

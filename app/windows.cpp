@@ -12,6 +12,7 @@
 #include <string>
 
 #include "diag/diag.h"
+#include "view2d/scale.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
 
@@ -84,6 +85,16 @@ void remeasure_current_window() {
 }  // namespace
 
 void keep_window_size(fixed_size* f, int width, int height) {
+  // (A page's canvas reports no screen: it bounds nothing.)
+  const int screen_w = glutGet(GLUT_SCREEN_WIDTH), screen_h = glutGet(GLUT_SCREEN_HEIGHT);
+  if (f->follows && width > 0 && height > 0 && (screen_w <= 0 || width <= screen_w) &&
+      (screen_h <= 0 || height <= screen_h)) {
+    // A window the user may resize takes any size that fits the screen; a
+    // larger one (no use to anybody, and beyond what the renderer may draw)
+    // is refused like a foreign size.
+    f->width = width;
+    f->height = height;
+  }
   if (width != f->width || height != f->height) {
     glutReshapeWindow(f->width, f->height);
     f->away = true;
@@ -129,8 +140,14 @@ void create_windows() {
   // must not end the program at its next message.
   std::signal(SIGPIPE, SIG_IGN);
 
-  glutInitWindowPosition(553, 0);
-  glutInitWindowSize(view3d_w, view3d_h);
+  // Every size and place times the drawing scale (at 1: the numbers as they
+  // are); the views lay themselves out from their real sizes.
+  view3d_fixed = fixed_size{scaled_px(view3d_w), scaled_px(view3d_h)};
+  points_fixed = fixed_size{scaled_px(541), scaled_px(541)};
+  panel_fixed = fixed_size{scaled_px(541), scaled_px(615)};
+
+  glutInitWindowPosition(scaled_px(553), 0);
+  glutInitWindowSize(view3d_fixed.width, view3d_fixed.height);
   view3d_win = glutCreateWindow("3D Projection");
   glutDisplayFunc(view3d_display);
   glutReshapeFunc(view3d_reshape);
@@ -139,8 +156,8 @@ void create_windows() {
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
-  glutInitWindowPosition(150, 25);
-  glutInitWindowSize(about_w, about_h);
+  glutInitWindowPosition(scaled_px(150), scaled_px(25));
+  glutInitWindowSize(scaled_px(about_w), scaled_px(about_h));
   about_win = glutCreateWindow("About ZELMOR");
   glutDisplayFunc(about_display);
   glutReshapeFunc(about_reshape);
@@ -148,7 +165,7 @@ void create_windows() {
   glutHideWindow();
 
   glutInitWindowPosition(0, 0);
-  glutInitWindowSize(541, 616);
+  glutInitWindowSize(scaled_px(541), scaled_px(616));
   top_win = glutCreateWindow("2D Points");
   glutDisplayFunc(top_display);
   glutReshapeFunc(top_reshape);
@@ -156,14 +173,16 @@ void create_windows() {
 
   // Only the panel's top 75 rows lie inside the parent; it draws in the band
   // y >= 540 of its own 541 x 615 coordinate range.
-  panel_win = glutCreateSubWindow(top_win, 1, 541, panel_fixed.width, panel_fixed.height);
+  panel_win = glutCreateSubWindow(top_win, scaled_px(1), scaled_px(541), panel_fixed.width,
+                                  panel_fixed.height);
   glutDisplayFunc(panel_display);
   glutReshapeFunc(panel_reshape);
   glutMouseFunc(panel_mouse);
   glutMotionFunc(panel_motion);
   glClearColor(0.85f, 0.85f, 0.85f, 1.0f);
 
-  points_win = glutCreateSubWindow(top_win, 1, 1, points_fixed.width, points_fixed.height);
+  points_win = glutCreateSubWindow(top_win, scaled_px(1), scaled_px(1), points_fixed.width,
+                                   points_fixed.height);
   glutDisplayFunc(points_display);
   glutReshapeFunc(points_reshape);
   glutMouseFunc(points_mouse);

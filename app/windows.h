@@ -14,6 +14,8 @@ extern GLUquadric* arrow_quadric;  // arrow heads
 // "About ZELMOR", the "2D Points" top window and its two subwindows (the
 // control panel and the 2D points view).
 extern int view3d_win, about_win, top_win, panel_win, points_win;
+// In layout pixels (see view2d/scale.h): the windows are made that size
+// times the drawing scale.
 extern int view3d_w, view3d_h;
 extern int about_w, about_h;
 
@@ -37,7 +39,7 @@ void redisplay_windows(const char* codes);
 // A window kept at a fixed size ("3D Projection" and the two subwindows of
 // "2D Points") against resizes by other clients.
 struct fixed_size {
-  int width, height;        // the size it is made with and kept at
+  int width, height;        // the size it is made with and kept at (device pixels)
   bool away = false;        // another size was given and is being asked back
   bool undrawable = false;  // that size is beyond the largest viewport the
                             // renderer draws: the display draws nothing
@@ -60,4 +62,8 @@ void top_reshape(int width, int height);
 
 void about_display();
 void about_reshape(int width, int height);
+  bool follows = false;     // the user may resize it: any size within the
+                            // screen becomes its own (never in zelmor)
 void about_mouse(int button, int state, int x, int y);
+// The 3D window's; view3d_window.cpp.
+extern fixed_size view3d_fixed;

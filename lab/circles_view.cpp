@@ -64,7 +64,7 @@ void disc(double x, double y, double r) {
 
 void text_at(double x, double y, const char* text) {
   glRasterPos3d(x, y, 0.0);
-  for (const char* c = text; *c != '\0'; ++c) glutBitmapCharacter(GLUT_BITMAP_HELVETICA_12, *c);
+  draw_bitmap_text(GLUT_BITMAP_HELVETICA_12, text);
 }
 
 // The common lift of the unweighted points: the paraboloid's shift.
@@ -105,7 +105,7 @@ void draw_pins_2d() {
     // which triangle is held.
     if (r <= 0) continue;
     glColor4f(rgb[0], rgb[1], rgb[2], 1.0f);
-    glLineWidth(2.0f);
+    scaled_line_width(2.0f);
     if (p.furthest) {
       glEnable(GL_LINE_STIPPLE);
       glLineStipple(1, 0xF0F0);
@@ -125,7 +125,7 @@ void draw_triangle_circle_2d(const lab_triangle& t, const std::vector<int>& ring
   for (int k : t) glVertex3d(P[k].x, P[k].y, 0.0);
   glEnd();
   glColor4fv(kCounterColour);
-  glLineWidth(2.0f);
+  scaled_line_width(2.0f);
   glBegin(GL_LINE_LOOP);
   for (int k : t) glVertex3d(P[k].x, P[k].y, 0.0);
   glEnd();
@@ -141,7 +141,7 @@ void draw_triangle_circle_2d(const lab_triangle& t, const std::vector<int>& ring
 // The points picked so far (K), ringed in the picking colour.
 void draw_picks_2d() {
   glColor4fv(kCounterColour);
-  glLineWidth(2.0f);
+  scaled_line_width(2.0f);
   for (int k = 0; k < pick_count; ++k) {
     const double q[2] = {plane_table[picks[k]].x, plane_table[picks[k]].y};
     circle_loop(q, 0.07, 0.0, false);
@@ -151,13 +151,13 @@ void draw_picks_2d() {
 void draw_counter_2d(const lab_counter_example& ce) {
   const point_rec* P = plane_table;
   // The Delaunay edge flipped away: zelmor's blue painted over, then dashed.
-  glLineWidth(4.0f);
+  scaled_line_width(4.0f);
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
   glBegin(GL_LINES);
   glVertex3d(P[ce.a].x, P[ce.a].y, 0.0);
   glVertex3d(P[ce.b].x, P[ce.b].y, 0.0);
   glEnd();
-  glLineWidth(1.5f);
+  scaled_line_width(1.5f);
   glEnable(GL_LINE_STIPPLE);
   glLineStipple(1, 0xCCCC);
   glColor4fv(kGoneEdge);
@@ -168,7 +168,7 @@ void draw_counter_2d(const lab_counter_example& ce) {
   glDisable(GL_LINE_STIPPLE);
   // The triangle that is not Delaunay, the new edge and its circle.
   glColor4fv(kCounterColour);
-  glLineWidth(3.0f);
+  scaled_line_width(3.0f);
   glBegin(GL_LINES);
   glVertex3d(P[ce.c].x, P[ce.c].y, 0.0);
   glVertex3d(P[ce.d].x, P[ce.d].y, 0.0);
@@ -243,7 +243,7 @@ void draw_triangle_plane_3d(const lab_triangle& t, const std::vector<int>& marke
     draw_see_through_plane(plane, kCounterPlane);
     // From each marked point's lift straight up (or down) to the plane.
     glColor4fv(kCounterColour);
-    glLineWidth(3.0f);
+    scaled_line_width(3.0f);
     glBegin(GL_LINES);
     for (int k : marked) {
       const point_rec& o = point_table[k];
@@ -252,13 +252,13 @@ void draw_triangle_plane_3d(const lab_triangle& t, const std::vector<int>& marke
     }
     glEnd();
   }
-  glPointSize(10.0f);
+  scaled_point_size(10.0f);
   glBegin(GL_POINTS);
   for (int k : marked) glVertex3d(point_table[k].x, point_table[k].y, point_table[k].z);
   glEnd();
   double c[2], r;
   lab_circle_of(t, c, &r);
-  glLineWidth(2.0f);
+  scaled_line_width(2.0f);
   if (r > 0) circle_loop(c, r, 0.0, false);
 }
 
@@ -272,7 +272,7 @@ void draw_3d() {
     lab_circle_of(p.corner, c, &r);
     const float* rgb = kPinColours[p.colour];
     glColor4f(rgb[0], rgb[1], rgb[2], 1.0f);
-    glLineWidth(2.0f);
+    scaled_line_width(2.0f);
     glBegin(GL_LINE_LOOP);
     for (int k : p.corner) lifted_vertex(k);
     glEnd();
@@ -281,7 +281,7 @@ void draw_3d() {
     // the plane of the corners' lifts).
     if (r <= 0) continue;
     circle_loop(c, r, shift, true);
-    glLineWidth(1.0f);
+    scaled_line_width(1.0f);
     circle_loop(c, r, 0.0, false);
   }
   lab_counter_example ce;

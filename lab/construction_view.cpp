@@ -12,6 +12,7 @@
 #include "lab/construction_logic.h"
 #include "lab/lab.h"
 #include "lab/lessons.h"
+#include "view2d/view2d.h"
 #include "view3d/view3d.h"
 
 namespace {
@@ -46,7 +47,7 @@ void fill(const std::vector<tri_index>& tris, const float* colour, bool lifted) 
 
 void outline(const std::vector<tri_index>& tris, const float* colour, float width, bool lifted) {
   glColor4fv(colour);
-  glLineWidth(width);
+  scaled_line_width(width);
   glBegin(GL_LINES);
   for (const tri_index& t : tris)
     for (int e = 0; e < 3; ++e) {
@@ -58,7 +59,7 @@ void outline(const std::vector<tri_index>& tris, const float* colour, float widt
 
 void edges(const std::vector<std::array<int, 2>>& list, const float* colour, float width, bool lifted) {
   glColor4fv(colour);
-  glLineWidth(width);
+  scaled_line_width(width);
   glBegin(GL_LINES);
   for (const auto& e : list) {
     vertex(e[0], lifted);
@@ -69,7 +70,7 @@ void edges(const std::vector<std::array<int, 2>>& list, const float* colour, flo
 
 void circles(const construction_picture& pic) {
   glColor4fv(kCircle);
-  glLineWidth(2.0f);
+  scaled_line_width(2.0f);
   for (const construction_circle& c : pic.circles) {
     glBegin(GL_LINE_LOOP);
     for (int k = 0; k < 180; ++k) {
@@ -83,7 +84,7 @@ void circles(const construction_picture& pic) {
 void points(const construction_picture& pic, bool lifted, float size) {
   std::vector<char> in(static_cast<size_t>(point_count), 0);
   for (int i : pic.inserted) in[static_cast<size_t>(i)] = 1;
-  glPointSize(size * 0.7f);
+  scaled_point_size(size * 0.7f);
   glColor4fv(kLater);
   glBegin(GL_POINTS);
   for (int i = 0; i < point_count; ++i)
@@ -94,13 +95,13 @@ void points(const construction_picture& pic, bool lifted, float size) {
   std::vector<char> used(static_cast<size_t>(point_count), pic.triangles.empty() ? 1 : 0);
   for (const tri_index& t : pic.triangles)
     for (int v : t) used[static_cast<size_t>(v)] = 1;
-  glPointSize(size);
+  scaled_point_size(size);
   glColor4fv(kPoint);
   glBegin(GL_POINTS);
   for (int i : pic.inserted)
     if (i != pic.point && used[static_cast<size_t>(i)]) vertex(i, lifted);
   glEnd();
-  glLineWidth(2.0f);
+  scaled_line_width(2.0f);
   for (int i : pic.inserted) {
     if (used[static_cast<size_t>(i)]) continue;
     glColor4fv(i == pic.point ? kNewPoint : kPoint);
@@ -113,13 +114,13 @@ void points(const construction_picture& pic, bool lifted, float size) {
     glEnd();
   }
   if (used[static_cast<size_t>(pic.point)]) {
-    glPointSize(size * 1.5f);
+    scaled_point_size(size * 1.5f);
     glColor4fv(kNewPoint);
     glBegin(GL_POINTS);
     vertex(pic.point, lifted);
     glEnd();
   }
-  glPointSize(1.0f);
+  scaled_point_size(1.0f);
 }
 
 void labels(const construction_picture& pic, bool lifted) {
@@ -130,7 +131,7 @@ void labels(const construction_picture& pic, bool lifted) {
     glRasterPos3d(p.x + 0.07, p.y + 0.07, lifted ? p.z : 0.0);
     char text[12];
     std::snprintf(text, sizeof text, "%d", i);
-    for (const char* c = text; *c != '\0'; ++c) glutBitmapCharacter(GLUT_BITMAP_8_BY_13, *c);
+    draw_bitmap_text(GLUT_BITMAP_8_BY_13, text);
   }
 }
 
@@ -229,7 +230,7 @@ void draw_view3d_layer() {
     glEnable(GL_LINE_STIPPLE);
     glLineStipple(2, 0xCCCC);
     glColor4fv(kNewPoint);
-    glLineWidth(1.0f);
+    scaled_line_width(1.0f);
     glBegin(GL_LINES);
     vertex(pic.point, false);
     vertex(pic.point, true);

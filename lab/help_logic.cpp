@@ -134,3 +134,12 @@ lab_place lab_help_place(int screen_w, int screen_h, int help_w, int help_h, int
   // screen's right edge asks.
   return {std::max(0, std::min(view3d_x, screen_w - help_w)), 0};
 }
+
+float lab_next_presentation_scale(float scale) {
+  // The steps a projector wants, from the desktop's own size up; any other
+  // scale (the page's device pixel ratio) goes on to the next step above it.
+  constexpr float kSteps[] = {1.0f, 1.5f, 2.0f, 3.0f};
+  for (const float step : kSteps)
+    if (step > scale) return step;
+  return kSteps[0];
+}

@@ -54,6 +54,10 @@ void lab_clear_actions();
 inline constexpr int LAB_HELP_COLUMN = 39;
 std::string lab_help_text();
 
+// The presentation key's next drawing scale after scale: 1, 1.5, 2, 3 and
+// round again (help_logic.cpp).
+float lab_next_presentation_scale(float scale);
+
 // Where the help window goes on a screen of screen_w x screen_h: beside the
 // working windows where the screen has room for it (right of "3D
 // Projection", else below it), else over "3D Projection" alone, so that the

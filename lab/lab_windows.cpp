@@ -15,6 +15,7 @@
 #include "lab/edit.h"
 #include "lab/lab.h"
 #include "lab/lessons.h"
+#include "view2d/scale.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
 
@@ -25,23 +26,20 @@ namespace {
 // part of the plane.  The message wraps onto two rows; the facts (count,
 // hidden points, selection, pointer) take the last.
 int status_width(const std::string& text) {
-  return glutBitmapLength(GLUT_BITMAP_HELVETICA_12,
-                          reinterpret_cast<const unsigned char*>(text.c_str()));
+  return bitmap_text_width(GLUT_BITMAP_HELVETICA_12, text.c_str());
 }
 
+// Laid out in layout pixels: three rows of 15 at any drawing scale.
 void status_display() {
   char top[LAB_STATUS_MAX * 2], bottom[LAB_STATUS_MAX * 2];
   lab_status_rows(top, bottom, sizeof top);
-  const int w = glutGet(GLUT_WINDOW_WIDTH), h = glutGet(GLUT_WINDOW_HEIGHT);
-  glViewport(0, 0, w, h);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluOrtho2D(0, w, 0, h);
-  glMatrixMode(GL_MODELVIEW);
+  layout_projection(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+  const int w = layout_px(glutGet(GLUT_WINDOW_WIDTH)), h = layout_px(glutGet(GLUT_WINDOW_HEIGHT));
   glLoadIdentity();
   glClearColor(1.0f, 1.0f, 0.9f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);
   glColor4f(0.6f, 0.6f, 0.5f, 1.0f);
+  scaled_line_width(1.0f);
   glBegin(GL_LINES);  // a rule between the plane and the band
   glVertex2i(0, h - 1);
   glVertex2i(w, h - 1);
@@ -53,7 +51,7 @@ void status_display() {
   rows.push_back(facts.empty() ? "" : facts[0]);
   for (int r = 0; r < 3; ++r) {
     glRasterPos2i(4, h - 15 - 15 * r);
-    for (const char c : rows[static_cast<size_t>(r)]) glutBitmapCharacter(GLUT_BITMAP_HELVETICA_12, c);
+    draw_bitmap_text(GLUT_BITMAP_HELVETICA_12, rows[static_cast<size_t>(r)].c_str());
   }
   glutSwapBuffers();
 }
@@ -179,22 +177,125 @@ void place_help() {
       ++run;
     }
   }
-  const int w = std::max(690, 20 + 9 * widest), h = 20 * lines + 30;
+  // In layout pixels, then in device pixels beside the windows as they are.
+  const int w = scaled_px(std::max(690, 20 + 9 * widest)), h = scaled_px(20 * lines + 30);
   int screen_w = glutGet(GLUT_SCREEN_WIDTH), screen_h = glutGet(GLUT_SCREEN_HEIGHT);
+  const int view3d_x = scaled_px(553);
   // The page's canvas reports no screen: it takes what the windows span.
   if (screen_w <= 0 || screen_h <= 0) {
-    screen_w = 553 + view3d_w;
-    screen_h = 616 + LAB_STATUS_BAND;
+    screen_w = view3d_x + view3d_fixed.width;
+    screen_h = scaled_px(616 + LAB_STATUS_BAND);
   }
-  const lab_place at = lab_help_place(screen_w, screen_h, w, h, 553, view3d_w, view3d_h);
+  const lab_place at = lab_help_place(screen_w, screen_h, w, h, view3d_x, view3d_fixed.width,
+                                      view3d_fixed.height);
   glutPositionWindow(at.x, at.y);
   glutReshapeWindow(w, h);
+}
+
+// --- the windows' layout and the presentation scale ---------------------------
+
+// Where a subwindow of "2D Points" was put last (device pixels).
+struct sub_place {
+  int x, y, w, h;
+};
+sub_place points_at{1, 1, 541, 541}, status_at{1, 542, 541, LAB_STATUS_BAND},
+    panel_at{1, 541, 541, 615};
+
+void place_subwindow(int win, sub_place* last, const sub_place& now) {
+  if (win == 0) return;
+  glutSetWindow(win);
+  if (now.x != last->x || now.y != last->y) glutPositionWindow(now.x, now.y);
+  if (now.w != last->w || now.h != last->h) glutReshapeWindow(now.w, now.h);
+  *last = now;
+}
+
+// The panel's visible strip: the rows of its layout from 540 up.
+int panel_strip() { return scaled_px(615) - scaled_px(540); }
+
+// "2D Points" of width x height device pixels, top down: the plane as the
+// largest square that leaves room for the status band and the panel's strip
+// (centred across), the band under it, the panel under the band (centred
+// when the window is wider).  At its own size (lab_top_size) this is exactly
+// zelmor's layout with the band put in: the view 541 x 541 at (1, 1), the
+// band at (1, 542), the panel at (1, 591), all times the drawing scale.
+void lay_out_2d(int width, int height) {
+  const int m = scaled_px(1), band = scaled_px(LAB_STATUS_BAND);
+  const int side = std::max(scaled_px(100), std::min(width, height - band - panel_strip()));
+  const int current = glutGetWindow();
+  // Sizes the lab gives are the views' own from now on: the guards against
+  // foreign resizes keep these.
+  points_fixed.width = points_fixed.height = side;
+  place_subwindow(points_win, &points_at, {m + (width - side) / 2, m, side, side});
+  place_subwindow(lab_status_win, &status_at, {m, m + side, width, band});
+  place_subwindow(panel_win, &panel_at,
+                  {m + std::max(0, (width - panel_fixed.width) / 2), side + band, panel_fixed.width,
+                   panel_fixed.height});
+  if (current != 0) glutSetWindow(current);
+}
+
+// "2D Points" at the drawing scale with the plane at its own size.
+void lab_top_size(int* width, int* height) {
+  *width = scaled_px(541);
+  *height = scaled_px(541) + scaled_px(LAB_STATUS_BAND) + panel_strip();
+}
+
+// The size the lab last asked "2D Points" to take; until a reshape brings
+// it, reshapes of the size before (the window as zelmor made it, or at the
+// last scale) are on their way out and lay nothing out.
+int asked_top_w = 0, asked_top_h = 0;
+bool top_answered = true;
+
+void ask_top_size(int width, int height) {
+  asked_top_w = width;
+  asked_top_h = height;
+  top_answered = false;
+  glutSetWindow(top_win);
+  glutReshapeWindow(width, height);
+}
+
+// The user may resize "2D Points": the plane, the band and the panel follow.
+void lab_top_reshape(int width, int height) {
+  top_reshape(width, height);
+  if (!top_answered) {
+    if (width != asked_top_w || height != asked_top_h) return;
+    top_answered = true;
+  }
+  lay_out_2d(width, height);
+}
+
+// Every window at its size for the current drawing scale, in its place.
+void apply_draw_scale() {
+  const int current = glutGetWindow();
+  panel_fixed.width = scaled_px(541);
+  panel_fixed.height = scaled_px(615);
+  view3d_fixed.width = view3d_fixed.height = scaled_px(540);
+  glutSetWindow(view3d_win);
+  glutPositionWindow(scaled_px(553), 0);
+  glutReshapeWindow(view3d_fixed.width, view3d_fixed.height);
+  int w = 0, h = 0;
+  lab_top_size(&w, &h);
+  ask_top_size(w, h);
+  lay_out_2d(w, h);  // now, not only when the window system answers
+  place_help();
+  for (int win : {view3d_win, about_win, top_win, panel_win, points_win, lab_status_win}) {
+    glutSetWindow(win);
+    glutPostRedisplay();
+  }
+  if (current != 0) glutSetWindow(current);
+}
+
+void cycle_presentation_scale() {
+  set_draw_scale(lab_next_presentation_scale(draw_scale()));
+  apply_draw_scale();
+  lab_status("presentation scale %g: P for %g", static_cast<double>(draw_scale()),
+             static_cast<double>(lab_next_presentation_scale(draw_scale())));
 }
 
 const lab_action kShellActions[] = {
     {'h', 0, "this help on / off", toggle_help},
     {'?', 0, "this help on / off", toggle_help},
     {27, 0, "this help on / off", close_help},
+    {'P', 0, "presentation scale 1, 1.5, 2, 3", cycle_presentation_scale},
 };
 
 }  // namespace
@@ -213,14 +314,18 @@ void lab_show_help() {
 
 int lab_help_shown() { return help_shown ? 1 : 0; }
 
+// The observers get the pointer in the 3D view's layout pixels, as the
+// camera lays the scene out in them.
 void lab_view3d_mouse(int button, int state, int x, int y) {
   view3d_mouse(button, state, x, y);
-  for (int i = 0; i < view3d_observer_count; ++i) view3d_mouse_observers[i](button, state, x, y);
+  for (int i = 0; i < view3d_observer_count; ++i)
+    view3d_mouse_observers[i](button, state, layout_px(x), layout_px(y));
 }
 
 void lab_view3d_motion(int x, int y) {
   view3d_motion(x, y);
-  for (int i = 0; i < view3d_observer_count; ++i) view3d_motion_observers[i](x, y);
+  for (int i = 0; i < view3d_observer_count; ++i)
+    view3d_motion_observers[i](layout_px(x), layout_px(y));
 }
 
 void lab_add_points_overlay(void (*draw)()) {
@@ -328,13 +433,20 @@ void lab_create_windows() {
   view3d_overlay = lab_view3d_overlay;
   // The status band goes below the plane: "2D Points" grows by it, the band
   // takes the rows under the 2D view and the panel moves down as much, its
-  // first row under the band as it was under the view.
-  glutSetWindow(top_win);
-  glutReshapeWindow(541, 616 + LAB_STATUS_BAND);
-  glutSetWindow(panel_win);
-  glutPositionWindow(1, 541 + LAB_STATUS_BAND);
-  lab_status_win = glutCreateSubWindow(top_win, 1, 542, 541, LAB_STATUS_BAND);
+  // first row under the band as it was under the view (lay_out_2d).  The
+  // user may resize "2D Points" and "3D Projection"; the views follow.
+  const int m = scaled_px(1), band = scaled_px(LAB_STATUS_BAND);
+  points_at = {m, m, points_fixed.width, points_fixed.height};
+  panel_at = {m, scaled_px(541), panel_fixed.width, panel_fixed.height};
+  status_at = {m, m + points_fixed.height, scaled_px(541), band};
+  lab_status_win = glutCreateSubWindow(top_win, status_at.x, status_at.y, status_at.w, status_at.h);
   glutDisplayFunc(status_display);
+  int top_w = 0, top_h = 0;
+  lab_top_size(&top_w, &top_h);
+  ask_top_size(top_w, top_h);
+  glutReshapeFunc(lab_top_reshape);
+  lay_out_2d(top_w, top_h);
+  view3d_fixed.follows = true;
   glutSetWindow(about_win);
   glutMouseFunc(lab_about_mouse);
   glutReshapeFunc(lab_about_reshape);

@@ -6,6 +6,7 @@
 #include <GL/glext.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +16,7 @@
 #include "lab/lab.h"
 #include "lab/lessons.h"
 #include "lab/weights.h"
+#include "view2d/scale.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
 
@@ -28,6 +30,7 @@ const float kFurthestColour[4] = {0.9f, 0.45f, 0.0f, 1.0f};    // furthest-site 
 const float kFurthestVoronoi[4] = {0.55f, 0.0f, 0.85f, 1.0f};  // furthest-site Voronoi
 const float kDelaunayColour[4] = {0.0f, 0.3f, 1.0f, 1.0f};     // as zelmor's edges
 const float kVoronoiColour[4] = {1.0f, 0.0f, 0.0f, 1.0f};
+const float kLabelHalo[4] = {0.0f, 0.0f, 0.15f, 1.0f};         // around the 3D view's labels
 
 lab_camera camera;
 bool circle_on = false;
@@ -83,7 +86,7 @@ void draw_flat_sets() {
   if (any_weight()) return;
   const flat_diagram g = compute_flat_diagram(plane_table, point_count);
   if (!flat_diagram_drawn(g, point_count)) return;
-  glLineWidth(2.0f);
+  scaled_line_width(2.0f);
   glBegin(GL_LINES);
   if (show_delaunay) {
     glColor4fv(kDelaunayColour);
@@ -109,7 +112,7 @@ void draw_furthest_site() {
   const furthest_site f = compute_furthest_site();
   glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT);
   glDisable(GL_DEPTH_TEST);
-  glLineWidth(2.0f);
+  scaled_line_width(2.0f);
   glEnable(GL_LINE_STIPPLE);
   glLineStipple(1, 0xF0F0);
   glBegin(GL_LINES);
@@ -144,7 +147,7 @@ void draw_empty_circle_2d() {
   for (int k : c.corner) glVertex3d(plane_table[k].x, plane_table[k].y, 0.0);
   glEnd();
   glColor4fv(kCircleColour);
-  glLineWidth(2.0f);
+  scaled_line_width(2.0f);
   circle_loop(c.centre, c.radius, 0.0, false);
   dot(c.centre, 0.05);
   glPopAttrib();
@@ -176,7 +179,7 @@ void draw_empty_circle_3d() {
   // it (the plane meets the surface exactly there).
   draw_see_through_plane(plane_through(p), kPlaneColour);
   glColor4fv(kCircleColour);
-  glLineWidth(2.0f);
+  scaled_line_width(2.0f);
   const double lift = p[0]->z - (p[0]->x * p[0]->x + p[0]->y * p[0]->y);
   circle_loop(c.centre, c.radius, lift, true);
   circle_loop(c.centre, c.radius, 0.0, false);
@@ -196,6 +199,16 @@ void load_camera() {
   const bool plane_view = camera.mode == camera_mode::below || camera.mode == camera_mode::above;
   glLightfv(GL_LIGHT2, GL_POSITION, plane_view ? kLight2Viewer : kLight2Zelmor);
   camera_update(camera, point_table, point_count, view3d_w, view3d_h, zoom_factor);
+  // The start-up and turned views are drawn at a fixed scale for the window
+  // of 540 layout pixels; a window resized by the user enlarges them about
+  // its centre, so the picture follows the window.  (The fitted views fill
+  // it anyway; those from below and above keep the 2D view's scale.)
+  const double grow = std::min(view3d_w, view3d_h) / 540.0;
+  if (lab_camera_follows_zoom() && grow != 1.0) {
+    glTranslated(view3d_w / 2.0, view3d_h / 2.0, 0.0);
+    glScaled(grow, grow, grow);
+    glTranslated(-view3d_w / 2.0, -view3d_h / 2.0, 0.0);
+  }
   double m[16];
   camera_matrix(camera, view3d_w, view3d_h, zoom_factor, m);
   glMultMatrixd(m);
@@ -247,6 +260,14 @@ void draw_labels(const point_rec* table) {
   glColor4fv(label_colour);
   // The status band lies below the plane now, not over it.
   const int bottom = 0;
+  // Labels are placed in layout pixels (the offsets and the glyph box of
+  // keep_label_inside are layout lengths) and drawn at the device pixel.
+  const double scale = draw_scale();
+  // In 3D a label may lie over any face: a dark halo around its glyphs
+  // (the text drawn dark once more a pixel to each side) keeps it readable
+  // on the cyan faces as on the white ground.
+  const bool halo = glutGetWindow() == view3d_win;
+  const int reach = std::max(1, scaled_px(1));
   for (int i = 0; i < point_count; ++i) {
     GLdouble wx, wy, wz;
     gluProject(table[i].x, table[i].y, table[i].z, model, proj, viewport, &wx, &wy, &wz);
@@ -254,9 +275,24 @@ void draw_labels(const point_rec* table) {
     char text[12];
     const int chars = std::snprintf(text, sizeof text, "%d", i);
     double x, y;
-    keep_label_inside(wx, wy, chars, viewport[2], viewport[3], bottom, &x, &y);
-    glWindowPos3d(std::floor(x), std::floor(y), wz);
-    for (const char* c = text; *c != '\0'; ++c) glutBitmapCharacter(GLUT_BITMAP_8_BY_13, *c);
+    keep_label_inside(wx / scale, wy / scale, chars, layout_px(viewport[2]), layout_px(viewport[3]),
+                      bottom, &x, &y);
+    const double px = std::floor(x * scale), py = std::floor(y * scale);
+    glWindowPos3d(px, py, wz);
+    draw_bitmap_text(GLUT_BITMAP_8_BY_13, text);
+    if (halo) {
+      // After the text, at its depth: where the text lies the depth test
+      // (GL_LESS) keeps the text, and the halo fills only around it.
+      glPushAttrib(GL_CURRENT_BIT);
+      glColor4fv(kLabelHalo);
+      for (int dx = -reach; dx <= reach; dx += reach)
+        for (int dy = -reach; dy <= reach; dy += reach) {
+          if (dx == 0 && dy == 0) continue;
+          glWindowPos3d(px + dx, py + dy, wz);
+          draw_bitmap_text(GLUT_BITMAP_8_BY_13, text);
+        }
+      glPopAttrib();
+    }
   }
   if (lit) glEnable(GL_LIGHTING);
 }
@@ -290,12 +326,13 @@ void reset_camera() {
   lab_status("camera: the start-up view");
 }
 void view_from_below() {
-  camera_below(camera, points_win_w, points_win_h, view3d_w, view3d_h);
+  // The 2D view's own scale, in the 3D view's layout pixels.
+  camera_below(camera, layout_px(points_win_w), layout_px(points_win_h), view3d_w, view3d_h);
   named_view = true;
   lab_status("camera: from below (lower faces over the 2D triangles)");
 }
 void view_from_above() {
-  camera_above(camera, points_win_w, points_win_h, view3d_w, view3d_h);
+  camera_above(camera, layout_px(points_win_w), layout_px(points_win_h), view3d_w, view3d_h);
   named_view = true;
   lab_status("camera: from above (upper faces)");
 }

@@ -135,7 +135,7 @@ void draw_snap() {
   glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_CURRENT_BIT);
   glDisable(GL_DEPTH_TEST);
   glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
-  glLineWidth(1.0f);
+  scaled_line_width(1.0f);
   // In pixels, whatever the zoom: 8 for the arms, 10 to the text.
   const double unit = 1.0 / (points_win_w / 6.0 * lab_zoom_scale());
   const double arm = 8 * unit;
@@ -154,7 +154,7 @@ void draw_snap() {
   const double tx = s[0] < view_right[0] ? s[0] + 10 * unit : s[0] - 100 * unit;
   const double ty = s[1] < view_top[1] ? s[1] + 10 * unit : s[1] - 20 * unit;
   glRasterPos3d(tx, ty, 0.0);
-  for (const char* c = text; *c != '\0'; ++c) glutBitmapCharacter(GLUT_BITMAP_HELVETICA_12, *c);
+  draw_bitmap_text(GLUT_BITMAP_HELVETICA_12, text);
   glPopAttrib();
 }
 

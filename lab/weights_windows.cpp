@@ -106,14 +106,14 @@ void draw_weights_2d() {
   glDisable(GL_LIGHTING);
   if (lab_show_weight_circles) {
     glColor4f(0.85f, 0.45f, 0.0f, 1.0f);
-    glLineWidth(1.0f);
+    scaled_line_width(1.0f);
     for (int i = 0; i < point_count; ++i) {
       if (lab_point_weight[i] > 0.0) circle(plane_table[i].x, plane_table[i].y, std::sqrt(lab_point_weight[i]));
     }
   }
   if (hidden_count > 0) {
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glPointSize(4.0f);
+    scaled_point_size(4.0f);
     glBegin(GL_POINTS);
     for (int i = 0; i < point_count; ++i) {
       if (hidden[i]) glVertex3d(plane_table[i].x, plane_table[i].y, 0.0);
@@ -178,7 +178,7 @@ void draw_weights_3d() {
   glDisable(GL_LIGHTING);
   glDisable(GL_DEPTH_TEST);
   glColor4f(0.85f, 0.45f, 0.0f, 1.0f);
-  glLineWidth(2.0f);
+  scaled_line_width(2.0f);
   glBegin(GL_LINES);
   for (int i = 0; i < point_count; ++i) {
     if (lab_point_weight[i] <= 0.0) continue;

@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "app/windows.h"
+#include "view2d/scale.h"
 #include "view2d/view2d.h"
 
 // clang-format off
@@ -50,13 +51,11 @@ void clear_points() { replace_point_set(nullptr, 0); }
 void panel_reshape(int width, int height) {
   // The panel's size is part of its layout.
   keep_window_size(&panel_fixed, width, height);
-  panel_w = width;
-  panel_h = height;
-  glViewport(0, 0, width, height);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluOrtho2D(0, width, 0, height);
-  glMatrixMode(GL_MODELVIEW);
+  // The controls keep their numbers at any drawing scale: the panel is laid
+  // out and hit-tested in layout pixels.
+  panel_w = layout_px(width);
+  panel_h = layout_px(height);
+  layout_projection(width, height);
 }
 
 void panel_display() {
@@ -98,6 +97,7 @@ void panel_display() {
 
 void panel_mouse(int button, int state, int x, int y) {
   y = flip_y(y);  // GLUT counts y from the top; the widgets count from the bottom
+  x = layout_px(x);
 
   slider_mouse(weight_slider, button, state, x, y);
   weight = weight_slider.value;
@@ -159,6 +159,7 @@ void panel_mouse(int button, int state, int x, int y) {
 
 // y arrives as GLUT gives it: the drag uses only x.
 void panel_motion(int x, int y) {
+  x = layout_px(x);
   slider_motion(weight_slider, x, y);
   weight = weight_slider.value;
   slider_motion(opacity_slider, x, y);

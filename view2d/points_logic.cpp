@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/app.h"
+#include "view2d/scale.h"
 #include "view2d/view2d.h"
 
 double plane_coord(int pixel, int size) {
@@ -14,7 +15,8 @@ double plane_coord(int pixel, int size) {
 int pick_hit(double wx, double wy, int x, int y) {
   const int px = static_cast<int>(std::trunc(wx));
   const int py = static_cast<int>(std::trunc(wy));
-  return std::abs(px - x) <= 8 && std::abs(py - y) <= 8;
+  const int reach = scaled_px(8);  // the pick square grows with the markers
+  return std::abs(px - x) <= reach && std::abs(py - y) <= reach;
 }
 
 void move_point(point_rec* table, int i, double dx, double dy, double dz) {

@@ -9,12 +9,15 @@ void points_mouse(int button, int state, int x, int y);
 void points_motion(int x, int y);
 
 // The lowest index whose projected position lies within the 17 x 17 pixel
-// square around (x, y) (y from the bottom), or -1: the pick of the left and
-// middle buttons.  Needs the 2D points subwindow current.
+// square around (x, y) (device pixels, y from the bottom; the square grows
+// with the drawing scale), or -1: the pick of the left and middle buttons.
+// Needs the 2D points subwindow current.
 int pick_point(int x, int y);
 
 // State of the 2D points subwindow (points_view.cpp).
-extern int points_win_w, points_win_h;  // size at the last reshape; 540 x 540 before it
+// Size at the last reshape, in device pixels (the view works in them at any
+// drawing scale); 540 x 540 before it.
+extern int points_win_w, points_win_h;
 extern int drag_index;  // point grabbed by the last left or middle press; -1 if it hit none
 extern int edit_mode;   // 11 after a right press, 3 after a left press on a point (only
                         // this lets motion move it), 2 after a middle press on a point
@@ -22,7 +25,8 @@ extern int last_mouse_x, last_mouse_y;  // last press or drag step, y from the b
 
 // The sizes the two subwindows of "2D Points" are created with and kept at:
 // 541 x 541 for the points view, 541 x 615 for the control panel (only its
-// top 75 rows lie inside the parent).  Each reshape asks a size other than
+// top 75 rows lie inside the parent), times the drawing scale (create_windows
+// sets them; the lab changes them when it lays its windows out anew).  Each reshape asks a size other than
 // its own back (keep_window_size), as the 3D window does for itself, so that
 // a foreign resize neither shifts the plane under the pointer nor sends the
 // panel's controls out of sight.
@@ -46,7 +50,8 @@ struct point_rec;
 // counted from the bottom as height - y (no -1).
 double plane_coord(int pixel, int size);
 // 1 when the projected point (wx, wy), cut toward zero, lies within 8 pixels
-// of (x, y) on both axes: a 17 x 17 pixel pick square.
+// of (x, y) on both axes: a 17 x 17 pixel pick square (8 layout pixels:
+// scaled_px(8) device pixels at a drawing scale).
 int pick_hit(double wx, double wy, int x, int y);
 // Moves table[i] by (dx, dy, dz) when every new coordinate stays inside
 // [-3, 3] (bounds inside); otherwise the whole step is dropped.
@@ -144,8 +149,27 @@ void draw_check_frame(int x0, int y0, int x1, int y1);
 void draw_check_mark(int x0, int y0, int x1, int y1);
 void draw_slider(slider_rec& s);
 void draw_text_lines(const char* text, int x, int y, int step, void* font);
-// Reads the current viewport: its height - y - 1.
+// Reads the current viewport: its height - y - 1, in layout pixels
+// (layout_px of it; the viewport's height itself at scale 1).
 int flip_y(int y);
+
+// Drawing at the drawing scale (widgets.cpp; see view2d/scale.h).  At scale 1
+// each is exactly the GL or GLUT call it stands for.
+// glLineWidth and glPointSize of a layout width times the scale.
+void scaled_line_width(float layout_width);
+void scaled_point_size(float layout_size);
+// The GLUT bitmap font that draws font at the current scale (font_for_scale);
+// font itself at scale 1 or when it is no GLUT bitmap font.
+void* scaled_font(void* font);
+// The first length characters of text (all of it when length < 0) in
+// scaled_font(font), from the current raster position.
+void draw_bitmap_text(void* font, const char* text, int length = -1);
+// The width of text drawn so, in layout pixels (rounded up).
+int bitmap_text_width(void* font, const char* text);
+// Viewport (0, 0, width, height) in device pixels and the projection
+// gluOrtho2D(0, width / scale, 0, height / scale): the window drawn in layout
+// pixels.  Leaves the modelview matrix selected.
+void layout_projection(int width, int height);
 
 // The panel's controls (panel.cpp), visible for tests and for the views that
 // read the settings they drive.

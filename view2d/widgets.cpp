@@ -3,9 +3,13 @@
 // in a display list).  The arithmetic they rely on is in widget_logic.cpp.
 #include <GL/freeglut.h>
 
+#include <GL/glu.h>
+
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
+#include "view2d/scale.h"
 #include "view2d/view2d.h"
 
 static_assert(WIDGET_LEFT_BUTTON == GLUT_LEFT_BUTTON);
@@ -42,7 +46,7 @@ void bottom_right(float x0, float y0, float x1, float y1) {
 // The black outline that both button frames share, 1.5 pixels outside.
 void button_outline(float x0, float y0, float x1, float y1) {
   black();
-  glLineWidth(1.0f);
+  scaled_line_width(1.0f);
   glBegin(GL_LINE_LOOP);
   glVertex2f(x0 - 1.5f, y0 - 1.5f);
   glVertex2f(x0 - 1.5f, y1 + 1.5f);
@@ -56,21 +60,17 @@ void button_outline(float x0, float y0, float x1, float y1) {
 // left, sunken ones dark.
 void two_tone(int x0, int y0, int x1, int y1, bool raised, float width) {
   if (raised) white(); else grey();
-  glLineWidth(width);
+  scaled_line_width(width);
   left_top(x0, y0, x1, y1);
   if (raised) grey(); else white();
-  glLineWidth(width);
+  scaled_line_width(width);
   bottom_right(x0, y0, x1, y1);
-}
-
-void bitmap_string(void* font, const char* begin, int length) {
-  for (int i = 0; i < length; ++i) glutBitmapCharacter(font, static_cast<unsigned char>(begin[i]));
 }
 
 // Raster position first, so the text takes the colour current at the call.
 void label_at(void* font, int x, int y, const char* text) {
   glRasterPos2i(x, y);
-  bitmap_string(font, text, static_cast<int>(std::strlen(text)));
+  draw_bitmap_text(font, text, static_cast<int>(std::strlen(text)));
 }
 
 void readout_at(const slider_rec& s, float v, int x, int y) {
@@ -87,7 +87,7 @@ struct text_pen {
 void draw_one_line(void* ctx, int k, const char* begin, int length) {
   const text_pen& pen = *static_cast<const text_pen*>(ctx);
   glRasterPos2i(pen.x, pen.y - k * pen.step);
-  bitmap_string(pen.font, begin, length);
+  draw_bitmap_text(pen.font, begin, length);
 }
 
 }  // namespace
@@ -141,7 +141,7 @@ void draw_check_frame(int x0, int y0, int x1, int y1) {
   glGetFloatv(GL_CURRENT_COLOR, saved);
   two_tone(x0 + 1, y0 + 1, x1 - 1, y1 - 1, true, 1.0f);
   black();
-  glLineWidth(0.5f);
+  scaled_line_width(0.5f);
   glBegin(GL_LINE_LOOP);
   glVertex2i(x0, y0);
   glVertex2i(x1, y0);
@@ -155,12 +155,12 @@ void draw_check_frame(int x0, int y0, int x1, int y1) {
 // right of it, level with its top edge.
 void draw_check_mark(int x0, int y0, int x1, int y1) {
   red();
-  glLineWidth(3.5f);
+  scaled_line_width(3.5f);
   glBegin(GL_LINES);
   glVertex2i(x0 + 5, y1 - 6);
   glVertex2i(x0 + 8, y0 - 1);
   glEnd();
-  glLineWidth(2.5f);
+  scaled_line_width(2.5f);
   glBegin(GL_LINES);
   glVertex2i(x0 + 8, y0 - 1);
   glVertex2i(x1 + 5, y1);
@@ -175,7 +175,7 @@ void draw_slider(slider_rec& s) {
     s.list = glGenLists(1);
     glNewList(s.list, GL_COMPILE_AND_EXECUTE);
     black();
-    glLineWidth(1.0f);
+    scaled_line_width(1.0f);
     glBegin(GL_TRIANGLES);
     glVertex2i(x1 - 18, y0 + 12);  // up arrow
     glVertex2i(x1 - 15, y0 + 15);
@@ -191,7 +191,7 @@ void draw_slider(slider_rec& s) {
   }
 
   // The track, shaded from white at the left to black at the right.
-  glLineWidth(12.0f);
+  scaled_line_width(12.0f);
   glBegin(GL_LINES);
   white();
   glVertex2i(x0 + 23, y0 + 7);
@@ -241,5 +241,61 @@ void draw_text_lines(const char* text, int x, int y, int step, void* font) {
 int flip_y(int y) {
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);
-  return flip_y_in(viewport[3], y);
+  return layout_px(flip_y_in(viewport[3], y));
+}
+
+// ---------------------------------------------------------------------------
+// Drawing at the scale.
+// ---------------------------------------------------------------------------
+
+void scaled_line_width(float layout_width) { glLineWidth(layout_width * draw_scale()); }
+
+void scaled_point_size(float layout_size) { glPointSize(layout_size * draw_scale()); }
+
+namespace {
+
+// GLUT's bitmap fonts in the order of bitmap_font.
+void* glut_font(bitmap_font f) {
+  switch (f) {
+    case bitmap_font::fixed_8x13: return GLUT_BITMAP_8_BY_13;
+    case bitmap_font::fixed_9x15: return GLUT_BITMAP_9_BY_15;
+    case bitmap_font::times_10: return GLUT_BITMAP_TIMES_ROMAN_10;
+    case bitmap_font::times_24: return GLUT_BITMAP_TIMES_ROMAN_24;
+    case bitmap_font::helvetica_10: return GLUT_BITMAP_HELVETICA_10;
+    case bitmap_font::helvetica_12: return GLUT_BITMAP_HELVETICA_12;
+    case bitmap_font::helvetica_18: return GLUT_BITMAP_HELVETICA_18;
+  }
+  return GLUT_BITMAP_8_BY_13;
+}
+
+}  // namespace
+
+void* scaled_font(void* font) {
+  if (draw_scale() == 1.0f) return font;
+  for (int k = 0; k < BITMAP_FONT_COUNT; ++k) {
+    const bitmap_font f = static_cast<bitmap_font>(k);
+    if (glut_font(f) == font) return glut_font(font_for_scale(f, draw_scale()));
+  }
+  return font;  // not a GLUT bitmap font: as given
+}
+
+void draw_bitmap_text(void* font, const char* text, int length) {
+  void* const f = scaled_font(font);
+  if (length < 0) length = static_cast<int>(std::strlen(text));
+  for (int i = 0; i < length; ++i) glutBitmapCharacter(f, static_cast<unsigned char>(text[i]));
+}
+
+int bitmap_text_width(void* font, const char* text) {
+  const int device = glutBitmapLength(scaled_font(font), reinterpret_cast<const unsigned char*>(text));
+  // Rounded up: text measured to fit keeps fitting.
+  return static_cast<int>(std::ceil(static_cast<double>(device) / draw_scale()));
+}
+
+void layout_projection(int width, int height) {
+  glViewport(0, 0, width, height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  const double s = draw_scale();
+  gluOrtho2D(0, width / s, 0, height / s);
+  glMatrixMode(GL_MODELVIEW);
 }

@@ -15,6 +15,8 @@
 #include <iterator>
 
 #include "app/windows.h"
+#include "view2d/scale.h"
+#include "view2d/view2d.h"
 #include "view3d/view3d.h"
 
 const float point_colour[4] = {0.14f, 0.14f, 0.56f, 1.0f};
@@ -207,7 +209,7 @@ void draw_hull_faces() {
     glEnd();
     // The outline stays lit, so it is shaded like its face.
     glColor4f(0.0f, 0.0f, 1.0f, 1.0f);
-    glLineWidth(3.0f);
+    scaled_line_width(3.0f);
     glBegin(GL_LINE_STRIP);
     glNormal3fv(t->face_normal);
     vertex(t->v[0]);
@@ -232,7 +234,7 @@ void draw_edge_lines(float r, float g, float b, const Segment& segment) {
   const bool each = immediate_drawing;
   if (!each) {
     glColor4f(r, g, b, 1.0f);
-    glLineWidth(2.0f);
+    scaled_line_width(2.0f);
     glBegin(GL_LINES);
   }
   for (const rec_node* n = edge_list->head; n != nullptr; n = n->next) {
@@ -240,7 +242,7 @@ void draw_edge_lines(float r, float g, float b, const Segment& segment) {
     if (!segment(static_cast<const dedge*>(n->data), seg)) continue;
     if (each) {
       glColor4f(r, g, b, 1.0f);
-      glLineWidth(2.0f);
+      scaled_line_width(2.0f);
       glBegin(GL_LINES);
     }
     glVertex3d(seg[0], seg[1], 0.0);
@@ -281,7 +283,7 @@ void draw_plane_points(const point_rec* table) {
   const int win = glutGetWindow();
   if (win == points_win) {
     glDisable(GL_LIGHTING);
-    glPointSize(8.0f);
+    scaled_point_size(8.0f);
     glBegin(GL_POINTS);
     for (int i = 0; i < point_count; ++i) {
       glColor4fv(marker_colour(i));
@@ -577,7 +579,9 @@ void draw_point_labels(const point_rec* table) {
   glColor4fv(label_colour);
   int order[MAX_POINTS];
   label_order(table, order);
-  const GLuint glyphs = glyph_lists();
+  // The glyph lists hold the 8 x 13 digits; at another drawing scale every
+  // label is drawn in the font for that scale, character by character.
+  const GLuint glyphs = draw_scale() == 1.0f ? glyph_lists() : 0;
   if (glyphs != 0) glListBase(glyphs);
   label_batch batch;
   bool known = glyphs != 0;  // the GL tells where a raster position lies
@@ -588,7 +592,7 @@ void draw_point_labels(const point_rec* table) {
       place(l);
       char text[12];
       std::snprintf(text, sizeof text, "%d", i);
-      for (const char* c = text; *c != '\0'; ++c) glutBitmapCharacter(GLUT_BITMAP_8_BY_13, *c);
+      draw_bitmap_text(GLUT_BITMAP_8_BY_13, text);
       continue;
     }
     if (known) {
@@ -700,7 +704,7 @@ void emit_axes(int with_z) {
   }
 
   glColor4fv(axis_letter_colour);
-  glLineWidth(1.5f);
+  scaled_line_width(1.5f);
   const axis_step at_x[] = {{'t', 2.733, 0.1, 0, 0}, {0, 0, 0, 0, 0}};
   const axis_step at_y[] = {{'t', 0.1, 2.733, 0, 0}, {0, 0, 0, 0, 0}};
   letter(at_x, 'X');
@@ -714,14 +718,15 @@ void emit_axes(int with_z) {
 
 }  // namespace
 
+// The lists hold line widths: each is compiled for one drawing scale.
 void draw_axes(int with_z) {
-  draw_static(piece::axes, with_z, [with_z] { emit_axes(with_z); });
+  draw_static(piece::axes, with_z + 10.0 * draw_scale(), [with_z] { emit_axes(with_z); });
 }
 
 namespace {
 
 void emit_grid() {
-  glLineWidth(0.5f);
+  scaled_line_width(0.5f);
   glColor4fv(grid_colour);
   glBegin(GL_LINES);
   // A float counter, as the grid has always been drawn: -9 .. 9 are exact.
@@ -738,4 +743,4 @@ void emit_grid() {
 
 }  // namespace
 
-void draw_grid() { draw_static(piece::grid, 0.0, emit_grid); }
+void draw_grid() { draw_static(piece::grid, draw_scale(), emit_grid); }

@@ -4,6 +4,7 @@
 #include <GL/freeglut.h>
 
 #include "app/windows.h"
+#include "view2d/scale.h"
 #include "view3d/view3d.h"
 
 double view_rotation[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
@@ -14,11 +15,11 @@ void (*view3d_overlay)() = nullptr;
 void (*view3d_camera)() = nullptr;
 void (*label_drawer)(const point_rec* table) = draw_point_labels;
 
-namespace {
-
 // The size the window keeps (view3d_w and view3d_h are constant-initialised,
-// so they are set before this).
+// so they are set before this); create_windows scales it.
 fixed_size view3d_fixed{view3d_w, view3d_h};
+
+namespace {
 
 // Directional lights (w = 0), identical but for their direction.
 const float LIGHT_AMBIENT[4] = {0.2f, 0.2f, 0.2f, 1.0f};
@@ -111,6 +112,10 @@ void view3d_reshape(int width, int height) {
   // The window keeps its size: ask for it back.  This reshape still sets up
   // the view for the size it was given; the resize brings another reshape.
   keep_window_size(&view3d_fixed, width, height);
+  // The scene is laid out in layout pixels: the size kept, not a foreign one
+  // on its way back.
+  view3d_w = layout_px(view3d_fixed.width);
+  view3d_h = layout_px(view3d_fixed.height);
 
   // The modelview is the identity here (the display leaves it so): the light
   // directions stay fixed relative to the viewer.
@@ -139,14 +144,16 @@ void view3d_reshape(int width, int height) {
   glViewport(0, 0, width, height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  glOrtho(0.0, width, 0.0, height, -3000.0, 3000.0);
+  const double s = draw_scale();
+  glOrtho(0.0, width / s, 0.0, height / s, -3000.0, 3000.0);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   glGetDoublev(GL_MODELVIEW_MATRIX, view_rotation);  // back to the initial view
 }
 
 void view3d_mouse(int button, int state, int x, int y) {
-  y = view3d_h - y;  // GLUT counts y from the top
+  x = layout_px(x);
+  y = view3d_h - layout_px(y);  // GLUT counts y from the top
   if (button != GLUT_LEFT_BUTTON) return;
   if (state == GLUT_DOWN) {
     drag_last_x = x;
@@ -160,7 +167,8 @@ void view3d_mouse(int button, int state, int x, int y) {
 }
 
 void view3d_motion(int x, int y) {
-  y = view3d_h - y;
+  x = layout_px(x);
+  y = view3d_h - layout_px(y);
   if (rotating != 1) return;
   // The step replaces the previous one: motion events that arrive before the
   // next display do not add up.
