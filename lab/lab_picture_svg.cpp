@@ -359,7 +359,7 @@ std::string lab_picture_svg(const lab_picture& p, const lab_view_layers& layers)
     // near the view's right or top edge).
     const double cx = px(layers.cross[0]), cy = py(layers.cross[1]);
     std::snprintf(buf, sizeof buf,
-                  "<g class=\"snap\" stroke=\"black\" stroke-width=\"1\">\n"
+                  "<g class=\"snap\" stroke=\"black\" stroke-width=\"1.5\">\n"
                   "<line x1=\"%.3f\" y1=\"%.3f\" x2=\"%.3f\" y2=\"%.3f\"/>\n"
                   "<line x1=\"%.3f\" y1=\"%.3f\" x2=\"%.3f\" y2=\"%.3f\"/>\n",
                   cx - 8, cy, cx + 8, cy, cx, cy - 8, cx, cy + 8);

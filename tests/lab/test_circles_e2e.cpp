@@ -435,28 +435,28 @@ TEST(LabCirclesProgram, KPicksThreePointsAndWeightsTurnTheCirclesOrthogonal) {
   ASSERT_TRUE(xdrive::wait_until([&] { return ringed(r.x.grab(r.view)); }, 3000)) << "point 5 not ringed";
   EXPECT_TRUE(on_circle(r.x.grab(r.view), kCounter, centre, std::sqrt(r2), {160, 215, 300, 340}));
   EXPECT_GT(r.x.grab(r.win3d).count(kCounter, 0, 0, 539, 539, 12), 200);
-  // K takes the picked triangle away; c and a click in the triangle 5, 1,
+  // K takes the picked triangle away; c and a click in the triangle 5, 7,
   // 10 hold its circle: the orthogonal one (zero power to 5's weight circle),
   // not the circle through the three points.
   ASSERT_TRUE(r.x.key("K"));
   ASSERT_TRUE(r.x.key("c"));
-  const double weighted[3][3] = {{0.1, 0.2, 2.0}, {2.1, -1.2, 0}, {2.5, 0.6, 0}};
-  click((0.1 + 2.1 + 2.5) / 3, (0.2 - 1.2 + 0.6) / 3);
+  const double weighted[3][3] = {{0.1, 0.2, 2.0}, {0.9, -0.5, 0}, {2.5, 0.6, 0}};
+  click((0.1 + 0.9 + 2.5) / 3, (0.2 - 0.5 + 0.6) / 3);
   r.point_at(2.5, 2.5);
   ASSERT_TRUE(r.x.key("c"));  // the empty circle under the pointer off: only the held one
-  const double plain[3][3] = {{0.1, 0.2, 0}, {2.1, -1.2, 0}, {2.5, 0.6, 0}};
+  const double plain[3][3] = {{0.1, 0.2, 0}, {0.9, -0.5, 0}, {2.5, 0.6, 0}};
   double orth_centre[2], orth_r2, plain_centre[2], plain_r2;
   orthogonal_circle(weighted, orth_centre, &orth_r2);
   orthogonal_circle(plain, plain_centre, &plain_r2);
   ASSERT_TRUE(xdrive::wait_until(
       [&] {
         const xd_image img = r.x.grab(r.view);
-        return on_circle(img, kHeld, orth_centre, std::sqrt(orth_r2), {100, 200, 250, 300}) &&
+        return on_circle(img, kHeld, orth_centre, std::sqrt(orth_r2), {60, 100, 250, 300}) &&
                r.x.grab(r.view).count(kCounter, 0, 0, 540, 540, 12) == 0;
       },
       3000))
       << "no orthogonal circle held";
-  EXPECT_FALSE(on_circle(r.x.grab(r.view), kHeld, plain_centre, std::sqrt(plain_r2), {150, 180, 210}));
+  EXPECT_FALSE(on_circle(r.x.grab(r.view), kHeld, plain_centre, std::sqrt(plain_r2), {100, 150, 180}));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +20,8 @@
 #include <vector>
 
 #include "lab/export_png.h"
+#include "lab/snap_logic.h"
+#include "lab/zoom_logic.h"
 #include "tests/support/launch.h"
 #include "tests/support/plane_pixels.h"
 #include "tests/support/xdrive.h"
@@ -355,6 +358,70 @@ TEST_F(LabExportE2E, ALessonSavedWithItsViewOpensFromTheList) {
   EXPECT_EQ(xd_parse_points(now).size(), 12u);
   ASSERT_TRUE(x.key("Escape"));
   EXPECT_TRUE(x.running());
+}
+
+// Zoomed in, with the snap on: the files show the part of the square the
+// view shows, markers at their size, and the snap's cross with its
+// coordinates where the pointer snaps to.
+TEST_F(LabExportE2E, ZoomedAndSnappingTheFilesShowTheViewAsDrawn) {
+  x.move(view.x + 400, view.y + 60);
+  ASSERT_TRUE(x.key("9"));  // the README's twelve points
+  std::vector<xd_lifted> pts;
+  ASSERT_TRUE(x.wait_file(".ZELMOR", [&](const std::string& s) {
+    pts = xd_parse_points(s);
+    return pts.size() == 12;
+  }));
+  // Two presses of > about point 5 (0.1, 0.2); the same zoom by the lab's
+  // own arithmetic, from the pixel the pointer is on.
+  const int zx = pixel_of_plane_floor(0.1), zy = image_row_of_plane_floor(0.2);
+  x.move(view.x + zx, view.y + zy);
+  ASSERT_TRUE(x.key("greater"));
+  ASSERT_TRUE(x.key("greater"));
+  lab_zoom z;
+  for (int k = 0; k < 2; ++k) lab_zoom_about(&z, LAB_ZOOM_STEP * LAB_ZOOM_STEP, zx, 541 - zy, 541, 541);
+  ASSERT_GT(z.scale, 2.4);
+  auto column = [&](double px) { return static_cast<int>(std::floor(270.5 + (px - z.centre[0]) * 541 / 6 * z.scale)); };
+  auto row = [&](double py) { return 540 - static_cast<int>(std::floor(270.5 + (py - z.centre[1]) * 541 / 6 * z.scale)); };
+  // The snap to 0.25, the pointer a little off a grid point.
+  ASSERT_TRUE(x.key("p"));
+  const int cx = column(0.55), cy = row(-0.3);
+  x.move(view.x + cx, view.y + cy);
+  double at[2];
+  lab_zoom_plane(z, cx, 541 - cy, 541, 541, at);
+  const double cross[2] = {lab_snap(at[0], 25), lab_snap(at[1], 25)};
+  xdrive::sleep_ms(300);
+  const std::vector<std::string> files = export_views("e");
+  ASSERT_EQ(files.size(), 3u);
+  xd_image png2d;
+  ASSERT_TRUE(read_png(path(files[1]), &png2d));
+  const xd_image screen = x.grab(view);
+  EXPECT_LE(differing(png2d, screen), kEdgePixels);
+  char text[40];
+  std::snprintf(text, sizeof text, ">(%.2f, %.2f)</text>", cross[0], cross[1]);
+  EXPECT_NE(slurp(path(files[0])).find(text), std::string::npos) << text;
+  const xd_rgb kPoint{36, 36, 143}, kBlack{0, 0, 0};
+  for (bool rsvg : {true, false}) {
+    SCOPED_TRACE(rsvg ? "librsvg" : "ImageMagick");
+    xd_image svg;
+    ASSERT_TRUE(render_svg(x.workdir(), files[0], rsvg, &svg));
+    ASSERT_EQ(svg.width, 541);
+    // Every point inside the zoomed view where the window has it.
+    int inside = 0;
+    for (const xd_lifted& p : pts) {
+      const int px = column(p.x), py = row(p.y);
+      if (px < 5 || px > 535 || py < 5 || py > 535) continue;
+      ++inside;
+      EXPECT_TRUE(near_colour(screen, px, py, kPoint)) << p.x << ", " << p.y << " on the screen";
+      EXPECT_TRUE(near_colour(svg, px, py, kPoint)) << p.x << ", " << p.y;
+    }
+    EXPECT_GE(inside, 5);
+    // The cross's arms, 6 pixels out from where the pointer snaps to.
+    const int sx = column(cross[0]), sy = row(cross[1]);
+    for (const auto& d : {std::array<int, 2>{-6, 0}, {6, 0}, {0, -6}, {0, 6}}) {
+      EXPECT_TRUE(near_colour(screen, sx + d[0], sy + d[1], kBlack, 60)) << d[0] << " " << d[1] << " on the screen";
+      EXPECT_TRUE(near_colour(svg, sx + d[0], sy + d[1], kBlack, 90)) << d[0] << " " << d[1];
+    }
+  }
 }
 
 }  // namespace
