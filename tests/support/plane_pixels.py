@@ -40,5 +40,11 @@ def plane_of_pixel(pixel, size=POINTS_VIEW_SIZE):
     return (pixel - size // 2) * PLANE_SIDE / size
 
 
+def plane_of_mouse_row(y_top, size=POINTS_VIEW_SIZE):
+    """The plane coordinate the view makes of a pointer row counted from the
+    top (the view reads size - y_top as the row from the bottom)."""
+    return plane_of_pixel(size - y_top, size)
+
+
 def plane_length_of_pixels(n):
     return n * PLANE_SIDE / POINTS_VIEW_SIZE

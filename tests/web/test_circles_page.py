@@ -16,6 +16,8 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from zelmor_page import LabPageCase, run_tests  # noqa: E402
+from plane_pixels import (image_row_of_plane_from_top_toward_zero,  # noqa: E402
+                          pixel_of_plane_toward_zero, plane_length_of_pixels)
 
 SHIFT = 8  # the protocol's modifier bit
 
@@ -38,12 +40,12 @@ def weight_orange(c):  # a weight circle
 
 def px(x):
     """Plane x -> pixel of the 541 x 541 view, from the left."""
-    return int(270.5 + x * 541 / 6)
+    return pixel_of_plane_toward_zero(x)
 
 
 def py(y):
     """Plane y -> pixel row from the top."""
-    return int(270.5 - y * 541 / 6)
+    return image_row_of_plane_from_top_toward_zero(y)
 
 
 class CirclesPageTest(LabPageCase):
@@ -156,8 +158,8 @@ class CirclesPageTest(LabPageCase):
         x, y = pts[9]
         self.assertEqual(round(x * 100) / 100, x)
         self.assertEqual(round(y * 100) / 100, y)
-        self.assertAlmostEqual(1.0 - 120 * 6 / 541 / 3.8147, x, delta=0.012)
-        self.assertAlmostEqual(0.54 - 90 * 6 / 541 / 3.8147, y, delta=0.012)
+        self.assertAlmostEqual(1.0 - plane_length_of_pixels(120) / 3.8147, x, delta=0.012)
+        self.assertAlmostEqual(0.54 - plane_length_of_pixels(90) / 3.8147, y, delta=0.012)
         self.button("the whole square again")
         self.assertIn("the whole square", self.status())
         # Ctrl and the wheel over the plane (a touchpad's pinch comes so
@@ -170,6 +172,60 @@ class CirclesPageTest(LabPageCase):
         self.assertIn("zoom 1.6x", self.status())
         self.assertEqual(10, len(self.point_list()))  # no weight, no point changed
 
+
+    def svg_circle(self, svg, group, after=0):
+        """(cx, cy) of the first <circle> of a group of the page's SVG."""
+        at = svg.index('<g class="%s"' % group)
+        at = svg.index("<circle", at + after)
+        cx = float(svg[svg.index('cx="', at) + 4:].split('"')[0])
+        cy = float(svg[svg.index('cy="', at) + 4:].split('"')[0])
+        return cx, cy
+
+    def test_three_points_picked_weights_and_the_zoomed_snapping_svg(self):
+        self.key("9", "Digit9", "9")
+        # The pick button, then 6, 7 and 11 clicked: a Delaunay triangle.
+        self.button("pick 3 points: circle, plane")
+        self.assertIn("click three points", self.status())
+        for x, y in ((-0.6, -0.4), (0.9, -0.5), (-0.2, -2.3)):
+            self.page.click(self.points, px(x), py(y))
+        self.assertEqual("the circle of 6, 7, 11 holds no point: a Delaunay triangle", self.status())
+        ring = self.count(self.points, magenta)
+        self.assertGreater(ring, 300)
+        self.assertGreater(self.count(self.view3d, magenta), 200)
+        # Point 5 weighted about 2 by a Shift drag: its power to that circle
+        # turns negative, and it is ringed (more magenta) in the SVG too.
+        self.shift_mouse("mouseMoved", px(0.1), py(0.2), 0)
+        self.shift_mouse("mousePressed", px(0.1), py(0.2), 1)
+        for y in (0.6, 1.0, 1.4, 1.6):
+            self.shift_mouse("mouseMoved", px(0.1), py(y), 1)
+            self.page.settle()
+        self.shift_mouse("mouseReleased", px(0.1), py(1.6), 0)
+        self.page.settle()
+        self.assertGreater(self.count(self.points, magenta), ring + 20, self.status())
+        svg = self.browser.evaluate("window.zelmorSvgText()")
+        inside = svg.index('class="inside"', svg.index('<g class="picked-triangle"'))
+        cx, cy = self.svg_circle(svg, "picked-triangle", inside - svg.index('<g class="picked-triangle"'))
+        self.assertEqual((310.0, 280.0), (cx, cy))  # point 5 at (0.1, 0.2), 100 pixels a unit
+        # Zoomed twice about (-1, 0) and the snap to 0.25: the SVG shows the
+        # part of the square the status line names and the snap's cross.
+        self.page.drag_to(self.points, px(-1.0), py(0.0), button=None)
+        self.button("zoom in about the pointer")
+        self.button("zoom in about the pointer")
+        words = self.status().split()
+        self.assertEqual("zoom", words[0], self.status())
+        scale = float(words[1].rstrip("x:"))
+        x0, x1 = float(words[3]), float(words[5].rstrip(","))
+        y0, y1 = float(words[7]), float(words[9])
+        self.button("snap: off / 0.25 / 0.1 / 0.01")
+        self.page.drag_to(self.points, px(-0.4), py(-0.2), button=None)
+        svg = self.browser.evaluate("window.zelmorSvgText()")
+        cx, cy = self.svg_circle(svg, "points", 0)  # point 0 at (-2, -1.5)
+        per_unit = 600 / (x1 - x0)
+        self.assertAlmostEqual(per_unit, 100 * scale, delta=5)
+        self.assertAlmostEqual(300 + (-2.0 - (x0 + x1) / 2) * per_unit, cx, delta=2)
+        self.assertAlmostEqual(300 - (-1.5 - (y0 + y1) / 2) * per_unit, cy, delta=2)
+        self.assertIn('<g class="snap"', svg)
+        self.assertRegex(svg, r">\(-?\d\.\d\d, -?\d\.\d\d\)</text>")
 
 
 if __name__ == "__main__":

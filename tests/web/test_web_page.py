@@ -28,10 +28,13 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import images  # noqa: E402
 from cdp import Browser  # noqa: E402
 from zelmor_page import Page, Server, run_tests  # noqa: E402
+from plane_pixels import (POINTS_VIEW_SIZE, image_row_of_plane_toward_zero,  # noqa: E402
+                          pixel_of_plane_toward_zero, plane_length_of_pixels, plane_of_mouse_row,
+                          plane_of_pixel)
 
 ARGS = None
 
-POINTS_SIZE = 541          # the 2D points subwindow, 541 x 541
+POINTS_SIZE = POINTS_VIEW_SIZE  # the 2D points subwindow, 541 x 541
 FIVE = [(100, 100), (400, 120), (270, 300), (120, 420), (430, 400)]  # window pixels, y down
 # Panel controls at their window pixels (y from the top of the 541 x 615
 # panel, whose top 75 rows are visible).
@@ -45,10 +48,6 @@ RED_EDGE = (255, 0, 0)
 POINT = (36, 36, 143)       # (0.14, 0.14, 0.56)
 MAX_DIFFERING = 0.005       # of a window's pixels, beyond 3 in a channel
 SPRITE_PIXELS = 12          # a view's pixels that depth sprites may change
-
-
-def plane_coord(pixel, size=POINTS_SIZE):
-    return (pixel - size // 2) * 6.0 / size
 
 
 def near(c, ref, tol=40):
@@ -84,8 +83,7 @@ class Frame:
 
 def to_pixel(p):
     """Plane (x, y) -> 2D view pixel (x, y down)."""
-    return (int(POINTS_SIZE / 2 + p[0] * POINTS_SIZE / 6.0),
-            POINTS_SIZE - 1 - int(POINTS_SIZE / 2 + p[1] * POINTS_SIZE / 6.0))
+    return pixel_of_plane_toward_zero(p[0]), image_row_of_plane_toward_zero(p[1])
 
 
 class PageCase(unittest.TestCase):
@@ -214,7 +212,7 @@ class WebPageTest(PageCase):
         pts = self.parse_points(self.download_points())
         self.assertEqual(len(pts), 5)
         for (px, py), p in zip(FIVE, pts):
-            x, y = plane_coord(px), plane_coord(POINTS_SIZE - py)
+            x, y = plane_of_pixel(px), plane_of_mouse_row(py)
             self.assertAlmostEqual(p[0], x, places=12)
             self.assertAlmostEqual(p[1], y, places=12)
             self.assertAlmostEqual(p[2], x * x + y * y + 1.0, places=12)
@@ -290,8 +288,8 @@ class WebPageTest(PageCase):
         ex, ey = before[2][0], before[2][1]
         last = (x, POINTS_SIZE - y)
         for sx, sy in steps:
-            ex += (sx - last[0]) * 6.0 / POINTS_SIZE
-            ey += ((POINTS_SIZE - sy) - last[1]) * 6.0 / POINTS_SIZE
+            ex += plane_length_of_pixels(sx - last[0])
+            ey += plane_length_of_pixels((POINTS_SIZE - sy) - last[1])
             last = (sx, POINTS_SIZE - sy)
         self.assertAlmostEqual(after[2][0], ex, places=12)
         self.assertAlmostEqual(after[2][1], ey, places=12)
@@ -455,8 +453,8 @@ class WebPageTest(PageCase):
         self.page.click(self.points, 150, 200, "right")
         pts = self.parse_points(self.browser.evaluate("window.zelmorPointsText()"))
         self.assertEqual(len(pts), 1)
-        self.assertAlmostEqual(pts[0][0], plane_coord(150), places=12)
-        self.assertAlmostEqual(pts[0][1], plane_coord(POINTS_SIZE - 200), places=12)
+        self.assertAlmostEqual(pts[0][0], plane_of_pixel(150), places=12)
+        self.assertAlmostEqual(pts[0][1], plane_of_mouse_row(200), places=12)
 
     def test_frames_match_the_desktop(self):
         refs = tempfile.mkdtemp(prefix="zelmor-desktop-frames-")

@@ -9,9 +9,11 @@ import sys
 import time
 import unittest
 
-# The site's own server, web/serve.py.
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(
-    os.path.abspath(__file__)))), "web"))
+# The site's own server, web/serve.py, and the tests' shared helpers in
+# tests/support/ (plane_pixels.py: where the 2D view draws a plane point).
+_ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(_ROOT, "web"))
+sys.path.insert(0, os.path.join(_ROOT, "tests", "support"))
 
 from serve import Server  # noqa: E402,F401  (the tests serve the site with it)
 
