@@ -84,9 +84,14 @@ void follow_points() {
     lab_counter_example_set(&ce);  // below refreshed for moved points
   }
   lab_picked_triangle p;
-  if (lab_picked_shown(&p) && !lab_picked_follow(lab_shown_triangles(false)))
-    lab_status("the triangle %d, %d, %d picked is gone: a corner was deleted or they lie in a row",
-               p.corner[0], p.corner[1], p.corner[2]);
+  if (lab_picked_shown(&p)) {
+    const std::string before = lab_picked_text(p);
+    if (!lab_picked_follow(lab_shown_triangles(false)))
+      lab_status("the triangle %d, %d, %d picked is gone: a corner was deleted or they lie in a row",
+                 p.corner[0], p.corner[1], p.corner[2]);
+    else if (lab_picked_shown(&p) && lab_picked_text(p) != before)
+      lab_status("%s", lab_picked_text(p).c_str());  // a moved point or a weight changed the verdict
+  }
   if (pick_count > 0 && std::max({picks[0], picks[1], picks[2]}) >= point_count) pick_count = 0;
 }
 

@@ -164,6 +164,30 @@ sleep 0.6
 import -window root -crop 1093x666+0+0 "$out/zelmor-lab-weight-by-hand.png"
 echo "wrote $out/zelmor-lab-counter-example.png $out/zelmor-lab-weight-by-hand.png"
 
+# Weights and circles: the twelve points again, point 5 weighted about 2 by
+# a Shift drag; the held circle of 5, 7, 10 (c and a click) is orthogonal to
+# 5's weight circle; K and clicks on 6, 7, 11 pick a triangle whose circle 5
+# has negative power to, seen from the side (v) with 5's lift below its plane.
+lab_key r 9
+xdotool mousemove "$(plane_px 0.1)" "$(plane_py 0.2)" keydown shift mousedown 1 sleep 0.1
+for y in 0.4 0.6 0.8 1.0 1.2 1.4 1.6; do xdotool mousemove "$(plane_px 0.1)" "$(plane_py $y)" sleep 0.1; done
+xdotool mouseup 1 keyup shift
+sleep 0.4
+lab_key c
+xdotool mousemove "$(plane_px 1.17)" "$(plane_py 0.1)" click --delay 0 1
+sleep 0.3
+xdotool mousemove "$(plane_px 2.5)" "$(plane_py -2.7)"
+lab_key c v K
+for p in "-0.6 -0.4" "0.9 -0.5" "-0.2 -2.3"; do
+  xdotool mousemove "$(plane_px ${p% *})" "$(plane_py ${p#* })" click --delay 0 1
+  sleep 0.2
+done
+xdotool mousemove "$(plane_px 2.5)" "$(plane_py -2.7)"
+sleep 0.4
+import -window root -crop 1093x666+0+0 "$out/zelmor-lab-weighted-circles.png"
+lab_key K C
+echo "wrote $out/zelmor-lab-weighted-circles.png"
+
 # Zoom and snap: the cluster within 0.1 (5), zoomed about its middle (>
 # seven times, 23x), the snap to 0.01 (p three times), one point added a
 # little right of the cluster, the cross and coordinates under the pointer.

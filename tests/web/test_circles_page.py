@@ -191,7 +191,6 @@ class CirclesPageTest(LabPageCase):
         self.assertEqual("the circle of 6, 7, 11 holds no point: a Delaunay triangle", self.status())
         ring = self.count(self.points, magenta)
         self.assertGreater(ring, 300)
-        self.assertGreater(self.count(self.view3d, magenta), 200)
         # Point 5 weighted about 2 by a Shift drag: its power to that circle
         # turns negative, and it is ringed (more magenta) in the SVG too.
         self.shift_mouse("mouseMoved", px(0.1), py(0.2), 0)
