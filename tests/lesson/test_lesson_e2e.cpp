@@ -17,23 +17,16 @@
 #include "tests/support/delaunay_oracle.h"
 #include "tests/support/launch.h"
 #include "tests/support/plane_pixels.h"
+#include "tests/support/screen_colours.h"
 #include "tests/support/xdrive.h"
 
 namespace {
 
-bool delaunay_blue(const xd_rgb& c) { return xd_near(c, {0, 77, 255}, 3); }
-bool voronoi_red(const xd_rgb& c) { return xd_near(c, {255, 0, 0}, 3); }
-bool magenta(const xd_rgb& c) { return c.r > 200 && c.g < 60 && c.b > 200; }
-// Lit faces: the lower (Delaunay) faces cyan, the upper faces green; the
-// translucent surface pale yellow over the white background.
-bool cyan_face(const xd_rgb& c) { return c.r < 130 && c.g > 150 && c.b > 120 && c.g - c.r > 80; }
+// Lit faces: the lower (Delaunay) faces cyan (cyan_face), the upper faces
+// green; the translucent surface pale yellow over the white background.
 bool green_face(const xd_rgb& c) { return c.r < 130 && c.g > c.r + 25 && c.b < 80; }
 bool yellowish(const xd_rgb& c) { return c.r > 230 && c.g > 230 && c.b < 230; }
-bool grid_grey(const xd_rgb& c) { return c.r == c.g && c.g == c.b && c.r > 150 && c.r < 215; }
 bool not_white(const xd_rgb& c) { return !(c.r == 255 && c.g == 255 && c.b == 255); }
-
-// A plane coordinate in whole hundredths, as the oracle takes it.
-long long hundredths(double v) { return (long long)std::floor(100.0 * v + 0.5); }
 
 class Lesson : public ::testing::Test {
  protected:

@@ -15,14 +15,10 @@
 #include "tests/support/delaunay_oracle.h"
 #include "tests/support/launch.h"
 #include "tests/support/plane_pixels.h"
+#include "tests/support/screen_colours.h"
 #include "tests/support/xdrive.h"
 
 namespace {
-
-bool delaunay_blue(const xd_rgb& c) { return xd_near(c, {0, 77, 255}, 3); }
-
-// A plane coordinate in whole hundredths, as the oracle takes it.
-long long hundredths(double v) { return (long long)std::floor(100.0 * v + 0.5); }
 
 const double kPoints[7][2] = {{-1.0, -1.0}, {1.5, -0.5}, {0.3, 1.2}, {-2.0, 0.8},
                               {2.2, 2.0},   {0.1, -2.3}, {-0.6, 2.4}};

@@ -73,6 +73,11 @@ inline double plane_of_mouse_row(int y_top, int size = POINTS_VIEW_SIZE) {
   return plane_of_pixel(size - y_top, size);
 }
 
+// The whole hundredths the program keeps a plane coordinate in (what a
+// click or a file gives it, floor(100 v + 0.5)): the exact oracle's input
+// for what the program shows.
+inline long long hundredths(double v) { return static_cast<long long>(std::floor(100.0 * v + 0.5)); }
+
 // Lengths: plane units to pixels of the view and back (at zoom 1).
 inline double pixels_of_plane_length(double d) { return d * POINTS_VIEW_SIZE / PLANE_SIDE; }
 inline double plane_length_of_pixels(double n) { return n * PLANE_SIDE / POINTS_VIEW_SIZE; }

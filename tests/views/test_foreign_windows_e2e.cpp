@@ -21,19 +21,13 @@
 #include "tests/support/delaunay_oracle.h"
 #include "tests/support/launch.h"
 #include "tests/support/plane_pixels.h"
+#include "tests/support/screen_colours.h"
 #include "tests/support/xdrive.h"
 
 // Last: Xlib defines macros (None, Bool, Status) that GoogleTest uses as names.
 #include <X11/Xlib.h>
 
 namespace {
-
-bool delaunay_blue(const xd_rgb& c) { return xd_near(c, {0, 77, 255}, 3); }
-bool magenta(const xd_rgb& c) { return c.r > 200 && c.g < 60 && c.b > 200; }
-bool grid_grey(const xd_rgb& c) { return c.r == c.g && c.g == c.b && c.r > 150 && c.r < 215; }
-bool cyan_face(const xd_rgb& c) { return c.r < 130 && c.g > 150 && c.b > 120 && c.g - c.r > 80; }
-
-long long hundredths(double v) { return static_cast<long long>(std::floor(100.0 * v + 0.5)); }
 
 struct program {
   const char* name;

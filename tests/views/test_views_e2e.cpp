@@ -12,6 +12,7 @@
 
 #include "tests/support/launch.h"
 #include "tests/support/plane_pixels.h"
+#include "tests/support/screen_colours.h"
 #include "tests/support/xdrive.h"
 
 namespace {
@@ -34,9 +35,6 @@ void window_of(const xd_lifted& p, double turn_deg, double* wx, double* wy_top) 
   *wy_top = 540 - (270 + 40.5 * y1);
 }
 
-bool magenta(const xd_rgb& c) { return c.r > 200 && c.g < 60 && c.b > 200; }
-bool delaunay_blue(const xd_rgb& c) { return xd_near(c, {0, 77, 255}, 3); }
-bool voronoi_red(const xd_rgb& c) { return xd_near(c, {255, 0, 0}, 3); }
 
 TEST(ZelmorProgram, ClicksAddDragMovesAndTheSceneTurns) {
   xdrive x;
