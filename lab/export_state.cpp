@@ -82,6 +82,9 @@ std::vector<std::vector<entry>> state_lines(const lab_view_state& s) {
                      {"flip", "inside", std::to_string(f.offending)}});
   else
     lines.push_back({{"flip", "on", "0"}});
+  if (s.pick_on)
+    lines.push_back({{"pick", "corners", std::to_string(s.pick[0]) + "," + std::to_string(s.pick[1]) + "," +
+                                             std::to_string(s.pick[2])}});
   lines.push_back({{"plane", "zoom", list(&s.plane_zoom, 1)},
                    {"plane", "centre", list(s.plane_centre, 2)},
                    {"plane", "snap", std::to_string(s.snap)}});
@@ -236,6 +239,16 @@ bool apply(const entry& e, lab_view_state* s) {
     s->has_flip = true;
     return true;
   }
+  if (e.group == "pick") {
+    double v3[3];
+    if (k != "corners" || !number_list(v, v3, 3)) return false;
+    for (int i = 0; i < 3; ++i)
+      if (v3[i] != std::floor(v3[i]) || v3[i] < 0 || v3[i] >= MAX_POINTS) return false;
+    s->pick = {int(v3[0]), int(v3[1]), int(v3[2])};
+    s->pick_on = 1;
+    s->has_pick = true;
+    return true;
+  }
   if (e.group == "grow") {
     construction_state g = s->construction;
     int v_int = 0;
@@ -308,6 +321,7 @@ void lab_view_keep_within(lab_view_state* s, int count) {
   const lab_counter_example& f = s->flip;
   if (s->flip_on && std::max({f.a, f.b, f.c, f.d, f.offending, f.shown[0], f.shown[1], f.shown[2]}) >= count)
     s->flip_on = 0;
+  if (s->pick_on && std::max({s->pick[0], s->pick[1], s->pick[2]}) >= count) s->pick_on = 0;
   std::vector<lab_pinned_circle> kept;
   for (const lab_pinned_circle& h : s->pins)
     if (h.corner[2] < count) kept.push_back(h);

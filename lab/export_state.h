@@ -38,6 +38,12 @@ struct lab_view_state {
   bool has_flip = false;
   int flip_on = 0;
   lab_counter_example flip;
+  // A triangle picked by hand (K), or none.  Written only while one is
+  // shown; a file with the flip's line and no pick line has none (every
+  // save writes the flip's line).
+  bool has_pick = false;
+  int pick_on = 0;
+  lab_triangle pick{};
   // Where the empty circle is asked for (the pointer's plane position when
   // the state was taken); inside = 0 when the pointer was outside the view.
   bool has_pointer = false;

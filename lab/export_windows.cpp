@@ -49,6 +49,10 @@ void get_state(lab_view_state* s) {
   s->has_pins = true;
   s->flip_on = lab_counter_example_shown(&s->flip) ? 1 : 0;
   s->has_flip = true;
+  lab_picked_triangle picked;
+  s->pick_on = lab_picked_shown(&picked) ? 1 : 0;
+  s->pick = picked.corner;
+  s->has_pick = true;
   s->pointer_inside = l.pointer_inside;
   s->pointer[0] = l.pointer[0];
   s->pointer[1] = l.pointer[1];
@@ -93,6 +97,16 @@ void set_state(const lab_view_state& s) {
     const bool fits = s.flip_on && std::max({ce.a, ce.b, ce.c, ce.d, ce.offending}) < point_count;
     if (fits && point_count > 4 && need_recompute) recompute();
     lab_counter_example_set(fits && lab_counter_example_holds(lab_shown_triangles(false), &ce) ? &ce : nullptr);
+  }
+  if (s.has_pick || s.has_flip) {
+    // The three points looked at again now; none when they are gone or in a row.
+    lab_picked_triangle picked;
+    std::string why;
+    const bool on = s.has_pick && s.pick_on && std::max({s.pick[0], s.pick[1], s.pick[2]}) < point_count;
+    if (on && point_count > 4 && need_recompute) recompute();
+    lab_picked_set(on && lab_pick_triangle(s.pick[0], s.pick[1], s.pick[2], lab_shown_triangles(false), &picked, &why)
+                       ? &picked
+                       : nullptr);
   }
   if (s.has_pins) {
     // Only circles whose corners are points now; lab_pins_follow then lets

@@ -62,6 +62,8 @@ lab_view_state odd_state() {
   s.flip.a = 0, s.flip.b = 2, s.flip.c = 1, s.flip.d = 3;
   s.flip.shown = {0, 1, 3};
   s.flip.offending = 2;
+  s.pick_on = 1;
+  s.pick = {1, 3, 4};
   return s;
 }
 
@@ -104,6 +106,10 @@ void expect_same(const lab_view_state& a, const lab_view_state& b) {
               std::vector<int>({b.flip.a, b.flip.b, b.flip.c, b.flip.d, b.flip.offending}));
     EXPECT_EQ(a.flip.shown, b.flip.shown);
   }
+  EXPECT_EQ(a.pick_on, b.pick_on);
+  if (a.pick_on && b.pick_on) {
+    EXPECT_EQ(a.pick, b.pick);
+  }
   ASSERT_EQ(a.pins.size(), b.pins.size());
   for (std::size_t i = 0; i < a.pins.size(); ++i) {
     EXPECT_EQ(a.pins[i].corner, b.pins[i].corner);
@@ -118,7 +124,7 @@ TEST(ViewLines, RoundTripExactly) {
   lab_view_state back;
   back.construction.playing = true;
   int bad = 0;
-  EXPECT_EQ(lab_read_view_lines(text, &back, &bad), 16);
+  EXPECT_EQ(lab_read_view_lines(text, &back, &bad), 17);
   EXPECT_EQ(bad, 0);
   expect_same(s, back);
   EXPECT_TRUE(back.has_panel && back.has_layers && back.has_pointer && back.has_camera &&
@@ -222,6 +228,7 @@ TEST(Fragment, RoundTripExactly) {
   s.selected = 2;
   s.pins.pop_back();  // its corner 4 is no point of these three
   s.flip_on = 0;      // its corner 3 neither
+  s.pick = {0, 1, 2};  // the three points picked
   const std::string f = lab_fragment(pts, s);
   // Nothing a URL would escape or a browser would change.
   for (char ch : f)
@@ -306,6 +313,23 @@ TEST(Fragment, ASelectionOrAHeldCirclePastThePointsIsDropped) {
   EXPECT_EQ(s.selected, -1);
   ASSERT_EQ(s.pins.size(), 1u);
   EXPECT_EQ(s.pins[0].corner[2], 2);
+}
+
+TEST(ViewLines, APickedTriangleOnlyWhileOneIsShownAndNotPastThePoints) {
+  lab_view_state s;
+  EXPECT_EQ(lab_view_lines(s).find("% view: pick"), std::string::npos);
+  s.pick_on = 1;
+  s.pick = {2, 5, 9};
+  EXPECT_NE(lab_view_lines(s).find("% view: pick corners=2,5,9\n"), std::string::npos);
+  lab_view_keep_within(&s, 10);
+  EXPECT_EQ(s.pick_on, 1);
+  lab_view_keep_within(&s, 9);
+  EXPECT_EQ(s.pick_on, 0);
+  lab_view_state back;
+  int bad = 0;
+  EXPECT_EQ(lab_read_view_lines("% view: pick corners=1,2\n% view: pick corners=0,1,2.5\n", &back, &bad), 0);
+  EXPECT_EQ(bad, 2);
+  EXPECT_FALSE(back.has_pick);
 }
 
 TEST(ViewLines, AHeldCountReplacesTheCirclesHeld) {
