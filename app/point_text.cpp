@@ -36,21 +36,39 @@ bool full_number(const std::string& s, double* v) {
   return true;
 }
 
+namespace {
+
+// The fewest %g digits (at most max_digits, enough for any value of the
+// type) whose text reads back as v through read.
+template <typename T>
+std::string fewest_digits(T v, int max_digits, T (*read)(const char*, char**)) {
+  char buf[40];
+  for (int digits = 1; digits <= max_digits; ++digits) {
+    std::snprintf(buf, sizeof buf, "%.*g", digits, static_cast<double>(v));
+    if (read(buf, nullptr) == v) break;
+  }
+  return buf;
+}
+
+}  // namespace
+
 std::string shortest_text(double v) {
+#if defined(_LIBCPP_VERSION) && _LIBCPP_VERSION < 14000
+  // The web edition: Emscripten's libc++ before 14 has to_chars for whole
+  // numbers only (a double would bind to the deleted bool overload).  The
+  // fewest digits that read back as the same double keep the promise that
+  // matters: the same value, as few digits.
+  return fewest_digits(v, 17, std::strtod);
+#else
   char buf[32];
   const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v);
   return std::string(buf, r.ptr);
+#endif
 }
 
 std::string shortest_text(float v) {
-  // The fewest digits that read back as the same float: every standard
-  // library has snprintf, not every one to_chars of a float.
-  char buf[32];
-  for (int digits = 1; digits <= 9; ++digits) {
-    std::snprintf(buf, sizeof buf, "%.*g", digits, static_cast<double>(v));
-    if (std::strtof(buf, nullptr) == v) break;
-  }
-  return buf;
+  // Every standard library has snprintf, not every one to_chars of a float.
+  return fewest_digits(v, 9, std::strtof);
 }
 
 bool number_list(const std::string& s, double* out, int n) {

@@ -149,6 +149,43 @@ stale staleness(const char* name) {
   return stale::no;
 }
 
+// The two renames that put a new file in place, by name, in the working
+// directory's terms.  Linux does both in one step with renameat2; the web
+// edition's in-memory file system (Emscripten's C library has no renameat2)
+// is answered beside it.
+
+// from takes the name to only while nothing has it: 0, or -1 with errno
+// (EEXIST when the name is taken; EINVAL or ENOSYS where the file system
+// cannot, and the caller falls back).
+int take_free_name(const char* from, const char* to) {
+#ifdef __EMSCRIPTEN__
+  // Only this program uses the page's file system, one call at a time, so
+  // nothing can take the name between the check and the rename, which the
+  // in-memory file system does at once, with no torn state.
+  struct stat st;
+  if (lstat(to, &st) == 0) {
+    errno = EEXIST;
+    return -1;
+  }
+  return std::rename(from, to);
+#else
+  return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+#endif
+}
+
+// a and b trade names: 0, or -1 with errno (EINVAL or ENOSYS where the file
+// system cannot swap, and the caller replaces instead).
+int swap_names(const char* a, const char* b) {
+#ifdef __EMSCRIPTEN__
+  (void)a;
+  (void)b;
+  errno = ENOSYS;  // the in-memory file system cannot swap two names
+  return -1;
+#else
+  return renameat2(AT_FDCWD, a, AT_FDCWD, b, RENAME_EXCHANGE);
+#endif
+}
+
 }  // namespace
 
 std::string directory_part(const std::string& path) {
@@ -257,7 +294,7 @@ safe_write_result safe_replace(const char* path, const char* data, std::size_t s
   const char* why = nullptr;
   int placed = -1;
   if (!existed || o.no_replace) {
-    placed = renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE);
+    placed = take_free_name(temp.c_str(), target.c_str());
     if (placed != 0 && (errno == EINVAL || errno == ENOSYS)) {
       if (o.no_replace) {
         // A file system without rename-without-replace: a hard link fails
@@ -271,10 +308,10 @@ safe_write_result safe_replace(const char* path, const char* data, std::size_t s
     if (placed != 0 && errno == EEXIST && !o.no_replace) existed = true;  // someone was quicker
   }
   if (placed != 0 && existed && !o.no_replace) {
-    if (renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
+    if (swap_names(temp.c_str(), target.c_str()) == 0) {
       struct stat out;
       if (lstat(temp.c_str(), &out) == 0) why = refusal(out, o);
-      if (why != nullptr && renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0) {
+      if (why != nullptr && swap_names(temp.c_str(), target.c_str()) != 0) {
         // Cannot swap back: the new file stays, what was there keeps the
         // temporary name, and the user is told.
         return fail(errno);

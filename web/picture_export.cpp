@@ -2,7 +2,7 @@
 // points), the windows a picture is cut from, and the page's links: its
 // address fragment carries the points, the panel's settings and the 3D
 // view's turn, and opening it puts them back.  For a program page built on
-// the core (see zelmor_web_page); the lab's page has richer ones of its own
+// the GL floor (zelmor_web_front); the lab's page has richer ones of its own
 // (lab_page.cpp) and uses only the first two here.
 #include <emscripten.h>
 
@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "web/compat.h"  // std::to_chars of a double where the library lacks it
 #include "app/app.h"
 #include "app/picture.h"
 #include "app/point_text.h"
