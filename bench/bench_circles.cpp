@@ -10,6 +10,9 @@
 // flip (the angles layer with a counter-example shown).
 // circles_near/200: the warning of points nearly in a row or on a circle,
 // once per change of the points.
+// circles_picked_follow/200: a triangle picked with K looked at again, as
+// every redraw of the 2D view does (its verdict before and after, the
+// triangles shown, every point's lift against its plane), with weights.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -24,11 +27,16 @@
 
 namespace {
 
-void random_points(int n) {
+// With weighted, every point a weight of 0 to 1 (the lab's weights hooked in).
+void random_points(int n, bool weighted = false) {
   std::mt19937_64 rng(2026);
-  std::uniform_int_distribution<int> u(-300, 300);
+  std::uniform_int_distribution<int> u(-300, 300), w(0, 10000);
+  point_weights = weighted ? lab_point_weight : nullptr;
   point_count = 0;
-  for (int i = 0; i < n; ++i) add_point(point_rec{u(rng) / 100.0, u(rng) / 100.0, 0.0, 1.0});
+  for (int i = 0; i < n; ++i) {
+    lab_point_weight[i] = weighted ? w(rng) * 1e-4 : 0.0;
+    add_point(point_rec{u(rng) / 100.0, u(rng) / 100.0, 0.0, 1.0});
+  }
   char* text = nullptr;
   std::size_t size = 0;
   FILE* out = open_memstream(&text, &size);
@@ -81,5 +89,24 @@ void circles_near(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(lab_find_near(tris).gap);
 }
 BENCHMARK(circles_near)->Arg(200)->Unit(benchmark::kMicrosecond);
+
+void circles_picked_follow(benchmark::State& state) {
+  random_points(static_cast<int>(state.range(0)), true);
+  const std::vector<lab_triangle> tris = lab_shown_triangles(false);
+  lab_picked_triangle p;
+  std::string why;
+  const lab_triangle& t = tris[tris.size() / 2];
+  if (!lab_pick_triangle(t[0], t[1], t[2], tris, &p, &why)) state.SkipWithError(why.c_str());
+  lab_picked_set(&p);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(lab_picked_text(p).size());
+    benchmark::DoNotOptimize(lab_picked_follow(lab_shown_triangles(false)));
+    lab_picked_shown(&p);
+    benchmark::DoNotOptimize(lab_picked_text(p).size());
+  }
+  lab_picked_set(nullptr);
+  point_weights = nullptr;
+}
+BENCHMARK(circles_picked_follow)->Arg(200)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
