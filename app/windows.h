@@ -26,8 +26,29 @@ void init_scene();
 // init_scene(), then every window with its callbacks, in the order
 // "3D Projection", About (hidden), "2D Points", control panel, 2D points view;
 // "2D Points" is current afterwards.  Needs glutInit and the display mode
-// already set.  A program other than zelmor may add callbacks to the windows
-// it returns with (a keyboard, a passive motion), never replace zelmor's.
+// already set.
+//
+// Room for other front ends (the one statement of it; the lab on the desktop
+// and on its page keeps to it).  zelmor registers no keyboard and sets no
+// hook.  A program built on these windows calls create_windows, then may:
+//  - add the callbacks zelmor leaves unset: keyboard and special keys on
+//    any window, passive motion and entry on the 2D points view;
+//  - make windows of its own and move zelmor's to make room for them (the
+//    lab's status band between the 2D view and the panel);
+//  - wrap a callback of zelmor's: its own callback, registered in its
+//    place, calls zelmor's (points_mouse, points_motion, panel_mouse,
+//    view3d_mouse, view3d_motion, about_mouse, about_reshape, top_reshape)
+//    and adds steps before or after it; it may hold back an event from
+//    zelmor's only to do that event's work another way (the lab's filters:
+//    a right press on a point selects it instead of adding a twin);
+//  - set the four hooks, all null in zelmor: points_overlay and
+//    points_transform (view2d/view2d.h), view3d_overlay and view3d_camera
+//    (view3d/view3d.h); replace label_drawer (draw_point_labels in zelmor);
+//    in the core, point the weights at its own (point_weights) and chain
+//    point_file_state_changed, calling the one it found;
+//  - change the point set only through the core's door (append_point,
+//    point_changed, replace_point_set in app/app.h), which keeps the lifts,
+//    ".ZELMOR" and need_recompute in step for every front end.
 void create_windows();
 
 // Posts a redisplay of each window named in codes: '2' the 2D points view,
