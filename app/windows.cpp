@@ -108,7 +108,24 @@ void keep_window_size(fixed_size* f, int width, int height) {
     f->away = false;
     f->undrawable = false;
     remeasure_current_window();
+  } else if (f->drawn_w != 0 && (f->drawn_w != width || f->drawn_h != height)) {
+    // A size of its own that changed (the lab's presentation scale, a
+    // window the user resized): the renderer must measure it too, and it
+    // takes the new buffers only after a frame (frame_done asks for one
+    // more).
+    remeasure_current_window();
+    f->fresh_size = true;
   }
+  if (width == f->width && height == f->height) {
+    f->drawn_w = width;
+    f->drawn_h = height;
+  }
+}
+
+void frame_done(fixed_size* f) {
+  if (!f->fresh_size) return;
+  f->fresh_size = false;
+  glutPostRedisplay();
 }
 
 void show_point_file_state() {

@@ -64,7 +64,13 @@ struct fixed_size {
   bool away = false;        // another size was given and is being asked back
   bool undrawable = false;  // that size is beyond the largest viewport the
                             // renderer draws: the display draws nothing
+  bool follows = false;     // the user may resize it: any size within the
+                            // screen becomes its own (never in zelmor)
+  int drawn_w = 0, drawn_h = 0;  // its own size at the last reshape; 0 before it
+  bool fresh_size = false;  // its own size changed: the next frame is the first
 };
+// The 3D window's; view3d_window.cpp.
+extern fixed_size view3d_fixed;
 
 // First thing in such a window's reshape, with that window current: a size
 // other than its own is asked back (the reshape that brings it follows);
@@ -72,6 +78,11 @@ struct fixed_size {
 // window again, since it may still hold buffers of the foreign size (at
 // 32767 x 32767 it fails on them).
 void keep_window_size(fixed_size* f, int width, int height);
+// Last thing in such a window's display, after the swap: the first frame
+// after a change of its own size may still go to buffers of the size
+// before, so it asks for one more.  Nothing otherwise (never in zelmor,
+// whose windows keep their sizes).
+void frame_done(fixed_size* f);
 
 // Titles "2D Points" after the state of the last save of ".ZELMOR":
 // "2D Points" while it succeeds, "2D Points - .ZELMOR not saved: <reason>"
@@ -83,8 +94,4 @@ void top_reshape(int width, int height);
 
 void about_display();
 void about_reshape(int width, int height);
-  bool follows = false;     // the user may resize it: any size within the
-                            // screen becomes its own (never in zelmor)
 void about_mouse(int button, int state, int x, int y);
-// The 3D window's; view3d_window.cpp.
-extern fixed_size view3d_fixed;

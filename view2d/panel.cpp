@@ -93,6 +93,7 @@ void panel_display() {
   draw_button(quit_button);
 
   glutSwapBuffers();
+  frame_done(&panel_fixed);
 }
 
 void panel_mouse(int button, int state, int x, int y) {

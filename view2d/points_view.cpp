@@ -109,6 +109,7 @@ void points_display() {
   if (points_overlay != nullptr) points_overlay();
   glPopMatrix();
   glutSwapBuffers();
+  frame_done(&points_fixed);
 }
 
 void points_mouse(int button, int state, int x, int y) {

@@ -106,6 +106,7 @@ void view3d_display() {
   glPopAttrib();
   glPopMatrix();
   glutSwapBuffers();
+  frame_done(&view3d_fixed);
 }
 
 void view3d_reshape(int width, int height) {

@@ -1,0 +1,273 @@
+// The drawing scale in zelmor's own windows: the same scene drawn at scale 1
+// and at scale 2, and the scale-2 frame held against the scale-1 frame
+// upsampled.  Lines and markers lie where they were (within a pixel or two)
+// and are twice as wide, so they cover about four times the pixels; text
+// lies where it was, from larger glyphs rather than doubled pixels; the
+// panel's controls and the pick square answer the mouse where they are drawn.
+//
+// The program starts at scale 1 (as zelmor always does); each test then
+// brings every window to its size at scale 2 as a front end that changes the
+// scale does, and draws again.
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+#include "app/windows.h"
+#include "tests/support/views_gui_support.h"
+#include "view2d/scale.h"
+#include "view2d/view2d.h"
+#include "view3d/view3d.h"
+
+namespace {
+
+// One frame as read back, with its size.
+struct frame {
+  int w = 0, h = 0;
+  std::vector<rgb> px;
+  const rgb& at(int x, int y) const { return px[size_t(y) * size_t(w) + size_t(x)]; }
+};
+
+frame draw(int win, void (*display)()) {
+  glutSetWindow(win);
+  display();
+  return frame{frame_width(win), frame_height(win), frame_of(win)};
+}
+
+using colour_class = std::function<bool(const rgb&)>;
+
+colour_class colour(rgb c, int tol = 3) {
+  return [c, tol](const rgb& p) { return near(p, c, tol); };
+}
+
+bool any_near(const frame& f, const colour_class& is, int x, int y, int r) {
+  for (int j = y - r; j <= y + r; ++j)
+    for (int i = x - r; i <= x + r; ++i)
+      if (i >= 0 && j >= 0 && i < f.w && j < f.h && is(f.at(i, j))) return true;
+  return false;
+}
+
+// How the scale-2 frame big holds the class against the scale-1 frame small.
+struct match {
+  int small_count = 0, big_count = 0;
+  double found_in_big = 0;    // of small's pixels, the share with one in big near 2x
+  double found_in_small = 0;  // of big's pixels, the share with one in small near x / 2
+  double ratio() const { return small_count == 0 ? 0 : double(big_count) / small_count; }
+};
+
+// reach_big: how far from (2x, 2y) big may have it; reach_small the same in
+// small's pixels for big's pixels.
+match compare(const frame& small, const frame& big, const colour_class& is, int reach_big,
+              int reach_small) {
+  match m;
+  int found = 0;
+  for (int y = 0; y < small.h; ++y)
+    for (int x = 0; x < small.w; ++x)
+      if (is(small.at(x, y))) {
+        ++m.small_count;
+        found += any_near(big, is, 2 * x, 2 * y, reach_big);
+      }
+  m.found_in_big = m.small_count == 0 ? 0 : double(found) / m.small_count;
+  found = 0;
+  for (int y = 0; y < big.h; ++y)
+    for (int x = 0; x < big.w; ++x)
+      if (is(big.at(x, y))) {
+        ++m.big_count;
+        found += any_near(small, is, x / 2, y / 2, reach_small);
+      }
+  m.found_in_small = m.big_count == 0 ? 0 : double(found) / m.big_count;
+  return m;
+}
+
+// Every window at its size for scale s, placed as create_windows places it.
+void rescale(float s) {
+  set_draw_scale(s);
+  view3d_fixed.width = view3d_fixed.height = scaled_px(540);
+  points_fixed.width = points_fixed.height = scaled_px(541);
+  panel_fixed.width = scaled_px(541);
+  panel_fixed.height = scaled_px(615);
+  glutSetWindow(view3d_win);
+  glutPositionWindow(scaled_px(553), 0);
+  glutReshapeWindow(view3d_fixed.width, view3d_fixed.height);
+  glutSetWindow(top_win);
+  glutReshapeWindow(scaled_px(541), scaled_px(616));
+  glutSetWindow(panel_win);
+  glutPositionWindow(scaled_px(1), scaled_px(541));
+  glutReshapeWindow(panel_fixed.width, panel_fixed.height);
+  glutSetWindow(points_win);
+  glutReshapeWindow(points_fixed.width, points_fixed.height);
+  const auto width_of = [](int win) {
+    glutSetWindow(win);
+    return glutGet(GLUT_WINDOW_WIDTH);
+  };
+  ASSERT_TRUE(gui_pump_until([&] {
+    return width_of(view3d_win) == view3d_fixed.width && width_of(points_win) == points_fixed.width &&
+           width_of(panel_win) == panel_fixed.width && points_win_w == points_fixed.width &&
+           panel_fixed.drawn_w == panel_fixed.width && view3d_fixed.drawn_w == view3d_fixed.width;
+  }));
+  redisplay_windows("23S");
+  gui_settle();
+}
+
+const rgb kRed = from_gl(1.0f, 0.0f, 0.0f);          // Voronoi edges
+const rgb kEdgeBlue = from_gl(0.0f, 0.3f, 1.0f);     // Delaunay edges
+const rgb kMarker = from_gl(0.14f, 0.14f, 0.56f);    // points
+const rgb kLabel = from_gl(0.0f, 0.5f, 1.0f);        // point labels
+const rgb kWidgetBlue = from_gl(0.0f, 0.0f, 1.0f);   // the panel's labels
+const rgb kBevelLight = from_gl(1.0f, 1.0f, 1.0f);   // raised frames' light edges
+
+class ScaleFrames : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gui_start();
+    // Nine points: a triangulation with inner edges, rays and labels of one
+    // and two digits apart from each other.
+    const double pts[][2] = {{-2.1, -1.7}, {1.9, -2.2}, {2.3, 1.6},  {-1.4, 2.2},  {0.3, 0.1},
+                             {-0.9, -0.4}, {1.1, 0.9},  {-2.4, 0.7}, {0.6, -1.3}, {1.4, -0.6}};
+    for (const auto& p : pts) add_point_at(p[0], p[1]);
+    gui_settle();
+  }
+  void TearDown() override { set_draw_scale(1.0f); }
+};
+
+TEST_F(ScaleFrames, PlaneLinesAndMarkersLieWhereTheyWereTwiceAsWide) {
+  const frame small = draw(points_win, points_display);
+  rescale(2.0f);
+  const frame big = draw(points_win, points_display);
+  ASSERT_EQ(2 * small.w, big.w);
+  struct line_case {
+    const char* what;
+    rgb c;
+  };
+  const line_case kLines[] = {{"Voronoi edges", kRed}, {"Delaunay edges", kEdgeBlue}, {"points", kMarker}};
+  for (const line_case& c : kLines) {
+    SCOPED_TRACE(c.what);
+    const match m = compare(small, big, colour(c.c), 2, 1);
+    EXPECT_GT(m.small_count, 40);
+    EXPECT_GT(m.found_in_big, 0.97);
+    EXPECT_GT(m.found_in_small, 0.97);
+    // Twice as long and twice as wide.
+    EXPECT_GT(m.ratio(), 3.0);
+    EXPECT_LT(m.ratio(), 5.0);
+  }
+}
+
+TEST_F(ScaleFrames, LabelsAreDrawnWhereTheyWereFromLargerGlyphs) {
+  const frame small = draw(points_win, points_display);
+  rescale(2.0f);
+  const frame big = draw(points_win, points_display);
+  // A glyph of the larger font is not the small glyph's pixels doubled, so
+  // it may reach a few pixels further; every label pixel lies near one of
+  // the other frame's all the same.
+  const match m = compare(small, big, colour(kLabel), 5, 3);
+  EXPECT_GT(m.small_count, 100);
+  EXPECT_GT(m.found_in_big, 0.95);
+  EXPECT_GT(m.found_in_small, 0.95);
+  EXPECT_GT(m.ratio(), 2.0);
+  EXPECT_LT(m.ratio(), 6.0);
+  // Legible, not magnified: no shift of the scale-1 labels with every pixel
+  // doubled gives the scale-2 labels.
+  const colour_class is = colour(kLabel);
+  int best = 0;
+  for (int dy = -4; dy <= 4; ++dy)
+    for (int dx = -4; dx <= 4; ++dx) {
+      int same = 0;
+      for (int y = 0; y < big.h; ++y)
+        for (int x = 0; x < big.w; ++x) {
+          const int sx = (x - dx) / 2, sy = (y - dy) / 2;
+          const bool in_small = x - dx >= 0 && y - dy >= 0 && sx < small.w && sy < small.h &&
+                                is(small.at(sx, sy));
+          same += in_small && is(big.at(x, y));
+        }
+      best = std::max(best, same);
+    }
+  EXPECT_LT(best, 0.8 * m.big_count) << "the labels look like doubled pixels";
+}
+
+TEST_F(ScaleFrames, The3DViewFollowsTheScale) {
+  glutSetWindow(view3d_win);
+  const frame small = draw(view3d_win, view3d_display);
+  rescale(2.0f);
+  const frame big = draw(view3d_win, view3d_display);
+  ASSERT_EQ(2 * small.w, big.w);
+  struct class_case {
+    const char* what;
+    colour_class is;
+    double low, high;
+  };
+  const class_case kClasses[] = {
+      // Faces are areas: four times the pixels.
+      {"lower faces", is_cyan, 3.5, 4.5},
+      // The outlines are lines, twice as long and twice as wide.
+      {"face outlines and edges", is_blue, 3.0, 5.0},
+  };
+  for (const class_case& c : kClasses) {
+    SCOPED_TRACE(c.what);
+    const match m = compare(small, big, c.is, 2, 1);
+    EXPECT_GT(m.small_count, 100);
+    EXPECT_GT(m.found_in_big, 0.97);
+    EXPECT_GT(m.found_in_small, 0.97);
+    EXPECT_GT(m.ratio(), c.low);
+    EXPECT_LT(m.ratio(), c.high);
+  }
+}
+
+TEST_F(ScaleFrames, PanelControlsAreDrawnAndHitWhereTheyWere) {
+  const frame small = draw(panel_win, panel_display);
+  rescale(2.0f);
+  const frame big = draw(panel_win, panel_display);
+  {
+    SCOPED_TRACE("bevels");
+    const match m = compare(small, big, colour(kBevelLight), 2, 1);
+    EXPECT_GT(m.small_count, 200);
+    EXPECT_GT(m.found_in_big, 0.97);
+    EXPECT_GT(m.found_in_small, 0.97);
+  }
+  {
+    SCOPED_TRACE("labels");
+    // Times Roman 24 for Helvetica 12 at scale 2: the same place, a little
+    // wider or narrower letter by letter.
+    const match m = compare(small, big, colour(kWidgetBlue, 40), 8, 4);
+    EXPECT_GT(m.small_count, 200);
+    EXPECT_GT(m.found_in_big, 0.9);
+    EXPECT_GT(m.found_in_small, 0.9);
+  }
+  // A press at the "Show Grid" box's place at scale 2 (GLUT's y from the
+  // top of the panel's device pixels) ticks it; the place the box had at
+  // scale 1 is now another part of the panel.
+  const int box_x = 395, box_y = 598;  // inside the box, panel pixels from the bottom
+  const auto press = [](int x, int y_top) {
+    glutSetWindow(panel_win);
+    panel_mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, x, y_top);
+    panel_mouse(GLUT_LEFT_BUTTON, GLUT_UP, x, y_top);
+  };
+  const int before = show_grid;
+  press(box_x, 615 - 1 - box_y);  // where GLUT gave it at scale 1
+  EXPECT_EQ(before, show_grid);
+  press(2 * box_x, panel_fixed.height - 1 - 2 * box_y);
+  EXPECT_NE(before, show_grid);
+}
+
+TEST_F(ScaleFrames, ThePickSquareGrowsWithTheMarkers) {
+  rescale(2.0f);
+  glutSetWindow(points_win);
+  points_display();
+  // Point 4 at (0.3, 0.1): its marker's centre in device pixels.
+  const double cx = points_win_w / 2.0 + plane_table[4].x * points_win_w / 6.0;
+  const double cy = points_win_h / 2.0 + plane_table[4].y * points_win_h / 6.0;
+  struct pick_case {
+    const char* what;
+    int dx;
+    int picked;
+  };
+  // 8 layout pixels: 16 device pixels at scale 2 (17 at scale 1 missed).
+  const pick_case kPicks[] = {{"15 pixels right", 15, 4}, {"20 pixels right", 20, -1}};
+  for (const pick_case& c : kPicks) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(c.picked, pick_point(int(cx) + c.dx, int(cy)));
+  }
+}
+
+}  // namespace
