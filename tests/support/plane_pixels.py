@@ -28,9 +28,9 @@ def image_row_of_plane_toward_zero(y, height=POINTS_VIEW_SIZE):
 
 def image_row_of_plane_from_top_toward_zero(y):
     """The image row of plane y measured down from the view's top edge
-    (270.5 - y * 541 / 6), then truncated: the row image_row_of_plane_toward_zero
-    gives, except that a position exactly on a row boundary goes to the row
-    below."""
+    (270.5 - y * 541 / 6), then truncated: inside the view, the row
+    image_row_of_plane_toward_zero gives, except that a position exactly on a
+    row boundary goes to the row below."""
     return int(POINTS_VIEW_SIZE / 2 - y * POINTS_VIEW_SIZE / PLANE_SIDE)
 
 
