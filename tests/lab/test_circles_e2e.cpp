@@ -39,16 +39,34 @@ struct lab_run : program_windows {
   }
 };
 
-// The held circle of the lower triangle of the square preset: centre
-// (0, -1.5), radius 1.5, seen at these angles in the 2D view.
-bool held_circle_in_2d(const xd_image& img) {
-  for (double a : {20.0, 60.0, 120.0, 160.0}) {
-    const double r = a * M_PI / 180;
-    if (!near_colour(img, kHeld, pixel_of_plane_floor(1.5 * std::cos(r)),
-                     image_row_of_plane_floor(-1.5 + 1.5 * std::sin(r), 541)))
+// The circle of weighted points (x, y, w) whose power to each is zero, by
+// the test's own solve: centre c with |c - p|^2 - w equal for the three.
+void orthogonal_circle(const double p[3][3], double centre[2], double* r2) {
+  const double a11 = 2 * (p[1][0] - p[0][0]), a12 = 2 * (p[1][1] - p[0][1]);
+  const double a21 = 2 * (p[2][0] - p[0][0]), a22 = 2 * (p[2][1] - p[0][1]);
+  auto lift = [&](int i) { return p[i][0] * p[i][0] + p[i][1] * p[i][1] - p[i][2]; };
+  const double b1 = lift(1) - lift(0), b2 = lift(2) - lift(0), d = a11 * a22 - a12 * a21;
+  centre[0] = (b1 * a22 - a12 * b2) / d;
+  centre[1] = (a11 * b2 - a21 * b1) / d;
+  *r2 = std::pow(centre[0] - p[0][0], 2) + std::pow(centre[1] - p[0][1], 2) - p[0][2];
+}
+
+bool on_circle(const xd_image& img, const xd_rgb& c, const double centre[2], double r,
+               std::initializer_list<double> degrees) {
+  for (double a : degrees) {
+    const double t = a * M_PI / 180;
+    if (!near_colour(img, c, pixel_of_plane_floor(centre[0] + r * std::cos(t)),
+                     image_row_of_plane_floor(centre[1] + r * std::sin(t), 541)))
       return false;
   }
   return true;
+}
+
+// The held circle of the lower triangle of the square preset: centre
+// (0, -1.5), radius 1.5, seen at these angles in the 2D view.
+bool held_circle_in_2d(const xd_image& img) {
+  const double centre[2] = {0.0, -1.5};
+  return on_circle(img, kHeld, centre, 1.5, {20, 60, 120, 160});
 }
 
 TEST(LabCirclesProgram, AHeldCircleSurvivesTurningThe3DViewAndCLetsItGo) {
@@ -369,29 +387,6 @@ TEST(LabCirclesProgram, ZoomedInAddsAndDragsLandOnWholeHundredthsWhereThePointer
                img.count(kMarker, 0, 0, 540, 540, 20) < 8 * 12 * 8;
       },
       3000));
-}
-
-// The circle of weighted points (x, y, w) whose power to each is zero, by
-// the test's own solve: centre c with |c - p|^2 - w equal for the three.
-void orthogonal_circle(const double p[3][3], double centre[2], double* r2) {
-  const double a11 = 2 * (p[1][0] - p[0][0]), a12 = 2 * (p[1][1] - p[0][1]);
-  const double a21 = 2 * (p[2][0] - p[0][0]), a22 = 2 * (p[2][1] - p[0][1]);
-  auto lift = [&](int i) { return p[i][0] * p[i][0] + p[i][1] * p[i][1] - p[i][2]; };
-  const double b1 = lift(1) - lift(0), b2 = lift(2) - lift(0), d = a11 * a22 - a12 * a21;
-  centre[0] = (b1 * a22 - a12 * b2) / d;
-  centre[1] = (a11 * b2 - a21 * b1) / d;
-  *r2 = std::pow(centre[0] - p[0][0], 2) + std::pow(centre[1] - p[0][1], 2) - p[0][2];
-}
-
-bool on_circle(const xd_image& img, const xd_rgb& c, const double centre[2], double r,
-               std::initializer_list<double> degrees) {
-  for (double a : degrees) {
-    const double t = a * M_PI / 180;
-    if (!near_colour(img, c, pixel_of_plane_floor(centre[0] + r * std::cos(t)),
-                     image_row_of_plane_floor(centre[1] + r * std::sin(t), 541)))
-      return false;
-  }
-  return true;
 }
 
 TEST(LabCirclesProgram, KPicksThreePointsAndWeightsTurnTheCirclesOrthogonal) {
