@@ -24,6 +24,11 @@ void read_canvas(int x, int y, int w, int h, unsigned char* out);
 
 using namespace zelmor_web;
 
+// The program's drawing scale (view2d/scale.h, whose font names would clash
+// with the page's font tables here).
+float draw_scale();
+void set_draw_scale(float scale);
+
 // The font objects whose addresses name the fonts.
 void* glutStrokeRoman = nullptr;
 void* glutStrokeMonoRoman = nullptr;
@@ -373,13 +378,33 @@ EMSCRIPTEN_KEEPALIVE void zw_set_drawing_savings(int on) { drawing_savings = on 
 EMSCRIPTEN_KEEPALIVE void zw_set_depth_sprites(int on) { depth_sprites = on != 0; }
 EMSCRIPTEN_KEEPALIVE int zw_canvas_width() { return canvas_w; }
 EMSCRIPTEN_KEEPALIVE int zw_canvas_height() { return canvas_h; }
+// The scale the program draws at: canvas pixels per pixel of its layout.
+EMSCRIPTEN_KEEPALIVE float zw_draw_scale() { return draw_scale(); }
+// The window a touch at canvas pixel (x, y down) lands in, 0 when none: the
+// page reads a finger's gesture by the window it starts in.
+EMSCRIPTEN_KEEPALIVE int zw_window_at(int x, int y) {
+  const window* w = window_at(0, x, y);
+  return w != nullptr ? w->id : 0;
+}
 
 // --- GLUT.
 
 // Emscripten's file system starts with a umask of 0777, which would leave the
 // files the program makes with no permissions, unreadable even by the page;
 // the page takes a desktop session's usual mask instead.
-void glutInit(int*, char**) { umask(022); }
+//
+// The page draws at the screen's own resolution: one canvas pixel a device
+// pixel of the picture as the page shows it (the device pixel ratio, less
+// where the window is narrower than the picture), so that lines and text
+// are as sharp as the screen can show them.  The page chooses the scale
+// (Module.zelmorDrawScale); it is fixed here, before the program makes a
+// window, since every window's size follows it.
+void glutInit(int*, char**) {
+  umask(022);
+  set_draw_scale(static_cast<float>(EM_ASM_DOUBLE({
+    return Module.zelmorDrawScale || window.devicePixelRatio || 1;
+  })));
+}
 void glutInitDisplayMode(unsigned int) {}
 void glutInitWindowPosition(int x, int y) {
   init_x = x;
@@ -535,7 +560,28 @@ void glutTimerFunc(unsigned int millis, void (*func)(int), int value) {
   emscripten_async_call(run_timer, new pending_timer{func, value}, static_cast<int>(millis));
 }
 
+namespace {
+// A page too narrow for the windows side by side (a phone held upright)
+// sets them one below the other, left to right becoming top to bottom,
+// with the gap the first two had between them.
+void stack_windows() {
+  std::vector<window*> tops;
+  for (window* w : windows)
+    if (w->parent == 0 && w->shown) tops.push_back(w);
+  std::stable_sort(tops.begin(), tops.end(), [](const window* a, const window* b) { return a->x < b->x; });
+  if (tops.size() < 2) return;
+  const int gap = std::max(0, tops[1]->x - (tops[0]->x + tops[0]->w));
+  int y = 0;
+  for (window* w : tops) {
+    w->x = 0;
+    w->y = y;
+    y += w->h + gap;
+  }
+}
+}  // namespace
+
 void glutMainLoop(void) {
+  if (EM_ASM_INT({ return Module.zelmorStacked ? 1 : 0; })) stack_windows();
   // The canvas holds every top-level window shown at this point.
   canvas_w = canvas_h = 1;
   for (const window* w : windows) {

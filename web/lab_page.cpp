@@ -16,6 +16,7 @@
 #include "lab/lab_picture_svg.h"
 #include "lab/lessons.h"
 #include "lab/weights.h"
+#include "lab/zoom_logic.h"
 #include "view2d/view2d.h"
 
 extern "C" int zw_window_rect(int id, int* out);  // web/glut_web.cpp
@@ -170,6 +171,11 @@ EMSCRIPTEN_KEEPALIVE int zl_plane_under(int x, int y) {
   y -= r[1];
   return x >= 0 && y >= 0 && x < r[2] && y < r[3] ? 1 : 0;
 }
+
+// How much a step of the plane's zoom (a wheel notch with Ctrl) enlarges
+// it: a pinch over the 2D view takes a step each time the fingers' distance
+// grows or shrinks by this factor, so that the plane follows the fingers.
+EMSCRIPTEN_KEEPALIVE double zl_zoom_step() { return LAB_ZOOM_STEP; }
 
 // The page's start: Quit! has nothing to end in a page (the program would
 // stop and the page would have to be reloaded, the undo history lost), so
