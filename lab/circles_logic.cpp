@@ -191,9 +191,10 @@ void lab_pinned_set(const std::vector<lab_pinned_circle>& p) { pins() = p; }
 int lab_pin_at(double x, double y, bool furthest) {
   const std::vector<lab_triangle> tris = lab_shown_triangles(furthest);
   const int i = lab_triangle_at(tris, x, y);
-  const char* kind = furthest ? "furthest-site circle" : "circle";
+  const char* kind = furthest ? "furthest-site circle" : (lab_weighted() ? "orthogonal circle" : "circle");
   if (i < 0) {
-    lab_status("no %s triangle here to hold the circle of", furthest ? "furthest-site" : "Delaunay");
+    lab_status("no %s triangle here to hold the circle of",
+               furthest ? "furthest-site" : (lab_weighted() ? "regular" : "Delaunay"));
     return 0;
   }
   const lab_triangle t = tris[static_cast<size_t>(i)];
@@ -222,8 +223,8 @@ int lab_pin_at(double x, double y, bool furthest) {
   p.push_back({t, furthest, colour});
   double centre[2], r, r2;
   if (lab_circle_of(t, centre, &r, &r2) < 0) {
-    lab_status("holding the circle of %d, %d, %d: its radius is imaginary (squared radius %.4f), "
-               "no circle to draw (%zu held)", t[0], t[1], t[2], r2, p.size());
+    lab_status("holding the %s of %d, %d, %d: its radius is imaginary (squared radius %.4f), "
+               "no circle to draw (%zu held)", kind, t[0], t[1], t[2], r2, p.size());
     return 1;
   }
   lab_status("holding the %s of %d, %d, %d (%zu held; click it again to let go, C lets go of all)",
