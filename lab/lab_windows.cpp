@@ -276,6 +276,7 @@ void apply_draw_scale() {
   lab_top_size(&w, &h);
   ask_top_size(w, h);
   lay_out_2d(w, h);  // now, not only when the window system answers
+  glutSetWindow(about_win);
   place_help();
   for (int win : {view3d_win, about_win, top_win, panel_win, points_win, lab_status_win}) {
     glutSetWindow(win);
