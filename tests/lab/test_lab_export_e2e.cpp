@@ -380,8 +380,12 @@ TEST_F(LabExportE2E, ZoomedAndSnappingTheFilesShowTheViewAsDrawn) {
   lab_zoom z;
   for (int k = 0; k < 2; ++k) lab_zoom_about(&z, LAB_ZOOM_STEP * LAB_ZOOM_STEP, zx, 541 - zy, 541, 541);
   ASSERT_GT(z.scale, 2.4);
-  auto column = [&](double px) { return static_cast<int>(std::floor(270.5 + (px - z.centre[0]) * 541 / 6 * z.scale)); };
-  auto row = [&](double py) { return 540 - static_cast<int>(std::floor(270.5 + (py - z.centre[1]) * 541 / 6 * z.scale)); };
+  auto column = [&](double px) {
+    return static_cast<int>(std::floor(pixel_of_zoomed_plane(px, z.centre[0], z.scale)));
+  };
+  auto row = [&](double py) {
+    return 540 - static_cast<int>(std::floor(pixel_of_zoomed_plane(py, z.centre[1], z.scale)));
+  };
   // The snap to 0.25, the pointer a little off a grid point.
   ASSERT_TRUE(x.key("p"));
   const int cx = column(0.55), cy = row(-0.3);

@@ -45,6 +45,12 @@ inline int pixel_of_plane_nearest(double p, int size = POINTS_VIEW_SIZE) {
   return static_cast<int>(std::lround(pixel_of_plane(p, size)));
 }
 
+// Where the lab's view, zoomed scale times with plane coordinate centre in
+// its middle, draws p (scale 1 about 0 is pixel_of_plane).
+inline double pixel_of_zoomed_plane(double p, double centre, double scale) {
+  return POINTS_VIEW_SIZE / 2.0 + (p - centre) * POINTS_VIEW_SIZE / PLANE_SIDE * scale;
+}
+
 // The image row (from the top of a window height rows tall) of the pixel
 // that holds plane coordinate y: the 541-row view itself, or the 540-row
 // 3D window whose view from below draws the plane at the same pixels.

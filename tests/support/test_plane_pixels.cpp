@@ -55,6 +55,13 @@ TEST(PlaneOfPixel, AClickReadsBackTheColumnAndTheRowFromTheBottom) {
   }
 }
 
+// Zoomed, the centre sits in the view's middle and lengths grow by the scale.
+TEST(PixelOfZoomedPlane, TheCentreInTheMiddleAndLengthsScaled) {
+  EXPECT_EQ(pixel_of_plane(0.7), pixel_of_zoomed_plane(0.7, 0.0, 1.0));
+  EXPECT_DOUBLE_EQ(270.5, pixel_of_zoomed_plane(-1.25, -1.25, 8.0));
+  EXPECT_DOUBLE_EQ(270.5 + 541.0, pixel_of_zoomed_plane(-1.0, -1.25, 24.0));  // a quarter, 24 times
+}
+
 TEST(PlaneLength, PixelsAndPlaneUnitsAreInverse) {
   EXPECT_DOUBLE_EQ(541.0, pixels_of_plane_length(6.0));
   EXPECT_DOUBLE_EQ(6.0, plane_length_of_pixels(541));
