@@ -426,6 +426,30 @@ TEST_F(LabExportE2E, ZoomedAndSnappingTheFilesShowTheViewAsDrawn) {
       EXPECT_TRUE(near_colour(svg, sx + d[0], sy + d[1], kBlack, 90)) << d[0] << " " << d[1];
     }
   }
+
+  // K and clicks on 6, 7 and 8 in the zoomed view: their triangle, with 5
+  // inside its circle.  A save keeps it (a pick line); K takes it away, and
+  // the lesson opened again (o, Enter) brings it back.
+  const xd_rgb kPicked{204, 0, 128};
+  ASSERT_TRUE(x.key("K"));
+  for (const auto& c : {std::array<double, 2>{-0.6, -0.4}, {0.9, -0.5}, {0.4, 1.1}}) {
+    x.click(view.x + column(c[0]), view.y + row(c[1]), 1);
+    xdrive::sleep_ms(100);
+  }
+  x.move(view.x + cx, view.y + cy);
+  auto picked_shown = [&] { return x.grab(view).count(kPicked, 0, 0, 539, 540, 12) > 300; };
+  ASSERT_TRUE(xdrive::wait_until(picked_shown, 3000)) << "no picked triangle";
+  ASSERT_TRUE(x.key("s"));
+  std::set<std::string> saved;
+  ASSERT_TRUE(xdrive::wait_until([&] { return (saved = names(x.workdir(), "zelmor-2", ".txt")).size() == 1; }, 5000));
+  xdrive::sleep_ms(100);
+  EXPECT_NE(slurp(path(*saved.begin())).find("% view: pick corners=6,7,8\n"), std::string::npos);
+  ASSERT_TRUE(x.key("K"));
+  ASSERT_TRUE(xdrive::wait_until([&] { return x.grab(view).count(kPicked, 0, 0, 539, 540, 12) == 0; }, 3000));
+  ASSERT_TRUE(x.key("o"));
+  xdrive::sleep_ms(200);
+  ASSERT_TRUE(x.key("Return"));
+  EXPECT_TRUE(xdrive::wait_until(picked_shown, 3000)) << "the picked triangle not back with its lesson";
 }
 
 }  // namespace
