@@ -37,6 +37,14 @@ struct lab_run : program_windows {
     return x.wait_file(".ZELMOR",
                        [&](const std::string& s) { return xd_parse_points(s).size() == n; });
   }
+  // Started, with the README's twelve points (preset 9) in place.
+  ::testing::AssertionResult start_with_twelve() {
+    ::testing::AssertionResult started = start();
+    if (!started) return started << x.program_stderr();
+    point_at(2.5, 2.5);
+    if (!x.key("9") || !wait_points(12)) return ::testing::AssertionFailure() << "no twelve points";
+    return ::testing::AssertionSuccess();
+  }
 };
 
 // The circle of weighted points (x, y, w) whose power to each is zero, by
@@ -128,10 +136,7 @@ TEST(LabCirclesProgram, AHeldCircleSurvivesTurningThe3DViewAndCLetsItGo) {
 
 TEST(LabCirclesProgram, KFlipsTheEdgeUnderThePointerAndKAgainFlipsItBack) {
   lab_run r;
-  ASSERT_TRUE(r.start()) << r.x.program_stderr();
-  r.point_at(2.5, 2.5);
-  ASSERT_TRUE(r.x.key("9"));  // the README's twelve points
-  ASSERT_TRUE(r.wait_points(12));
+  ASSERT_TRUE(r.start_with_twelve());
   // 6 = (-0.6, -0.4) and 7 = (0.9, -0.5) share a Delaunay edge between
   // triangles with 5 = (0.1, 0.2) above and 11 = (-0.2, -2.3) below; the
   // flip puts 5-11 in its place.
@@ -391,10 +396,7 @@ TEST(LabCirclesProgram, ZoomedInAddsAndDragsLandOnWholeHundredthsWhereThePointer
 
 TEST(LabCirclesProgram, KPicksThreePointsAndWeightsTurnTheCirclesOrthogonal) {
   lab_run r;
-  ASSERT_TRUE(r.start()) << r.x.program_stderr();
-  r.point_at(2.5, 2.5);
-  ASSERT_TRUE(r.x.key("9"));  // the README's twelve points
-  ASSERT_TRUE(r.wait_points(12));
+  ASSERT_TRUE(r.start_with_twelve());
   // K, then 6 (-0.6, -0.4), 7 (0.9, -0.5) and 11 (-0.2, -2.3) clicked: a
   // Delaunay triangle, its circle drawn and holding no point.
   auto click = [&](double x, double y) {
