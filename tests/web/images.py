@@ -64,3 +64,37 @@ def differing(a, b, tol=3):
             v = 191 + ar[i + 1] // 4
             marks[i:i + 3] = bytes((v, v, v))
     return count, (aw, ah, bytes(marks))
+
+
+def read_png(data):
+    """(width, height, RGB bytes rows from the top) of an 8-bit RGB or RGBA
+    PNG that is not interlaced, such as the browser's screenshots."""
+    pos, chunks = 8, {}
+    while pos < len(data):
+        size, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        chunks.setdefault(kind, []).append(data[pos + 8:pos + 8 + size])
+        pos += 12 + size
+    w, h, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", chunks[b"IHDR"][0])
+    if depth != 8 or colour not in (2, 6) or interlace:
+        raise ValueError("not an 8-bit RGB(A) PNG without interlacing")
+    n = 3 if colour == 2 else 4
+    raw, stride = zlib.decompress(b"".join(chunks[b"IDAT"])), w * n
+    out, prev = bytearray(), bytearray(stride)
+    for r in range(h):
+        kind, line = raw[r * (stride + 1)], bytearray(raw[r * (stride + 1) + 1:(r + 1) * (stride + 1)])
+        for i in range(stride):
+            a = line[i - n] if i >= n else 0
+            b, c = prev[i], prev[i - n] if i >= n else 0
+            if kind == 1:
+                line[i] = (line[i] + a) & 255
+            elif kind == 2:
+                line[i] = (line[i] + b) & 255
+            elif kind == 3:
+                line[i] = (line[i] + (a + b) // 2) & 255
+            elif kind == 4:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
+        out += line if n == 3 else rgb_of_rgba(bytes(line))
+        prev = line
+    return w, h, bytes(out)
