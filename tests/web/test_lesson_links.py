@@ -9,7 +9,6 @@ pixels, at the size shown or larger for print.
     test_lesson_links.py --site DIR [unittest arguments]
 """
 import base64
-import json
 import os
 import shutil
 import struct
@@ -20,7 +19,7 @@ import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from zelmor_page import LabPageCase, Page, run_tests  # noqa: E402
+from zelmor_page import LabPageCase, Page, click_element, run_tests  # noqa: E402
 
 
 
@@ -112,26 +111,9 @@ class LessonLinksTest(LabPageCase):
         time.sleep(0.2)
         return self.browser.evaluate("location.hash")
 
-    def wheel(self, win, x, y, dy):
-        px, py = self.page._at(win, x, y)
-        self.browser.mouse("mouseMoved", px, py)
-        self.browser.call("Input.dispatchMouseEvent", {
-            "type": "mouseWheel", "x": px, "y": py, "deltaX": 0, "deltaY": dy})
-        self.page.settle()
-
-    def click_element(self, selector):
-        x, y = self.browser.evaluate("""(() => {
-          const e = document.querySelector(%s);
-          e.scrollIntoView({block: 'center'});
-          const r = e.getBoundingClientRect();
-          return [r.left + r.width / 2, r.top + r.height / 2]; })()""" % json.dumps(selector))
-        self.browser.mouse("mouseMoved", x, y)
-        self.browser.mouse("mousePressed", x, y, "left", 1)
-        self.browser.mouse("mouseReleased", x, y, "left", 0)
-
     def download(self, selector):
         """Clicks the element; (name, bytes) of the file the page offers."""
-        return self.downloads_of(lambda: self.click_element(selector), 1)[0]
+        return self.downloads_of(lambda: click_element(self.page, selector), 1)[0]
 
     def downloads_of(self, press, count):
         """Calls press; [(name, bytes)] of the count files the page offers,
@@ -202,7 +184,7 @@ class LessonLinksTest(LabPageCase):
             self.add_points(spots)
             # A weight by the wheel over the fifth point, the furthest-site
             # diagram, no labels, the view turned by a drag.
-            self.wheel(self.points, *spots[4], -300)
+            self.page.wheel(self.points, *spots[4], -300)
             self.key("F", "KeyF", "F")
             self.key("n", "KeyN", "n")
             self.drag_3d()
@@ -265,7 +247,7 @@ class LessonLinksTest(LabPageCase):
             "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
         self.open("lab.html")
         self.add_points([(100, 100), (400, 150), (250, 400)])
-        self.click_element("#copy-link")
+        click_element(self.page, "#copy-link")
         self.assertTrue(self.browser.wait_for(
             "document.getElementById('status').textContent.startsWith('Link copied')", 5))
         link = self.browser.evaluate("location.href")
@@ -288,7 +270,7 @@ class LessonLinksTest(LabPageCase):
         self.open("lab.html")
         self.key("9", "Digit9", "9")
         self.key("F", "KeyF", "F")
-        self.wheel(self.points, 300, 300, -500)
+        self.page.wheel(self.points, 300, 300, -500)
         svg = self.browser.evaluate("window.zelmorSvgText()")
         path = os.path.join(self.downloads, "picture.svg")
         with open(path, "w") as f:

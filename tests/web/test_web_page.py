@@ -623,13 +623,6 @@ class LabPageTest(PageCase):
                 if line.strip() and not line.startswith("%")]
         return [(r[0], r[1], r[2] if weighted else 0.0) for r in rows]
 
-    def wheel(self, win, x, y, dy):
-        px, py = self.page._at(win, x, y)
-        self.browser.mouse("mouseMoved", px, py)
-        self.browser.call("Input.dispatchMouseEvent", {
-            "type": "mouseWheel", "x": px, "y": py, "deltaX": 0, "deltaY": dy})
-        self.page.settle()
-
     def test_svg_of_a_flat_set_is_the_labs_exact_diagram(self):
         self.key("0", "Digit0", "0")  # twelve points on one circle
         pts = self.points_now()
@@ -657,7 +650,7 @@ class LabPageTest(PageCase):
     def test_svg_of_a_weighted_set_has_its_circles_and_hollow_points(self):
         self.key("4", "Digit4", "4")  # the 5 x 5 grid, spacing 1
         centre = to_pixel((0.0, 0.0))
-        self.wheel(self.points, *centre, -5000)  # fifty notches up at once
+        self.page.wheel(self.points, *centre, -5000)  # fifty notches up at once
         pts = self.saved()
         self.assertEqual(len(pts), 25)
         self.assertAlmostEqual(pts[12][2], 5.0, places=9)
@@ -687,7 +680,7 @@ class LabPageTest(PageCase):
         self.key("1", "Digit1", "1")  # a square and its centre (point 4)
         centre = to_pixel((0.0, 0.0))
         for notches, weight in ((-100, 0.1), (-300, 0.4), (100, 0.3)):
-            self.wheel(self.points, *centre, notches)
+            self.page.wheel(self.points, *centre, notches)
             time.sleep(0.2)
             self.assertEqual(self.browser.evaluate("window.scrollY"), 0, "the page scrolled")
             pts = self.saved()
@@ -695,10 +688,10 @@ class LabPageTest(PageCase):
             self.assertEqual([p[2] for p in pts[:4]], [0.0] * 4)
         # A fine wheel adds up to a notch.
         for _ in range(4):
-            self.wheel(self.points, *centre, -25)
+            self.page.wheel(self.points, *centre, -25)
         self.assertAlmostEqual(self.saved()[4][2], 0.4, places=9)
         # Away from the points the wheel scrolls the page and weights nothing.
-        self.wheel(self.points, 60, 60, 300)
+        self.page.wheel(self.points, 60, 60, 300)
         self.assertTrue(self.browser.wait_for("window.scrollY > 0", 5), "the page did not scroll")
         self.browser.evaluate("window.scrollTo(0, 0); true")
         self.assertAlmostEqual(self.saved()[4][2], 0.4, places=9)
@@ -708,7 +701,7 @@ class LabPageTest(PageCase):
         centre = to_pixel((0.0, 0.0))
         # Five notches as a wheel sends them, one event each, a moment apart.
         for _ in range(5):
-            self.wheel(self.points, *centre, -100)
+            self.page.wheel(self.points, *centre, -100)
             time.sleep(0.05)
         self.assertAlmostEqual(self.saved()[4][2], 0.5, places=9)
         self.key("z", "KeyZ", "z")

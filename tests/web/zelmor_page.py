@@ -103,6 +103,15 @@ class Page:
         self.release(win, x, y, button)
         self.settle()
 
+    def wheel(self, win, x, y, dy):
+        """The pointer to (x, y) of win, then one wheel event of dy (100 a
+        notch, negative up)."""
+        px, py = self._at(win, x, y)
+        self.b.mouse("mouseMoved", px, py)
+        self.b.call("Input.dispatchMouseEvent", {
+            "type": "mouseWheel", "x": px, "y": py, "deltaX": 0, "deltaY": dy})
+        self.settle()
+
     def pixels(self, win):
         """(w, h, bytes RGBA rows from the top) of the window's visible part."""
         x, y, w, h = self.rect(win)
