@@ -122,6 +122,27 @@ void keep_window_size(fixed_size* f, int width, int height) {
   }
 }
 
+void fit_windows_to_scale() {
+  const int current = glutGetWindow();
+  view3d_fixed.width = view3d_fixed.height = scaled_px(540);
+  points_fixed.width = points_fixed.height = scaled_px(541);
+  panel_fixed.width = scaled_px(541);
+  panel_fixed.height = scaled_px(615);
+  glutSetWindow(view3d_win);
+  glutPositionWindow(scaled_px(553), 0);
+  glutReshapeWindow(view3d_fixed.width, view3d_fixed.height);
+  glutSetWindow(top_win);
+  glutReshapeWindow(scaled_px(541), scaled_px(616));
+  glutSetWindow(panel_win);
+  glutPositionWindow(scaled_px(1), scaled_px(541));
+  glutReshapeWindow(panel_fixed.width, panel_fixed.height);
+  glutSetWindow(points_win);
+  glutPositionWindow(scaled_px(1), scaled_px(1));
+  glutReshapeWindow(points_fixed.width, points_fixed.height);
+  redisplay_windows("23S");
+  if (current != 0) glutSetWindow(current);
+}
+
 void frame_done(fixed_size* f) {
   if (!f->fresh_size) return;
   f->fresh_size = false;

@@ -51,6 +51,13 @@ void init_scene();
 //    ".ZELMOR" and need_recompute in step for every front end.
 void create_windows();
 
+// Asks every window of create_windows for its size and place at the current
+// drawing scale (the sizes they are kept at change with it) and posts their
+// redisplays; the reshapes follow from the window system.  zelmor never
+// calls it (its scale is 1 from the start); a front end that changes the
+// scale after start-up does.
+void fit_windows_to_scale();
+
 // Posts a redisplay of each window named in codes: '2' the 2D points view,
 // '3' the control panel, 'S' the 3D window; other characters name nothing.
 // The window that was current stays current.  A window not yet created is

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/windows.h"
+#include "view2d/scale.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
 
@@ -221,9 +222,36 @@ void run_drag_steps(benchmark::State& state, int x, int y_top) {
   }
 }
 
-void drag_step(benchmark::State& state, bool immediate) {
+// Every window at its size for the drawing scale s while a case runs (the
+// lab's presentation scale, the page's device pixel ratio), back at 1 after
+// it: at 2 each view has four times the pixels, and its lines, markers and
+// text are drawn twice as wide.
+struct drawing_scale {
+  explicit drawing_scale(float s) { apply(s); }
+  ~drawing_scale() { apply(1.0f); }
+  static void apply(float s) {
+    if (draw_scale() == s) return;
+    set_draw_scale(s);
+    fit_windows_to_scale();
+    for (int i = 0; i < 500 && !(points_win_w == points_fixed.width &&
+                                 view3d_fixed.drawn_w == view3d_fixed.width &&
+                                 panel_fixed.drawn_w == panel_fixed.width);
+         ++i) {
+      pump();
+      usleep(2000);
+    }
+    pump();
+  }
+};
+
+void drag_step(benchmark::State& state, bool immediate, float scale) {
   if (!start_program(state)) return;
   const drawing_path path{immediate};
+  const drawing_scale at{scale};
+  if (points_win_w != points_fixed.width) {
+    state.SkipWithError("the windows did not take their sizes for the scale");
+    return;
+  }
   load_200_points();
   // Grab point 0 with the left button where it is drawn.
   const int x = int(points_win_w / 2.0 + plane_table[0].x * points_win_w / 6.0);
@@ -240,9 +268,13 @@ void drag_step(benchmark::State& state, bool immediate) {
   points_mouse(GLUT_LEFT_BUTTON, GLUT_UP, x, y_top);
   pump();
 }
-BENCHMARK_CAPTURE(drag_step, lists, false)->Name("drag_step/200")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(drag_step, immediate, true)
+BENCHMARK_CAPTURE(drag_step, lists, false, 1.0f)->Name("drag_step/200")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(drag_step, immediate, true, 1.0f)
     ->Name("drag_step/200/immediate")
+    ->Unit(benchmark::kMillisecond);
+// The same step at drawing scale 2, measured in the same run as the one above.
+BENCHMARK_CAPTURE(drag_step, scale_2, false, 2.0f)
+    ->Name("drag_step/200/scale_2")
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

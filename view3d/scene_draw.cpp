@@ -392,12 +392,15 @@ int decimal_digits(int i, int* digits) {
 GLuint glyph_lists() {
   cached_list* slot = immediate_drawing ? nullptr : find_slot(piece::digits);
   if (slot == nullptr) return 0;
-  if (slot->win == 0) {
-    *slot = cached_list{glutGetWindow(), piece::digits, 0.0, glGenLists(GLYPH_LISTS)};
+  if (slot->win == 0) *slot = cached_list{glutGetWindow(), piece::digits, 0.0, glGenLists(GLYPH_LISTS)};
+  // The digits are those of the font for the drawing scale (the whole labels
+  // and the moves below serve scale 1 only).
+  if (slot->key != draw_scale()) {
+    slot->key = draw_scale();
     const GLuint base = slot->list;
     for (GLuint d = 0; base != 0 && d < 10; ++d) {
       glNewList(base + d, GL_COMPILE);
-      glutBitmapCharacter(GLUT_BITMAP_8_BY_13, '0' + static_cast<int>(d));
+      glutBitmapCharacter(scaled_font(GLUT_BITMAP_8_BY_13), '0' + static_cast<int>(d));
       glEndList();
     }
     // The bits as packed above, whatever the unpack state (as freeglut does).
@@ -579,12 +582,13 @@ void draw_point_labels(const point_rec* table) {
   glColor4fv(label_colour);
   int order[MAX_POINTS];
   label_order(table, order);
-  // The glyph lists hold the 8 x 13 digits; at another drawing scale every
-  // label is drawn in the font for that scale, character by character.
-  const GLuint glyphs = draw_scale() == 1.0f ? glyph_lists() : 0;
+  const GLuint glyphs = glyph_lists();
   if (glyphs != 0) glListBase(glyphs);
   label_batch batch;
-  bool known = glyphs != 0;  // the GL tells where a raster position lies
+  // At another drawing scale the digits are another font's: each label goes
+  // digit by digit from its own raster position.
+  const bool by_digits = draw_scale() != 1.0f;
+  bool known = glyphs != 0 && !by_digits;  // the GL tells where a raster position lies
   for (int k = 0; k < point_count; ++k) {
     const int i = order[k];
     placed_label l{i, {table[i].x + 0.07, table[i].y + 0.07, table[i].z + 0.07}, 0, 0, 0, 0, 0};

@@ -81,23 +81,11 @@ match compare(const frame& small, const frame& big, const colour_class& is, int 
   return m;
 }
 
-// Every window at its size for scale s, placed as create_windows places it.
+// Every window at its size for scale s, once the window system has resized
+// them.
 void rescale(float s) {
   set_draw_scale(s);
-  view3d_fixed.width = view3d_fixed.height = scaled_px(540);
-  points_fixed.width = points_fixed.height = scaled_px(541);
-  panel_fixed.width = scaled_px(541);
-  panel_fixed.height = scaled_px(615);
-  glutSetWindow(view3d_win);
-  glutPositionWindow(scaled_px(553), 0);
-  glutReshapeWindow(view3d_fixed.width, view3d_fixed.height);
-  glutSetWindow(top_win);
-  glutReshapeWindow(scaled_px(541), scaled_px(616));
-  glutSetWindow(panel_win);
-  glutPositionWindow(scaled_px(1), scaled_px(541));
-  glutReshapeWindow(panel_fixed.width, panel_fixed.height);
-  glutSetWindow(points_win);
-  glutReshapeWindow(points_fixed.width, points_fixed.height);
+  fit_windows_to_scale();
   const auto width_of = [](int win) {
     glutSetWindow(win);
     return glutGet(GLUT_WINDOW_WIDTH);
@@ -107,7 +95,6 @@ void rescale(float s) {
            width_of(panel_win) == panel_fixed.width && points_win_w == points_fixed.width &&
            panel_fixed.drawn_w == panel_fixed.width && view3d_fixed.drawn_w == view3d_fixed.width;
   }));
-  redisplay_windows("23S");
   gui_settle();
 }
 
