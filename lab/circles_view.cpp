@@ -33,6 +33,7 @@ const float kGoneEdge[4] = {0.55f, 0.55f, 0.55f, 1.0f};    // the Delaunay edge 
 const float kAngleColour[4] = {0.95f, 0.7f, 0.0f, 0.85f};  // the smallest angle
 
 bool angles_on = false;
+bool angles_refusal_said = false;  // while the angles are on and refused for weights
 // Where the pointer last was in the 2D view: the page's buttons take the
 // pointer off the plane before k arrives.
 bool pointer_seen_once = false;
@@ -93,6 +94,11 @@ void follow_points() {
       lab_status("%s", lab_picked_text(p).c_str());  // a moved point or a weight changed the verdict
   }
   if (pick_count > 0 && std::max({picks[0], picks[1], picks[2]}) >= point_count) pick_count = 0;
+  // The angles shown when the first weight comes: they go, and the status
+  // line says why, once.
+  const bool refused = angles_on && lab_weighted();
+  if (refused && !angles_refusal_said) lab_status("%s", LAB_ANGLES_WEIGHTED);
+  angles_refusal_said = refused;
 }
 
 // --- 2D ------------------------------------------------------------------------------

@@ -205,6 +205,11 @@ class CirclesPageTest(LabPageCase):
         inside = svg.index('class="inside"', svg.index('<g class="picked-triangle"'))
         cx, cy = self.svg_circle(svg, "picked-triangle", inside - svg.index('<g class="picked-triangle"'))
         self.assertEqual((310.0, 280.0), (cx, cy))  # point 5 at (0.1, 0.2), 100 pixels a unit
+        # No smallest angle with weights, and the status line says why.
+        self.button("smallest angle on / off")
+        self.assertIn("no smallest angle with weights: a regular triangulation does not maximise",
+                      self.status())
+        self.button("smallest angle on / off")
         # Zoomed twice about (-1, 0) and the snap to 0.25: the SVG shows the
         # part of the square the status line names and the snap's cross.
         self.page.drag_to(self.points, px(-1.0), py(0.0), button=None)
