@@ -264,16 +264,28 @@ void lab_top_reshape(int width, int height) {
 }
 
 // Every window at its size for the current drawing scale, in its place.
+//
+// On a screen too small for them (scale 2 on a 1920 x 1080 projector) the
+// windows keep to it: "2D Points" as tall as the screen, its plane smaller
+// (the panel and the text keep their size), and "3D Projection" square in
+// what is left beside it.
 void apply_draw_scale() {
   const int current = glutGetWindow();
   panel_fixed.width = scaled_px(541);
   panel_fixed.height = scaled_px(615);
-  view3d_fixed.width = view3d_fixed.height = scaled_px(540);
-  glutSetWindow(view3d_win);
-  glutPositionWindow(scaled_px(553), 0);
-  glutReshapeWindow(view3d_fixed.width, view3d_fixed.height);
   int w = 0, h = 0;
   lab_top_size(&w, &h);
+  const int screen_w = glutGet(GLUT_SCREEN_WIDTH), screen_h = glutGet(GLUT_SCREEN_HEIGHT);
+  const int view3d_x = scaled_px(553);
+  int side3d = scaled_px(540);
+  if (screen_w > 0 && screen_h > 0) {
+    h = std::max(std::min(h, screen_h), scaled_px(300));
+    side3d = std::max(std::min({side3d, screen_w - view3d_x, screen_h}), scaled_px(200));
+  }
+  view3d_fixed.width = view3d_fixed.height = side3d;
+  glutSetWindow(view3d_win);
+  glutPositionWindow(view3d_x, 0);
+  glutReshapeWindow(side3d, side3d);
   ask_top_size(w, h);
   lay_out_2d(w, h);  // now, not only when the window system answers
   glutSetWindow(about_win);

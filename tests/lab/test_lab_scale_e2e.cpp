@@ -68,17 +68,21 @@ class LabScale : public ::testing::Test {
 
 struct scale_step {
   const char* scale;
-  int plane, top_h;  // the plane's side, "2D Points"'s height (its width is the plane's)
-  int margin;        // the plane's offset in "2D Points"
-  int view3d, view3d_x;
+  int top_w, top_h;           // "2D Points"
+  int plane_x, plane_y, plane;  // its plane's place in it and side
+  int view3d_x, view3d;       // "3D Projection"'s place and side
 };
-// Each side is the layout length times the scale, rounded: the plane 541,
-// the band 50, the panel's strip 615 - 540, "3D Projection" 540 at x 553.
+// Each length is the layout length times the scale, rounded: "2D Points"
+// 541 wide, the plane 541, the band 50, the panel's strip 615 - 540,
+// "3D Projection" 540 at x 553.  On this 1280 x 1024 screen the windows keep
+// to it: "2D Points" at most as tall as the screen (the plane the smaller,
+// centred across), "3D Projection" square in what is left beside it, yet
+// never under 200 layout pixels.
 const scale_step kSteps[] = {
-    {"1.5", 812, 812 + 75 + 113, 2, 810, 830},
-    {"2", 1082, 1082 + 100 + 150, 2, 1080, 1106},
-    {"3", 1623, 1623 + 150 + 225, 3, 1620, 1659},
-    {"1", 541, 541 + 50 + 75, 1, 540, 553},
+    {"1.5", 812, 812 + 75 + 113, 2, 2, 812, 830, 1280 - 830},
+    {"2", 1082, 1024, 2 + (1082 - 774) / 2, 2, 1024 - 100 - 150, 1106, 400},
+    {"3", 1623, 1024, 3 + (1623 - 649) / 2, 3, 1024 - 150 - 225, 1659, 600},
+    {"1", 541, 541 + 50 + 75, 1, 1, 541, 553, 540},
 };
 
 TEST_F(LabScale, PresentationKeyCyclesTheScaleAndTheWindowsFollow) {
@@ -93,7 +97,7 @@ TEST_F(LabScale, PresentationKeyCyclesTheScaleAndTheWindowsFollow) {
     EXPECT_TRUE(xdrive::wait_until(
         [&] {
           const xd_window top = x.describe(w.top.id), v3 = x.describe(w.win3d.id);
-          return top.width == s.plane && top.height == s.top_h && v3.width == s.view3d &&
+          return top.width == s.top_w && top.height == s.top_h && v3.width == s.view3d &&
                  v3.height == s.view3d && v3.x == s.view3d_x;
         },
         10000))
@@ -101,10 +105,8 @@ TEST_F(LabScale, PresentationKeyCyclesTheScaleAndTheWindowsFollow) {
         << x.describe(w.top.id).height << ", 3D " << x.describe(w.win3d.id).width << " x "
         << x.describe(w.win3d.id).height << " at " << x.describe(w.win3d.id).x;
     xd_window view;
-    ASSERT_TRUE(plane_at(s.margin, s.margin, s.plane, &view)) << "no plane of " << s.plane;
-    // The screen is 1024 rows high: aim at the plane's upper half, which
-    // lies on it at every scale.
-    if (view.y + view.height / 2 < 1000) click_adds_exactly(view, -1.2 + 0.3 * points, 0.4, ++points);
+    ASSERT_TRUE(plane_at(s.plane_x, s.plane_y, s.plane, &view)) << "no plane of " << s.plane;
+    click_adds_exactly(view, -1.2 + 0.3 * points, 0.4, ++points);
     w.win3d = x.describe(w.win3d.id);
   }
   EXPECT_TRUE(x.running()) << x.program_stderr();
