@@ -125,6 +125,7 @@ void lab_panel_mouse(int button, int state, int x, int y) {
 }
 
 bool help_shown = false;
+float help_scale = 0.0f;  // the drawing scale the help was last sized for
 
 void hide_help() {
   if (!help_shown) return;
@@ -151,9 +152,21 @@ void close_help() {
 
 // zelmor's About reshape, then a redraw: the help is resized as it is shown,
 // and a frame drawn for the old size would otherwise stay up.
+//
+// The help keeps the size it is laid out for (help_size, set by place_help):
+// like the working windows, a new size of its own has the renderer measure
+// it, and the first frame after it asks for one more.
+fixed_size help_size{0, 0};
+
 void lab_about_reshape(int width, int height) {
+  if (help_size.width > 0) keep_window_size(&help_size, width, height);
   about_reshape(width, height);
   glutPostRedisplay();
+}
+
+void lab_about_display() {
+  about_display();
+  frame_done(&help_size);
 }
 
 // zelmor's About mouse (the Dismiss button), then any click closes the help.
@@ -188,8 +201,11 @@ void place_help() {
   }
   const lab_place at = lab_help_place(screen_w, screen_h, w, h, view3d_x, view3d_fixed.width,
                                       view3d_fixed.height);
+  help_size.width = w;
+  help_size.height = h;
   glutPositionWindow(at.x, at.y);
   glutReshapeWindow(w, h);
+  help_scale = draw_scale();
 }
 
 // --- the windows' layout and the presentation scale ---------------------------
@@ -288,8 +304,10 @@ void apply_draw_scale() {
   glutReshapeWindow(side3d, side3d);
   ask_top_size(w, h);
   lay_out_2d(w, h);  // now, not only when the window system answers
-  glutSetWindow(about_win);
-  place_help();
+  if (help_shown) {
+    glutSetWindow(about_win);
+    place_help();
+  }
   for (int win : {view3d_win, about_win, top_win, panel_win, points_win, lab_status_win}) {
     glutSetWindow(win);
     glutPostRedisplay();
@@ -318,6 +336,9 @@ int lab_status_win = 0;
 void lab_show_help() {
   const int current = glutGetWindow();
   glutSetWindow(about_win);
+  // A hidden window does not take a new size: the help is sized for a new
+  // drawing scale as it is shown.
+  if (help_scale != draw_scale()) place_help();
   glutShowWindow();
   glutPopWindow();  // over "2D Points" where it must overlap it
   glutPostRedisplay();
@@ -463,6 +484,7 @@ void lab_create_windows() {
   glutSetWindow(about_win);
   glutMouseFunc(lab_about_mouse);
   glutReshapeFunc(lab_about_reshape);
+  glutDisplayFunc(lab_about_display);
   // Sized and placed now, while hidden: the start-up reshape lays the help
   // out before it is first shown (a window resized as it is shown keeps a
   // frame of its old size up for a while).

@@ -268,6 +268,16 @@ void* glut_font(bitmap_font f) {
   return GLUT_BITMAP_8_BY_13;
 }
 
+// The cell width of a fixed-width GLUT font (8 x 13, 9 x 15), 0 for others.
+// Text laid out in cells (the help's two columns, by blanks) keeps its
+// columns in the proportional font of a larger scale: each character is
+// drawn at the start of its cell, times the scale.
+int fixed_cell(void* font) {
+  if (font == GLUT_BITMAP_8_BY_13) return 8;
+  if (font == GLUT_BITMAP_9_BY_15) return 9;
+  return 0;
+}
+
 }  // namespace
 
 void* scaled_font(void* font) {
@@ -282,14 +292,24 @@ void* scaled_font(void* font) {
 void draw_bitmap_text(void* font, const char* text, int length) {
   void* const f = scaled_font(font);
   if (length < 0) length = static_cast<int>(std::strlen(text));
-  for (int i = 0; i < length; ++i) glutBitmapCharacter(f, static_cast<unsigned char>(text[i]));
+  const float cell = static_cast<float>(fixed_cell(font)) * draw_scale();
+  for (int i = 0; i < length; ++i) {
+    const int c = static_cast<unsigned char>(text[i]);
+    glutBitmapCharacter(f, c);
+    // A move of the raster position only (no pixels) to the next cell.
+    if (f != font && cell > 0.0f)
+      glBitmap(0, 0, 0.0f, 0.0f, cell - static_cast<float>(glutBitmapWidth(f, c)), 0.0f, nullptr);
+  }
 }
 
 int bitmap_text_width(void* font, const char* text) {
+  if (draw_scale() != 1.0f && fixed_cell(font) > 0)
+    return fixed_cell(font) * static_cast<int>(std::strlen(text));
   const int device = glutBitmapLength(scaled_font(font), reinterpret_cast<const unsigned char*>(text));
   // Rounded up: text measured to fit keeps fitting.
   return static_cast<int>(std::ceil(static_cast<double>(device) / draw_scale()));
 }
+
 
 void layout_projection(int width, int height) {
   glViewport(0, 0, width, height);
