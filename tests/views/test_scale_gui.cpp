@@ -98,6 +98,39 @@ void rescale(float s) {
   gui_settle();
 }
 
+// The frame of win drawn by display at scale 1 and, once every window has
+// its size for scale 2, at 2.
+void frames_at_1_and_2(int win, void (*display)(), frame* small, frame* big) {
+  *small = draw(win, display);
+  rescale(2.0f);
+  *big = draw(win, display);
+  ASSERT_EQ(2 * small->w, big->w);
+  ASSERT_EQ(2 * small->h, big->h);
+}
+
+// One colour class held against the upsampled scale-1 frame: at least
+// min_count pixels of it at scale 1, each with one at scale 2 within
+// reach_big of twice its place and back within reach_small (shares found),
+// and about ratio_low to ratio_high times the pixels.
+struct class_case {
+  const char* what;
+  colour_class is;
+  int reach_big, reach_small, min_count;
+  double found, ratio_low, ratio_high;
+};
+
+void expect_where_they_were(const frame& small, const frame& big, const std::vector<class_case>& cases) {
+  for (const class_case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const match m = compare(small, big, c.is, c.reach_big, c.reach_small);
+    EXPECT_GT(m.small_count, c.min_count);
+    EXPECT_GT(m.found_in_big, c.found);
+    EXPECT_GT(m.found_in_small, c.found);
+    EXPECT_GT(m.ratio(), c.ratio_low);
+    EXPECT_LT(m.ratio(), c.ratio_high);
+  }
+}
+
 const rgb kRed = from_gl(1.0f, 0.0f, 0.0f);          // Voronoi edges
 const rgb kEdgeBlue = from_gl(0.0f, 0.3f, 1.0f);     // Delaunay edges
 const rgb kMarker = from_gl(0.14f, 0.14f, 0.56f);    // points
@@ -120,40 +153,21 @@ class ScaleFrames : public ::testing::Test {
 };
 
 TEST_F(ScaleFrames, PlaneLinesAndMarkersLieWhereTheyWereTwiceAsWide) {
-  const frame small = draw(points_win, points_display);
-  rescale(2.0f);
-  const frame big = draw(points_win, points_display);
-  ASSERT_EQ(2 * small.w, big.w);
-  struct line_case {
-    const char* what;
-    rgb c;
-  };
-  const line_case kLines[] = {{"Voronoi edges", kRed}, {"Delaunay edges", kEdgeBlue}, {"points", kMarker}};
-  for (const line_case& c : kLines) {
-    SCOPED_TRACE(c.what);
-    const match m = compare(small, big, colour(c.c), 2, 1);
-    EXPECT_GT(m.small_count, 40);
-    EXPECT_GT(m.found_in_big, 0.97);
-    EXPECT_GT(m.found_in_small, 0.97);
-    // Twice as long and twice as wide.
-    EXPECT_GT(m.ratio(), 3.0);
-    EXPECT_LT(m.ratio(), 5.0);
-  }
+  frame small, big;
+  frames_at_1_and_2(points_win, points_display, &small, &big);
+  // Twice as long and twice as wide: about four times the pixels.
+  expect_where_they_were(small, big, {{"Voronoi edges", colour(kRed), 2, 1, 40, 0.97, 3.0, 5.0},
+                                      {"Delaunay edges", colour(kEdgeBlue), 2, 1, 40, 0.97, 3.0, 5.0},
+                                      {"points", colour(kMarker), 2, 1, 40, 0.97, 3.0, 5.0}});
 }
 
 TEST_F(ScaleFrames, LabelsAreDrawnWhereTheyWereFromLargerGlyphs) {
-  const frame small = draw(points_win, points_display);
-  rescale(2.0f);
-  const frame big = draw(points_win, points_display);
+  frame small, big;
+  frames_at_1_and_2(points_win, points_display, &small, &big);
   // A glyph of the larger font is not the small glyph's pixels doubled, so
   // it may reach a few pixels further; every label pixel lies near one of
   // the other frame's all the same.
-  const match m = compare(small, big, colour(kLabel), 5, 3);
-  EXPECT_GT(m.small_count, 100);
-  EXPECT_GT(m.found_in_big, 0.95);
-  EXPECT_GT(m.found_in_small, 0.95);
-  EXPECT_GT(m.ratio(), 2.0);
-  EXPECT_LT(m.ratio(), 6.0);
+  expect_where_they_were(small, big, {{"labels", colour(kLabel), 5, 3, 100, 0.95, 2.0, 6.0}});
   // Legible, not magnified: no shift of the scale-1 labels with every pixel
   // doubled gives the scale-2 labels.
   const colour_class is = colour(kLabel);
@@ -170,57 +184,25 @@ TEST_F(ScaleFrames, LabelsAreDrawnWhereTheyWereFromLargerGlyphs) {
         }
       best = std::max(best, same);
     }
-  EXPECT_LT(best, 0.8 * m.big_count) << "the labels look like doubled pixels";
+  EXPECT_LT(best, 0.8 * compare(small, big, is, 0, 0).big_count) << "the labels look like doubled pixels";
 }
 
 TEST_F(ScaleFrames, The3DViewFollowsTheScale) {
-  glutSetWindow(view3d_win);
-  const frame small = draw(view3d_win, view3d_display);
-  rescale(2.0f);
-  const frame big = draw(view3d_win, view3d_display);
-  ASSERT_EQ(2 * small.w, big.w);
-  struct class_case {
-    const char* what;
-    colour_class is;
-    double low, high;
-  };
-  const class_case kClasses[] = {
-      // Faces are areas: four times the pixels.
-      {"lower faces", is_cyan, 3.5, 4.5},
-      // The outlines are lines, twice as long and twice as wide.
-      {"face outlines and edges", is_blue, 3.0, 5.0},
-  };
-  for (const class_case& c : kClasses) {
-    SCOPED_TRACE(c.what);
-    const match m = compare(small, big, c.is, 2, 1);
-    EXPECT_GT(m.small_count, 100);
-    EXPECT_GT(m.found_in_big, 0.97);
-    EXPECT_GT(m.found_in_small, 0.97);
-    EXPECT_GT(m.ratio(), c.low);
-    EXPECT_LT(m.ratio(), c.high);
-  }
+  frame small, big;
+  frames_at_1_and_2(view3d_win, view3d_display, &small, &big);
+  // Faces are areas: four times the pixels; the outlines and edges are
+  // lines, twice as long and twice as wide.
+  expect_where_they_were(small, big, {{"lower faces", is_cyan, 2, 1, 100, 0.97, 3.5, 4.5},
+                                      {"face outlines and edges", is_blue, 2, 1, 100, 0.97, 3.0, 5.0}});
 }
 
 TEST_F(ScaleFrames, PanelControlsAreDrawnAndHitWhereTheyWere) {
-  const frame small = draw(panel_win, panel_display);
-  rescale(2.0f);
-  const frame big = draw(panel_win, panel_display);
-  {
-    SCOPED_TRACE("bevels");
-    const match m = compare(small, big, colour(kBevelLight), 2, 1);
-    EXPECT_GT(m.small_count, 200);
-    EXPECT_GT(m.found_in_big, 0.97);
-    EXPECT_GT(m.found_in_small, 0.97);
-  }
-  {
-    SCOPED_TRACE("labels");
-    // Times Roman 24 for Helvetica 12 at scale 2: the same place, a little
-    // wider or narrower letter by letter.
-    const match m = compare(small, big, colour(kWidgetBlue, 40), 8, 4);
-    EXPECT_GT(m.small_count, 200);
-    EXPECT_GT(m.found_in_big, 0.9);
-    EXPECT_GT(m.found_in_small, 0.9);
-  }
+  frame small, big;
+  frames_at_1_and_2(panel_win, panel_display, &small, &big);
+  // The label font at scale 2 is Times Roman 24 for Helvetica 12: the same
+  // place, a little wider or narrower letter by letter.
+  expect_where_they_were(small, big, {{"bevels", colour(kBevelLight), 2, 1, 200, 0.97, 2.0, 5.0},
+                                      {"labels", colour(kWidgetBlue, 40), 8, 4, 200, 0.9, 2.0, 6.0}});
   // A press at the "Show Grid" box's place at scale 2 (GLUT's y from the
   // top of the panel's device pixels) ticks it; the place the box had at
   // scale 1 is now another part of the panel.
@@ -242,8 +224,8 @@ TEST_F(ScaleFrames, ThePickSquareGrowsWithTheMarkers) {
   glutSetWindow(points_win);
   points_display();
   // Point 4 at (0.3, 0.1): its marker's centre in device pixels.
-  const double cx = points_win_w / 2.0 + plane_table[4].x * points_win_w / 6.0;
-  const double cy = points_win_h / 2.0 + plane_table[4].y * points_win_h / 6.0;
+  const double cx = pixel_of_plane(plane_table[4].x, points_win_w);
+  const double cy = pixel_of_plane(plane_table[4].y, points_win_h);
   struct pick_case {
     const char* what;
     int dx;
