@@ -28,11 +28,12 @@ struct lab_point {
 // The current point set: plane_table[0 .. point_count-1] with their weights.
 std::vector<lab_point> lab_current_points();
 
-// Makes pts (at most MAX_POINTS) the point set: tables, lifts, weights,
-// ".ZELMOR", need_recompute; the records of the last recomputation are
-// dropped.  The selection stays only while its index names the same point
-// (at the same place, or the only point that changed, as in an undone drag);
-// otherwise it is cleared.  Records nothing in the history (see
+// Makes pts (at most MAX_POINTS) the point set: the weights, then the
+// core's door (replace_point_set: tables, lifts, ".ZELMOR", need_recompute,
+// the records of the last recomputation dropped).  A drag still held ends
+// (drag_index -1).  The selection stays only while its index names the same
+// point (at the same place, or the only point that changed, as in an undone
+// drag); otherwise it is cleared.  Records nothing in the history (see
 // lab_replace_points).
 void lab_set_points(const std::vector<lab_point>& pts);
 

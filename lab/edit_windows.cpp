@@ -15,17 +15,14 @@
 
 namespace {
 
-// After an edit from the keyboard: a drag still held ends, since the index
-// it grabbed may now name another point or none.
+// After zelmor's New, which empties the set outside the lab's history: a
+// drag still held ends, since the index it grabbed names no point now.  (The
+// lab's own edits end it in lab_set_points.)
 void end_drag() { drag_index = -1; }
 
-void undo_action() {
-  if (lab_undo()) end_drag();
-}
+void undo_action() { lab_undo(); }
 
-void redo_action() {
-  if (lab_redo()) end_drag();
-}
+void redo_action() { lab_redo(); }
 
 void delete_action() {
   const int i = lab_selected_point();
@@ -34,7 +31,6 @@ void delete_action() {
     return;
   }
   lab_delete_point(i);
-  end_drag();
 }
 
 void reload_action() {
@@ -42,10 +38,8 @@ void reload_action() {
     lab_status("no FILE to reload: start the lab as zelmor-lab FILE");
     return;
   }
-  if (lab_load_file(lab_point_file.c_str(), ("reload " + lab_point_file).c_str())) {
-    end_drag();
+  if (lab_load_file(lab_point_file.c_str(), ("reload " + lab_point_file).c_str()))
     lab_history_mark_saved();
-  }
 }
 
 void save_new_action() {

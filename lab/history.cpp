@@ -11,6 +11,7 @@
 #include "diag/diag.h"
 #include "lab/edit.h"
 #include "lab/lab.h"
+#include "view2d/view2d.h"
 
 namespace {
 
@@ -99,6 +100,10 @@ void lab_set_points(const std::vector<lab_point>& pts) {
     lab_point_weight[i] = i < pts.size() ? pts[i].w : 0.0;
   for (std::size_t i = 0; i < pts.size(); ++i) plane[i] = point_rec{pts[i].x, pts[i].y, 0.0, 1.0};
   replace_point_set(plane, static_cast<int>(pts.size()));
+  // A drag still held grabbed an index of the old set, which may name
+  // another point now, or none: it ends here, for every way in (undo, redo,
+  // delete, a load, a preset, the page's link).
+  drag_index = -1;
   // The selection names an index; it may stay only while that index still
   // names the same point: at the same place, or the one point that changed
   // (an undone drag or weight).  Any other index would let x, + or - act on

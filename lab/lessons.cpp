@@ -367,7 +367,6 @@ void load_preset(int i) {
   char what[32];
   std::snprintf(what, sizeof what, "preset %c", lab_preset_at(i).key);
   lab_replace_points(pts, what);
-  drag_index = -1;  // a drag still held grabbed a point of the old set
   lab_status("preset %c: %s", lab_preset_at(i).key, lab_preset_at(i).name);
 }
 

@@ -113,10 +113,7 @@ void load_current() {
     return;
   }
   close_list(nullptr);
-  if (lab_load_file(e.name.c_str(), ("open " + e.name).c_str())) {
-    drag_index = -1;  // a drag still held grabbed a point of the old set
-    lab_history_mark_saved();
-  }
+  if (lab_load_file(e.name.c_str(), ("open " + e.name).c_str())) lab_history_mark_saved();
 }
 
 int list_keys(unsigned char key, int special) {

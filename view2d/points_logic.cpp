@@ -6,6 +6,11 @@
 #include "view2d/scale.h"
 #include "view2d/view2d.h"
 
+// Here, on the GL-free floor, rather than beside the mouse handlers: an edit
+// that replaces the point set (the lab's history) ends a drag still held,
+// since the index it grabbed may name another point now, or none.
+int drag_index = -1;
+
 double plane_coord(int pixel, int size) {
   // The offset from the centre pixel is an integer (size div 2 truncates), so
   // an odd-sized window maps its centre pixel exactly to 0.

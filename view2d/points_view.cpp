@@ -11,7 +11,6 @@
 
 int points_win_w = 540, points_win_h = 540;
 fixed_size points_fixed{541, 541};
-int drag_index = -1;
 int edit_mode = 0;
 int last_mouse_x = 0, last_mouse_y = 0;
 

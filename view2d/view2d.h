@@ -19,6 +19,7 @@ int pick_point(int x, int y);
 // drawing scale); 540 x 540 before it.
 extern int points_win_w, points_win_h;
 extern int drag_index;  // point grabbed by the last left or middle press; -1 if it hit none
+                        // (defined in points_logic.cpp, for GL-free edits)
 extern int edit_mode;   // 11 after a right press, 3 after a left press on a point (only
                         // this lets motion move it), 2 after a middle press on a point
 extern int last_mouse_x, last_mouse_y;  // last press or drag step, y from the bottom

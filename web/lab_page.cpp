@@ -68,7 +68,6 @@ EMSCRIPTEN_KEEPALIVE void zl_run_action(int i) {
 // it); 1 when loaded.  A failure is in the status line and changes nothing.
 EMSCRIPTEN_KEEPALIVE int zl_load(const char* path, const char* name) {
   const int loaded = lab_load_file(path, (std::string("load ") + name).c_str());
-  if (loaded) drag_index = -1;  // the point it held may be gone
   // The reader names the file it read, the page's scratch copy: the user
   // knows the file by the name they picked.
   std::string text = lab_status_text();
@@ -140,7 +139,6 @@ EMSCRIPTEN_KEEPALIVE const char* zl_open_link(const char* fragment) {
     return error.c_str();
   }
   lab_replace_points(pts, "open the link");
-  drag_index = -1;
   if (lab_view_state_set != nullptr) lab_view_state_set(view);
   lab_history_reset();
   lab_status("opened the link's lesson: %zu points", pts.size());

@@ -14,6 +14,7 @@
 #include "lab/lab.h"
 #include "lab/weights.h"
 #include "tests/pipeline/pipeline_test_util.h"
+#include "view2d/view2d.h"
 
 namespace {
 
@@ -241,6 +242,37 @@ TEST_F(LabHistory, UndoAndRedoLiftEachPointWithItsOwnWeight) {
   EXPECT_EQ(point_table[1].z, lifted_height(1, -1));
   lab_redo();
   EXPECT_EQ(point_table[1].z, sunk);
+}
+
+// A drag held while the set is replaced grabbed an index of the old set: every
+// way the lab replaces the set ends it, and a key that changes nothing
+// leaves it held.
+TEST_F(LabHistory, EveryReplacementOfTheSetEndsAHeldDragAndNothingElseDoes) {
+  struct Way {
+    const char* what;
+    int (*edit)();
+    int ends;
+  };
+  const Way kWays[] = {
+      {"undo", [] { return lab_undo(); }, 1},
+      {"redo after an undo", [] { lab_undo(); drag_index = 1; return lab_redo(); }, 1},
+      {"delete", [] { return lab_delete_point(0); }, 1},
+      {"a load or a preset", [] { lab_replace_points(kPreset, "preset 1"); return 1; }, 1},
+      {"nothing to redo", [] { return lab_redo(); }, 0},
+      {"a delete of no point", [] { return lab_delete_point(7); }, 0},
+  };
+  for (const Way& w : kWays) {
+    SCOPED_TRACE(w.what);
+    point_count = 0;
+    write_point_file();
+    lab_history_reset();
+    mouse_add(-1, -1);
+    mouse_add(1, -1);
+    drag_index = 1;
+    EXPECT_EQ(w.ends, w.edit());
+    EXPECT_EQ(w.ends ? -1 : 1, drag_index);
+  }
+  drag_index = -1;
 }
 
 TEST_F(LabHistory, DeleteMovesTheLaterPointsDownAndClearsTheSelection) {
