@@ -28,8 +28,9 @@ extern point_rec plane_table[MAX_POINTS];
 extern point_rec point_table[MAX_POINTS];
 extern int point_count;
 
-// Nonzero when the point set changed since the last recomputation.  A weight
-// change alone does not set it.
+// Nonzero when the point set changed since the last recomputation (the
+// door for edits below sets it).  A change of the common weight alone (the
+// slider, relift_points) does not set it; a point's own weight does.
 extern int need_recompute;
 
 // A circumcentre coordinate not yet computed.
