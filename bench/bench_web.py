@@ -10,6 +10,7 @@ and cube is transformed anew), against the desktop's frame_3d.
 
     bench/bench_web.py [--build build] [--runs 40] [--rounds 3]
     bench/bench_web.py --each [--build build] [--runs 40] [--rounds 3]
+    bench/bench_web.py --ratio [--build build] [--runs 40] [--rounds 3]
 
 The desktop and the page are measured in turn, round by round, and each
 round gives its own ratio.  The page's figures come twice in each round: as
@@ -21,6 +22,10 @@ With --each, the page alone, each of its speed-ups weighed on its own
 every saving on, with that one saving off, and with all of them off, in
 turn within each round; each round's ratio (one off / all on) says what the
 saving is worth, above 1 when it pays.
+
+With --ratio, the page alone on a screen of device pixel ratio 1 and on
+one of ratio 2, where it draws four times the pixels: the redraw and the
+drag step at each, in turn within each round, and each round's ratio.
 
 Needs the desktop build with the web edition (bash scripts/test.sh makes
 both).  The desktop figures come from zelmor_bench's frame_3d, frame_2d and
@@ -86,24 +91,29 @@ TIMING = """(() => {
 class WebPage:
     """The page with the benchmark's 200 points, in one browser for the run."""
 
-    def __init__(self, site):
+    def __init__(self, site, ratio=None):
         self.server = Server(site)
         self.browser = Browser()
         try:
+            if ratio is not None:
+                # A screen of that device pixel ratio: the page draws at it.
+                self.browser.call("Emulation.setDeviceMetricsOverride", {
+                    "width": 1300, "height": 900, "deviceScaleFactor": ratio, "mobile": False})
             self.page = Page(self.browser, self.server.url())
             self.view3d = self.page.window_id("3D Projection")
             self.points = self.page.window_id("2D Points", 1)
             x0, y0 = self.page.rect(self.points)[:2]
-            # Right clicks at the benchmark's pixels (y from the bottom of 541).
+            scale = self.browser.evaluate("Module._zw_draw_scale()")
+
+            def at(x, y):  # the benchmark's pixel (y from the bottom of 541) on the canvas
+                return x0 + round(x * scale), y0 + round((541 - y) * scale)
             clicks = ";".join("Module._zw_mouse(0, 2, %d, %d); Module._zw_mouse(1, 2, %d, %d)"
-                              % (x0 + x, y0 + 541 - y, x0 + x, y0 + 541 - y)
-                              for x, y in bench_pixels())
+                              % (at(x, y) + at(x, y)) for x, y in bench_pixels())
             self.browser.evaluate(clicks + "; true")
             self.page.settle()
             assert self.browser.evaluate("window.zelmorPointsText().split('\\n').length") == 201
             # The first point where it is drawn: the drag grabs it.
-            x, y = bench_pixels()[0]
-            self.grab = (x0 + x, y0 + 541 - y)
+            self.grab = at(*bench_pixels()[0])
         except BaseException:
             self.close()
             raise
@@ -205,6 +215,31 @@ def each(page, runs, rounds):
         print("  ".join(row), flush=True)
 
 
+def by_ratio(site, runs, rounds):
+    """The page at device pixel ratio 1 and 2 (four times the pixels),
+    measured in turn, round by round; each round's ratio (2 / 1)."""
+    pages = {r: WebPage(site, r) for r in (1, 2)}
+    try:
+        sizes = {r: pages[r].browser.evaluate("[Module._zw_canvas_width(), Module._zw_canvas_height()]")
+                 for r in pages}
+        rows = []
+        for k in range(rounds):
+            order = (1, 2) if k % 2 == 0 else (2, 1)
+            rows.append({r: (statistics.median(pages[r].redraw(runs)[0]),
+                             statistics.median(pages[r].drag(runs))) for r in order})
+    finally:
+        for p in pages.values():
+            p.close()
+    for r in (1, 2):
+        print("ratio %d: canvas %d x %d; full redraw %.2f ms, drag step %.2f ms (medians of the rounds)"
+              % (r, sizes[r][0], sizes[r][1], statistics.median(x[r][0] for x in rows),
+                 statistics.median(x[r][1] for x in rows)))
+    print("full redraw at ratio 2 / ratio 1: median of the rounds %.2f (rounds: %s)" % (
+        statistics.median(x[2][0] / x[1][0] for x in rows), ", ".join("%.2f" % (x[2][0] / x[1][0]) for x in rows)))
+    print("drag step at ratio 2 / ratio 1: median of the rounds %.2f" %
+          statistics.median(x[2][1] / x[1][1] for x in rows))
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default=os.path.join(root, "build"))
@@ -212,7 +247,12 @@ def main():
     parser.add_argument("--rounds", type=int, default=3,
                         help="desktop and page measured in turn this many times")
     parser.add_argument("--each", action="store_true", help="weigh each of the page's speed-ups")
+    parser.add_argument("--ratio", action="store_true",
+                        help="the page at device pixel ratio 2 against ratio 1")
     args = parser.parse_args()
+    if args.ratio:
+        by_ratio(os.path.join(args.build, "web", "site"), args.runs, args.rounds)
+        return
     page = WebPage(os.path.join(args.build, "web", "site"))
     if args.each:
         try:
