@@ -11,61 +11,14 @@ pixels, at the size shown or larger for print.
 import base64
 import os
 import shutil
-import struct
 import sys
 import tempfile
 import time
-import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
+import images  # noqa: E402
 from zelmor_page import LabPageCase, Page, click_element, run_tests  # noqa: E402
-
-
-
-def png_pixels(data):
-    """(w, h, RGB bytes rows from the top) of an 8-bit RGB or RGBA PNG, with
-    every filter undone: an independent reader of what the page wrote."""
-    assert data[:8] == b"\x89PNG\r\n\x1a\n", "not a PNG"
-    at, idat, w = 8, b"", 0
-    while at < len(data):
-        n, kind = struct.unpack(">I4s", data[at:at + 8])
-        body = data[at + 8:at + 8 + n]
-        if kind == b"IHDR":
-            w, h, depth, colour = struct.unpack(">IIBB", body[:10])
-            assert depth == 8 and colour in (2, 6), (depth, colour)
-            bpp = 3 if colour == 2 else 4
-        elif kind == b"IDAT":
-            idat += body
-        at += 12 + n
-    raw = zlib.decompress(idat)
-    stride = w * bpp
-    out, prev = bytearray(), bytearray(stride)
-    for y in range(h):
-        f = raw[y * (stride + 1)]
-        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
-            a = line[i - bpp] if i >= bpp else 0
-            b = prev[i]
-            c = prev[i - bpp] if i >= bpp else 0
-            if f == 1:
-                line[i] = (line[i] + a) & 255
-            elif f == 2:
-                line[i] = (line[i] + b) & 255
-            elif f == 3:
-                line[i] = (line[i] + (a + b) // 2) & 255
-            elif f == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-        prev = line
-        for x in range(w):
-            out += line[x * bpp:x * bpp + 3]
-    return w, h, bytes(out)
-
-
-def rgb_of_rgba(data):
-    return bytes(b for i, b in enumerate(data) if i % 4 != 3)
 
 
 def differing(a, b):
@@ -146,7 +99,7 @@ class LessonLinksTest(LabPageCase):
         time.sleep(0.3)
         self.page.settle()
         w, h, data = self.page.pixels(win)
-        return w, h, rgb_of_rgba(data)
+        return w, h, images.rgb_of_rgba(data)
 
     def drag_3d(self):
         self.page.press(self.view3d, 200, 270)
@@ -293,18 +246,18 @@ class LessonLinksTest(LabPageCase):
           };
           img.src = 'data:image/svg+xml;charset=utf-8,' + encodeURIComponent(window.zelmorSvgText());
         })""")
-        renders = {"chromium": png_pixels(base64.b64decode(data))}
+        renders = {"chromium": images.read_png(base64.b64decode(data))}
         for name, cmd in (("librsvg", "rsvg-convert -b white '%s' -o '%s'"),
                           ("imagemagick", "convert -background white '%s' '%s'")):
             out = os.path.join(self.downloads, name + ".png")
             if os.system(cmd % (path, out + (".tmp.png" if name == "librsvg" else "")) + " 2>/dev/null") != 0:
                 self.skipTest(name + " is not installed")
-            if name == "librsvg":  # as 8-bit RGB, the one form png_pixels reads
+            if name == "librsvg":  # as 8-bit RGB, which images.read_png reads
                 os.system("convert '%s.tmp.png' -alpha off -depth 8 -type TrueColor '%s'" % (out, out))
             else:
                 os.system("convert '%s' -alpha off -depth 8 -type TrueColor '%s'" % (out, out))
             with open(out, "rb") as f:
-                renders[name] = png_pixels(f.read())
+                renders[name] = images.read_png(f.read())
         # Edges are anti-aliased differently; the pictures must agree on all
         # but those pixels (about 70 of 30000 here, the labels' glyphs): one
         # per cent of the drawn pixels would be another picture.
@@ -329,14 +282,14 @@ class LessonLinksTest(LabPageCase):
                 for button, win in (("#download-png-2d", self.points), ("#download-png-3d", self.view3d)):
                     name, data = self.download(button)
                     self.assertTrue(name.endswith(".png"), name)
-                    w, h, rgb = png_pixels(data)
+                    w, h, rgb = images.read_png(data)
                     sw, sh, shown = self.view_rgb(win)
                     self.assertEqual((w, h), (sw, sh))
                     self.assertEqual(differing(rgb, shown), 0, button)
                 # For print: three times as large.
                 self.browser.evaluate("document.getElementById('export-scale').value = '3'; true")
                 for button, win in (("#download-png-2d", self.points), ("#download-png-3d", self.view3d)):
-                    w, h, rgb = png_pixels(self.download(button)[1])
+                    w, h, rgb = images.read_png(self.download(button)[1])
                     sw, sh, _ = self.view_rgb(win)
                     self.assertEqual((w, h), (3 * sw, 3 * sh))
                 name, svg = self.download("#download-svg")
@@ -362,7 +315,7 @@ class LessonLinksTest(LabPageCase):
         svg = [d for n, d in files.items() if n.endswith(".svg")][0]
         self.assertIn(b'class="empty-circle"', svg)
         png2d = [d for n, d in files.items() if n.startswith("zelmor-lab-2d-") and n.endswith(".png")][0]
-        w, h, rgb = png_pixels(png2d)
+        w, h, rgb = images.read_png(png2d)
         orange = sum(1 for i in range(0, len(rgb), 3) if rgb[i] > 240 and 100 < rgb[i + 1] < 150 and rgb[i + 2] < 40)
         self.assertGreater(orange, 300, "the circle in the 2D PNG")
         self.assertTrue(any(n.startswith("zelmor-lab-3d-") for n in files))
