@@ -4,6 +4,7 @@
 // history and brings a lesson's view back with its points.
 #include <GL/freeglut.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "lab/edit.h"
 #include "lab/lab.h"
 #include "lab/open_list.h"
+#include "view2d/scale.h"
 #include "view2d/view2d.h"
 
 namespace {
@@ -19,15 +21,18 @@ bool shown = false;
 std::vector<open_entry>* entries = new std::vector<open_entry>();  // never destroyed: exit() may run in a callback
 open_choice choice;
 
-// The list's box in 2D-view pixels (y up): a margin of 12 all round; a
-// title row and a hint row, then the entries.
+// The list's box in the 2D view's layout pixels (y up; the view's device
+// pixels over the drawing scale): a margin of 12 all round; a title row and
+// a hint row, then the entries.
 constexpr int kMargin = 12;
 constexpr int kRow = 16;
 constexpr int kHeadRows = 2;
 
-int box_top() { return points_win_h - kMargin; }
+int view_w() { return layout_px(points_win_w); }
+int view_h() { return layout_px(points_win_h); }
+int box_top() { return view_h() - kMargin; }
 int rows_shown() {
-  const int rows = (points_win_h - 2 * kMargin - 8 - kHeadRows * kRow) / kRow;
+  const int rows = (view_h() - 2 * kMargin - 8 - kHeadRows * kRow) / kRow;
   return rows < 1 ? 1 : rows;
 }
 // Entry row r spans y (row_top(r) - kRow, row_top(r)], y up.
@@ -39,16 +44,12 @@ int row_at_y(int y) {
 
 void text(int x, int y, const std::string& s, int max_chars) {
   glRasterPos2i(x, y);
-  int n = 0;
-  for (char ch : s) {
-    if (++n > max_chars) break;
-    glutBitmapCharacter(GLUT_BITMAP_8_BY_13, static_cast<unsigned char>(ch));
-  }
+  draw_bitmap_text(GLUT_BITMAP_8_BY_13, s.c_str(), std::min(static_cast<int>(s.size()), max_chars));
 }
 
 void draw_list() {
   if (!shown) return;
-  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT);
+  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT | GL_LINE_BIT);
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_LIGHTING);
   glEnable(GL_BLEND);
@@ -56,15 +57,16 @@ void draw_list() {
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
   glLoadIdentity();
-  glOrtho(0, points_win_w, 0, points_win_h, -1, 1);
+  glOrtho(0, points_win_w / draw_scale(), 0, points_win_h / draw_scale(), -1, 1);
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glLoadIdentity();
 
-  const int x0 = kMargin, x1 = points_win_w - kMargin, y1 = box_top(), y0 = kMargin;
+  const int x0 = kMargin, x1 = view_w() - kMargin, y1 = box_top(), y0 = kMargin;
   glColor4f(1.0f, 1.0f, 1.0f, 0.95f);
   glRecti(x0, y0, x1, y1);
   glColor4f(0.2f, 0.2f, 0.2f, 1.0f);
+  scaled_line_width(1.0f);
   glBegin(GL_LINE_LOOP);
   glVertex2i(x0, y0);
   glVertex2i(x1, y0);
@@ -145,10 +147,11 @@ int list_mouse(int button, int state, int x, int y) {
   if (state != GLUT_DOWN) return 1;
   const int count = static_cast<int>(entries->size());
   const int rows = rows_shown();
-  const int gy = points_win_h - y;  // y up
+  const int gy = layout_px(points_win_h - y);  // y up
+  x = layout_px(x);
   if (button == 3 || button == 4) {  // the wheel scrolls the choice
     open_choice_move(&choice, count, button == 3 ? -1 : 1, rows);
-  } else if (x < kMargin || x > points_win_w - kMargin || gy < kMargin || gy > box_top()) {
+  } else if (x < kMargin || x > view_w() - kMargin || gy < kMargin || gy > box_top()) {
     close_list("Open list closed; nothing loaded");
   } else if (button == GLUT_LEFT_BUTTON) {
     const int i = open_choice_at_row(choice, count, rows, row_at_y(gy));

@@ -14,6 +14,7 @@
 #include "lab/lab.h"
 #include "lab/lessons.h"
 #include "lab/snap_logic.h"
+#include "view2d/scale.h"
 #include "view2d/view2d.h"
 
 namespace {
@@ -136,8 +137,8 @@ void draw_snap() {
   glDisable(GL_DEPTH_TEST);
   glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
   scaled_line_width(1.0f);
-  // In pixels, whatever the zoom: 8 for the arms, 10 to the text.
-  const double unit = 1.0 / (points_win_w / 6.0 * lab_zoom_scale());
+  // In layout pixels, whatever the zoom: 8 for the arms, 10 to the text.
+  const double unit = draw_scale() / (points_win_w / 6.0 * lab_zoom_scale());
   const double arm = 8 * unit;
   glBegin(GL_LINES);
   glVertex3d(s[0] - arm, s[1], 0.0);
@@ -149,8 +150,8 @@ void draw_snap() {
   std::snprintf(text, sizeof text, "(%.2f, %.2f)", s[0], s[1]);
   // Right of and above the cross, unless that leaves the view.
   double view_right[2], view_top[2];
-  lab_plane_at(points_win_w - 100, 30, view_right);
-  lab_plane_at(points_win_w - 100, 30, view_top);
+  lab_plane_at(points_win_w - scaled_px(100), scaled_px(30), view_right);
+  lab_plane_at(points_win_w - scaled_px(100), scaled_px(30), view_top);
   const double tx = s[0] < view_right[0] ? s[0] + 10 * unit : s[0] - 100 * unit;
   const double ty = s[1] < view_top[1] ? s[1] + 10 * unit : s[1] - 20 * unit;
   glRasterPos3d(tx, ty, 0.0);
