@@ -263,6 +263,27 @@ class ScreensTest(TouchCase):
                 for ratio in (1, 2):
                     self.check_screen(page, width, height, ratio)
 
+    def test_a_zoom_after_the_start_is_fitted_and_asks_for_a_reload(self):
+        self.open("lab.html", 1300, 900, 1)
+        width = self.browser.evaluate("document.getElementById('canvas').style.width")
+        status = "document.getElementById('status').textContent"
+        self.assertEqual(self.browser.evaluate(status), "")
+        # The browser zoomed to 200 %: as many CSS pixels as before on twice
+        # the device pixels.  The picture keeps its place and size; the page
+        # asks for the reload that draws it sharp.  (The protocol's change of
+        # ratio sends the page no event: the resize a zoom brings is sent.)
+        resize = "window.dispatchEvent(new Event('resize')); true"
+        self.browser.call("Emulation.setDeviceMetricsOverride", {
+            "width": 1300, "height": 900, "deviceScaleFactor": 2, "mobile": False})
+        self.browser.evaluate(resize)
+        self.assertTrue(self.browser.wait_for("%s.indexOf('reload') >= 0" % status, 5))
+        self.assertEqual(self.browser.evaluate("document.getElementById('canvas').style.width"), width)
+        # Back at 100 % the words go.
+        self.browser.call("Emulation.setDeviceMetricsOverride", {
+            "width": 1300, "height": 900, "deviceScaleFactor": 1, "mobile": False})
+        self.browser.evaluate(resize)
+        self.assertTrue(self.browser.wait_for("%s === ''" % status, 5))
+
     def test_ratio_2_shows_the_programs_own_pixels_drawn_finer(self):
         for width, height in ((1920, 1080), (800, 600)):
             box = self.check_screen("index.html", width, height, 2)
