@@ -113,9 +113,32 @@ struct drawing_path {
   ~drawing_path() { immediate_drawing = false; }
 };
 
-void frame_3d(benchmark::State& state, bool immediate) {
+// Every window at its size for the drawing scale s while a case runs (the
+// lab's presentation scale, the page's device pixel ratio), back at 1 after
+// it: at 2 each view has four times the pixels, and its lines, markers and
+// text are drawn twice as wide.
+struct drawing_scale {
+  explicit drawing_scale(float s) { apply(s); }
+  ~drawing_scale() { apply(1.0f); }
+  static void apply(float s) {
+    if (draw_scale() == s) return;
+    set_draw_scale(s);
+    fit_windows_to_scale();
+    for (int i = 0; i < 500 && !(points_win_w == points_fixed.width &&
+                                 view3d_fixed.drawn_w == view3d_fixed.width &&
+                                 panel_fixed.drawn_w == panel_fixed.width);
+         ++i) {
+      pump();
+      usleep(2000);
+    }
+    pump();
+  }
+};
+
+void frame_3d(benchmark::State& state, bool immediate, float scale) {
   if (!start_program(state)) return;
   const drawing_path path{immediate};
+  const drawing_scale at{scale};
   load_200_points();
   const cpu_meter meter{state};
   for (auto _ : state) {
@@ -124,17 +147,21 @@ void frame_3d(benchmark::State& state, bool immediate) {
     glFinish();
   }
 }
-BENCHMARK_CAPTURE(frame_3d, lists, false)->Name("frame_3d/200")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(frame_3d, immediate, true)
+BENCHMARK_CAPTURE(frame_3d, lists, false, 1.0f)->Name("frame_3d/200")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(frame_3d, immediate, true, 1.0f)
     ->Name("frame_3d/200/immediate")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(frame_3d, scale_2, false, 2.0f)
+    ->Name("frame_3d/200/scale_2")
     ->Unit(benchmark::kMillisecond);
 
 // One layer of the 3D frame at a time, between a clear and a swap, under the
 // display's transform in the initial view: where the 3D frame's time goes.
 // "clear" draws no layer (the clear, the swap and the finish alone).
-void layer_3d(benchmark::State& state, void (*draw)(), bool immediate) {
+void layer_3d(benchmark::State& state, void (*draw)(), bool immediate, float scale) {
   if (!start_program(state)) return;
   const drawing_path path{immediate};
+  const drawing_scale at{scale};
   load_200_points();
   const cpu_meter meter{state};
   glutSetWindow(view3d_win);
@@ -179,16 +206,20 @@ const bool layers_registered = [] {
     for (const bool immediate : {false, true}) {
       const std::string name =
           std::string("layer_3d/") + l.name + (immediate ? "/immediate" : "");
-      benchmark::RegisterBenchmark(name.c_str(), layer_3d, l.draw, immediate)
+      benchmark::RegisterBenchmark(name.c_str(), layer_3d, l.draw, immediate, 1.0f)
           ->Unit(benchmark::kMillisecond);
     }
+    const std::string name = std::string("layer_3d/") + l.name + "/scale_2";
+    benchmark::RegisterBenchmark(name.c_str(), layer_3d, l.draw, false, 2.0f)
+        ->Unit(benchmark::kMillisecond);
   }
   return true;
 }();
 
-void frame_2d(benchmark::State& state, bool immediate) {
+void frame_2d(benchmark::State& state, bool immediate, float scale) {
   if (!start_program(state)) return;
   const drawing_path path{immediate};
+  const drawing_scale at{scale};
   load_200_points();
   const cpu_meter meter{state};
   for (auto _ : state) {
@@ -197,9 +228,12 @@ void frame_2d(benchmark::State& state, bool immediate) {
     glFinish();
   }
 }
-BENCHMARK_CAPTURE(frame_2d, lists, false)->Name("frame_2d/200")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(frame_2d, immediate, true)
+BENCHMARK_CAPTURE(frame_2d, lists, false, 1.0f)->Name("frame_2d/200")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(frame_2d, immediate, true, 1.0f)
     ->Name("frame_2d/200/immediate")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(frame_2d, scale_2, false, 2.0f)
+    ->Name("frame_2d/200/scale_2")
     ->Unit(benchmark::kMillisecond);
 
 // One motion event per iteration, moving the grabbed point one pixel right
@@ -221,28 +255,6 @@ void run_drag_steps(benchmark::State& state, int x, int y_top) {
     glFinish();
   }
 }
-
-// Every window at its size for the drawing scale s while a case runs (the
-// lab's presentation scale, the page's device pixel ratio), back at 1 after
-// it: at 2 each view has four times the pixels, and its lines, markers and
-// text are drawn twice as wide.
-struct drawing_scale {
-  explicit drawing_scale(float s) { apply(s); }
-  ~drawing_scale() { apply(1.0f); }
-  static void apply(float s) {
-    if (draw_scale() == s) return;
-    set_draw_scale(s);
-    fit_windows_to_scale();
-    for (int i = 0; i < 500 && !(points_win_w == points_fixed.width &&
-                                 view3d_fixed.drawn_w == view3d_fixed.width &&
-                                 panel_fixed.drawn_w == panel_fixed.width);
-         ++i) {
-      pump();
-      usleep(2000);
-    }
-    pump();
-  }
-};
 
 void drag_step(benchmark::State& state, bool immediate, float scale) {
   if (!start_program(state)) return;

@@ -452,6 +452,39 @@ bool certain_pixel(float r, float origin, int* pixel) {
 // origin: a whole number plus one half, so that sums of whole moves stay exact.
 float pixel_middle(int pixel, float origin) { return static_cast<float>(pixel) + origin + 0.5f; }
 
+// The digits the labels are drawn in: GLUT_BITMAP_8_BY_13's at scale 1,
+// whose whole-label bitmaps (FIRST_TEXT) the lists hold too; at another
+// scale the font for that scale, label by label from its digits' lists.
+// The origins are freeglut's for each font (glutBitmapCharacter draws every
+// glyph of a font from the one origin).
+struct label_digits {
+  void* font;
+  int advance;         // every digit's width and move; 0 when they differ
+  float xorig, yorig;
+  bool whole;          // FIRST_TEXT + i draws label i
+};
+label_digits digits_now{GLUT_BITMAP_8_BY_13, GLYPH_ADVANCE, GLYPH_XORIG, GLYPH_YORIG, true};
+
+label_digits digits_for_scale() {
+  void* const font = scaled_font(GLUT_BITMAP_8_BY_13);
+  if (font == GLUT_BITMAP_8_BY_13) return {font, GLYPH_ADVANCE, GLYPH_XORIG, GLYPH_YORIG, true};
+  const struct {
+    void* font;
+    float yorig;
+  } kOrigins[] = {{GLUT_BITMAP_9_BY_15, 4.0f},        {GLUT_BITMAP_TIMES_ROMAN_10, 4.0f},
+                  {GLUT_BITMAP_TIMES_ROMAN_24, 7.0f}, {GLUT_BITMAP_HELVETICA_10, 3.0f},
+                  {GLUT_BITMAP_HELVETICA_12, 4.0f},   {GLUT_BITMAP_HELVETICA_18, 5.0f}};
+  label_digits d{font, 0, 0.0f, 0.0f, false};  // advance 0: each label on its own
+  for (const auto& o : kOrigins) {
+    if (o.font != font) continue;
+    d.yorig = o.yorig;
+    d.advance = glutBitmapWidth(font, '0');
+    for (int c = '1'; c <= '9'; ++c)
+      if (glutBitmapWidth(font, c) != d.advance) d.advance = 0;
+  }
+  return d;
+}
+
 // One label: its index, the point its raster position is set at, the window
 // position the GL computed for it and the pixel of its first digit.
 struct placed_label {
@@ -499,25 +532,27 @@ bool read_placement(placed_label* l, bool* known) {
 // the shift of its raster position to the middle of its first digit's pixel
 // is exact.  Sets l->px, l->py.
 bool movable(placed_label* l) {
-  if (!certain_pixel(l->y, GLYPH_YORIG, &l->py)) return false;
+  const label_digits& g = digits_now;
+  if (g.advance == 0) return false;
+  if (!certain_pixel(l->y, g.yorig, &l->py)) return false;
   int digits[12];
   const int n = decimal_digits(l->index, digits);
   float x = l->x;
   for (int c = 0; c < n; ++c) {
     int px = 0;
-    if (!certain_pixel(x, GLYPH_XORIG, &px)) return false;
+    if (!certain_pixel(x, g.xorig, &px)) return false;
     if (c == 0) l->px = px;
-    if (px != l->px + GLYPH_ADVANCE * c) return false;
-    x += static_cast<float>(GLYPH_ADVANCE);  // as the GL moves the raster position
+    if (px != l->px + g.advance * c) return false;
+    x += static_cast<float>(g.advance);  // as the GL moves the raster position
   }
-  const float mx = pixel_middle(l->px, GLYPH_XORIG), my = pixel_middle(l->py, GLYPH_YORIG);
+  const float mx = pixel_middle(l->px, g.xorig), my = pixel_middle(l->py, g.yorig);
   return l->x + (mx - l->x) == mx && l->y + (my - l->y) == my;
 }
 
 // Movable labels that share one depth, sent as one glCallLists: the first
 // label's raster position shifted to the middle of its first digit's pixel,
 // then for each label the moves from where the previous one ended and its
-// whole-label bitmap.  Every shifted position is a whole number of pixels
+// whole-label bitmap (at another scale: its digits).  Every shifted position is a whole number of pixels
 // plus one half, so every sum the GL forms along the way is exact and every
 // digit lands on the pixel it lands on when each label is drawn digit by
 // digit from a raster position of its own.
@@ -531,15 +566,20 @@ class label_batch {
       const int dx = l.px - end_px_, dy = l.py - end_py_;
       const int limit = 1 << MOVE_BITS;
       if (dx <= -limit || dx >= limit || dy <= -limit || dy >= limit) return false;
-      if (count_ + 2 * MOVE_BITS + 1 > static_cast<int>(sizeof ids_)) return false;
+      if (count_ + 2 * MOVE_BITS + 3 > static_cast<int>(sizeof ids_)) return false;
       append_moves(dx, FIRST_MOVE);
       append_moves(dy, FIRST_MOVE + 2 * MOVE_BITS);
     } else {
       first_ = l;
     }
-    ids_[count_++] = static_cast<char>(FIRST_TEXT + l.index);
     int digits[12];
-    end_px_ = l.px + GLYPH_ADVANCE * decimal_digits(l.index, digits);
+    const int n = decimal_digits(l.index, digits);
+    if (digits_now.whole) {
+      ids_[count_++] = static_cast<char>(FIRST_TEXT + l.index);
+    } else {
+      for (int c = 0; c < n; ++c) ids_[count_++] = static_cast<char>(digits[c]);
+    }
+    end_px_ = l.px + digits_now.advance * n;
     end_py_ = l.py;
     ++labels_;
     return true;
@@ -551,10 +591,10 @@ class label_batch {
     place(first_);
     // A lone label needs no shift: its bitmap starts where its first digit would.
     if (labels_ > 1) {
-      glBitmap(0, 0, 0.0f, 0.0f, pixel_middle(first_.px, GLYPH_XORIG) - first_.x,
-               pixel_middle(first_.py, GLYPH_YORIG) - first_.y, nullptr);
+      glBitmap(0, 0, 0.0f, 0.0f, pixel_middle(first_.px, digits_now.xorig) - first_.x,
+               pixel_middle(first_.py, digits_now.yorig) - first_.y, nullptr);
     }
-    glCallLists(labels_ > 1 ? count_ : 1, GL_UNSIGNED_BYTE, ids_);
+    glCallLists(count_, GL_UNSIGNED_BYTE, ids_);
     labels_ = 0;
     count_ = 0;
   }
@@ -571,7 +611,7 @@ class label_batch {
   placed_label first_{};
   int labels_ = 0, count_ = 0;
   int end_px_ = 0, end_py_ = 0;
-  char ids_[MAX_POINTS * (2 * MOVE_BITS + 1)];
+  char ids_[MAX_POINTS * (2 * MOVE_BITS + 3)];  // moves and up to 3 digits a label
 };
 
 }  // namespace
@@ -585,10 +625,8 @@ void draw_point_labels(const point_rec* table) {
   const GLuint glyphs = glyph_lists();
   if (glyphs != 0) glListBase(glyphs);
   label_batch batch;
-  // At another drawing scale the digits are another font's: each label goes
-  // digit by digit from its own raster position.
-  const bool by_digits = draw_scale() != 1.0f;
-  bool known = glyphs != 0 && !by_digits;  // the GL tells where a raster position lies
+  digits_now = digits_for_scale();
+  bool known = glyphs != 0;  // the GL tells where a raster position lies
   for (int k = 0; k < point_count; ++k) {
     const int i = order[k];
     placed_label l{i, {table[i].x + 0.07, table[i].y + 0.07, table[i].z + 0.07}, 0, 0, 0, 0, 0};
@@ -596,7 +634,8 @@ void draw_point_labels(const point_rec* table) {
       place(l);
       char text[12];
       std::snprintf(text, sizeof text, "%d", i);
-      draw_bitmap_text(GLUT_BITMAP_8_BY_13, text);
+      // One glyph after the other, as the lists draw them (no cells).
+      for (const char* c = text; *c != '\0'; ++c) glutBitmapCharacter(digits_now.font, *c);
       continue;
     }
     if (known) {
@@ -623,8 +662,11 @@ void draw_point_labels(const point_rec* table) {
     const int last = order[point_count - 1];
     glRasterPos3d(table[last].x + 0.07, table[last].y + 0.07, table[last].z + 0.07);
     int digits[12];
-    for (int c = decimal_digits(last, digits); c > 0; --c)
-      glBitmap(0, 0, 0.0f, 0.0f, static_cast<float>(GLYPH_ADVANCE), 0.0f, nullptr);
+    const int n = decimal_digits(last, digits);
+    for (int c = 0; c < n; ++c) {
+      const float step = static_cast<float>(glutBitmapWidth(digits_now.font, '0' + digits[c]));
+      glBitmap(0, 0, 0.0f, 0.0f, step, 0.0f, nullptr);
+    }
   }
   if (glyphs != 0) glListBase(0);
   if (lit) glEnable(GL_LIGHTING);

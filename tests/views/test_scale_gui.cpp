@@ -149,7 +149,10 @@ class ScaleFrames : public ::testing::Test {
     for (const auto& p : pts) add_point_at(p[0], p[1]);
     gui_settle();
   }
-  void TearDown() override { set_draw_scale(1.0f); }
+  void TearDown() override {
+    set_draw_scale(1.0f);
+    immediate_drawing = false;
+  }
 };
 
 TEST_F(ScaleFrames, PlaneLinesAndMarkersLieWhereTheyWereTwiceAsWide) {
@@ -236,6 +239,31 @@ TEST_F(ScaleFrames, ThePickSquareGrowsWithTheMarkers) {
   for (const pick_case& c : kPicks) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(c.picked, pick_point(int(cx) + c.dx, int(cy)));
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The labels at scale 2 go out in batches from the lists of the larger
+// font's digits; drawn one by one, glyph after glyph, every pixel is the same
+// (and so is every other layer's).
+TEST_F(ScaleFrames, BatchedLabelsAreThoseDrawnOneByOne) {
+  rescale(2.0f);
+  for (const int win : {points_win, view3d_win}) {
+    SCOPED_TRACE(win == points_win ? "2D Points" : "3D Projection");
+    void (*display)() = win == points_win ? points_display : view3d_display;
+    immediate_drawing = true;
+    const frame one_by_one = draw(win, display);
+    immediate_drawing = false;
+    const frame batched = draw(win, display);
+    ASSERT_EQ(one_by_one.px.size(), batched.px.size());
+    int differ = 0;
+    for (size_t k = 0; k < batched.px.size(); ++k) differ += !(batched.px[k] == one_by_one.px[k]);
+    EXPECT_EQ(0, differ);
+    // Labels there are (in 3D many lie under the translucent surface).
+    EXPECT_GT(compare(batched, batched, colour(kLabel), 0, 0).small_count, 40);
   }
 }
 
