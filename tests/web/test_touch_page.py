@@ -263,6 +263,26 @@ class ScreensTest(TouchCase):
                 for ratio in (1, 2):
                     self.check_screen(page, width, height, ratio)
 
+    def test_a_phone_held_upright_gets_the_views_one_under_the_other(self):
+        self.open("index.html", 390, 844, 3)
+        box = self.browser.evaluate("""(() => { const c = document.getElementById('canvas');
+          const r = c.getBoundingClientRect();
+          return [c.width, r.width, innerWidth, document.documentElement.scrollWidth]; })()""")
+        cw, w, inner_w, scroll_w = box
+        self.assertLessEqual(scroll_w, inner_w)
+        self.assertAlmostEqual(cw, w * 3, delta=1.5)
+        top = self.page.rect(self.page.window_id("2D Points"))
+        view3d = self.page.rect(self.view3d)
+        self.assertEqual(view3d[0], 0)
+        self.assertGreaterEqual(view3d[1], top[1] + top[3])
+        # Each view takes about the whole width: its text is drawn large
+        # enough to read (the 2D view at least 300 CSS pixels wide).
+        self.assertGreater(self.page.rect(self.points)[2] / 3, 300)
+        # And a tap still adds a point where it lands.
+        self.tap(self.points, 300, 300)
+        self.assertEqual(len(self.points_now()), 1)
+        self.assert_at(self.points_now()[0], (300, 300))
+
     def test_a_zoom_after_the_start_is_fitted_and_asks_for_a_reload(self):
         self.open("lab.html", 1300, 900, 1)
         width = self.browser.evaluate("document.getElementById('canvas').style.width")
