@@ -11,6 +11,7 @@
 #include "lab/edit.h"
 #include "lab/lab.h"
 #include "lab/weights.h"
+#include "view2d/scale.h"
 #include "view2d/view2d.h"
 
 namespace {
@@ -31,7 +32,7 @@ int grab_at(int x, int y_up) {
   lab_plane_at(x, points_win_h - y_up, at);
   const double px = at[0], py = at[1];
   int best = -1;
-  double best_gap = RIM_PIXELS;
+  double best_gap = RIM_PIXELS * draw_scale();  // layout pixels, as the pick square
   for (int i = 0; i < point_count; ++i) {
     if (lab_point_weight[i] <= 0.0) continue;
     const double d = std::hypot(px - plane_table[i].x, py - plane_table[i].y);
