@@ -282,6 +282,12 @@ class ScreensTest(TouchCase):
         self.tap(self.points, 300, 300)
         self.assertEqual(len(self.points_now()), 1)
         self.assert_at(self.points_now()[0], (300, 300))
+        # The picture fills the width: a finger drawn up the empty plane
+        # scrolls the page down to the 3D view, and adds nothing.
+        self.assertEqual(self.browser.evaluate("window.scrollY"), 0)
+        self.touch(self.points, [(500, 900), (500, 860), (500, 700), (500, 500)])
+        self.assertGreater(self.browser.evaluate("window.scrollY"), 100)
+        self.assertEqual(len(self.points_now()), 1)
 
     def test_a_zoom_after_the_start_is_fitted_and_asks_for_a_reload(self):
         self.open("lab.html", 1300, 900, 1)
