@@ -4,8 +4,9 @@
 #   zelmor_gui_test(name SOURCES ... LIBS ...)  GoogleTest executable that runs the
 #       real program start-up in-process; every test case runs in its own process
 #       under its own private Xvfb (label "gui").
-#   zelmor_e2e_test(name [LAB] SOURCES ... LIBS ... [TIMEOUT s])  the real program
-#       started by the test (tests/support/launch.h) under a private Xvfb;
+#   zelmor_e2e_test(name [LAB] SOURCES ... LIBS ... [TIMEOUT s] [SCREEN WxHxD])
+#       the real program started by the test (tests/support/launch.h) under a
+#       private Xvfb (of 1280x1024x24 unless SCREEN says otherwise);
 #       ZELMOR_BINARY names zelmor, and with LAB ZELMOR_LAB_BINARY zelmor-lab.
 include_guard(GLOBAL)
 include(GoogleTest)
@@ -39,7 +40,7 @@ function(zelmor_gui_test name)
 endfunction()
 
 function(zelmor_e2e_test name)
-  cmake_parse_arguments(T "LAB" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "LAB" "TIMEOUT;SCREEN" "SOURCES;LIBS;LABELS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
@@ -55,4 +56,7 @@ function(zelmor_e2e_test name)
   add_test(NAME ${name} COMMAND ${ZELMOR_XVFB_LAUNCHER} $<TARGET_FILE:${name}>)
   set_tests_properties(${name} PROPERTIES LABELS "gui;e2e;${T_LABELS}" SKIP_RETURN_CODE 77
                        TIMEOUT ${T_TIMEOUT})
+  if(T_SCREEN)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "ZELMOR_XVFB_SCREEN=${T_SCREEN}")
+  endif()
 endfunction()

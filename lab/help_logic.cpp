@@ -1,6 +1,7 @@
 // The lab's About text: how the mouse works and every key of the key table
 // with its full name, in two columns, sized for the About window.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -135,11 +136,19 @@ lab_place lab_help_place(int screen_w, int screen_h, int help_w, int help_h, int
   return {std::max(0, std::min(view3d_x, screen_w - help_w)), 0};
 }
 
-float lab_next_presentation_scale(float scale) {
+bool lab_scale_fits_screen(float scale, int screen_w, int screen_h) {
+  const auto px = [scale](int layout) { return std::lround(static_cast<double>(layout) * scale); };
+  if (screen_w > 0 && px(553) + px(200) > screen_w) return false;
+  if (screen_h > 0 && px(300) > screen_h) return false;
+  return true;
+}
+
+float lab_next_presentation_scale(float scale, int screen_w, int screen_h) {
   // The steps a projector wants, from the desktop's own size up; any other
   // scale (the page's device pixel ratio) goes on to the next step above it.
+  // Scale 1 is the desktop's own and always offered.
   constexpr float kSteps[] = {1.0f, 1.5f, 2.0f, 3.0f};
   for (const float step : kSteps)
-    if (step > scale) return step;
+    if (step > scale && lab_scale_fits_screen(step, screen_w, screen_h)) return step;
   return kSteps[0];
 }

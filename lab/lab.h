@@ -55,8 +55,15 @@ inline constexpr int LAB_HELP_COLUMN = 39;
 std::string lab_help_text();
 
 // The presentation key's next drawing scale after scale: 1, 1.5, 2, 3 and
-// round again (help_logic.cpp).
-float lab_next_presentation_scale(float scale);
+// round again, skipping the steps whose windows a screen of screen_w x
+// screen_h pixels cannot hold (help_logic.cpp).  The windows fit when
+// "3D Projection" at its place (553 layout pixels from the left) keeps its
+// smallest side, 200 layout pixels, on the screen, and "2D Points" its
+// smallest height, 300: at a scale beyond that the plane or the 3D view would
+// lie partly off the screen (scale 3 on a 1920 x 1080 projector).  A screen
+// size of 0 or less is unknown and holds every step.
+float lab_next_presentation_scale(float scale, int screen_w, int screen_h);
+bool lab_scale_fits_screen(float scale, int screen_w, int screen_h);
 
 // Where the help window goes on a screen of screen_w x screen_h: beside the
 // working windows where the screen has room for it (right of "3D

@@ -316,10 +316,15 @@ void apply_draw_scale() {
 }
 
 void cycle_presentation_scale() {
-  set_draw_scale(lab_next_presentation_scale(draw_scale()));
+  const int screen_w = glutGet(GLUT_SCREEN_WIDTH), screen_h = glutGet(GLUT_SCREEN_HEIGHT);
+  set_draw_scale(lab_next_presentation_scale(draw_scale(), screen_w, screen_h));
   apply_draw_scale();
-  lab_status("presentation scale %g: P for %g", static_cast<double>(draw_scale()),
-             static_cast<double>(lab_next_presentation_scale(draw_scale())));
+  // Name the steps this screen cannot hold, so that a teacher who expected
+  // 3 knows why P went back to 1.
+  const char* beyond = lab_scale_fits_screen(3.0f, screen_w, screen_h) ? "" : " (3 needs a larger screen)";
+  if (!lab_scale_fits_screen(2.0f, screen_w, screen_h)) beyond = " (2 and 3 need a larger screen)";
+  lab_status("presentation scale %g: P for %g%s", static_cast<double>(draw_scale()),
+             static_cast<double>(lab_next_presentation_scale(draw_scale(), screen_w, screen_h)), beyond);
 }
 
 const lab_action kShellActions[] = {

@@ -1,6 +1,6 @@
-// The real zelmor-lab under Xvfb at other sizes: the presentation key P
-// cycles the drawing scale 1, 1.5, 2, 3 and back, and the windows take their
-// sizes for it; "2D Points" and "3D Projection" resized as a user would
+// The real zelmor-lab under Xvfb on a 1920 x 1080 projector: the
+// presentation key P cycles the drawing scale 1, 1.5, 2 and back (3 would put
+// the 3D view off this screen), and the windows take their sizes for it; "2D Points" and "3D Projection" resized as a user would
 // (XResizeWindow) keep the plane the largest square of its window with the
 // band and the panel under it, and the 3D view fills its window.  After
 // every change a right click adds exactly the plane point under the pointer.
@@ -74,14 +74,12 @@ struct scale_step {
 };
 // Each length is the layout length times the scale, rounded: "2D Points"
 // 541 wide, the plane 541, the band 50, the panel's strip 615 - 540,
-// "3D Projection" 540 at x 553.  On this 1280 x 1024 screen the windows keep
+// "3D Projection" 540 at x 553.  On this 1920 x 1080 screen the windows keep
 // to it: "2D Points" at most as tall as the screen (the plane the smaller,
-// centred across), "3D Projection" square in what is left beside it, yet
-// never under 200 layout pixels.
+// centred across), "3D Projection" square in what is left beside it.
 const scale_step kSteps[] = {
-    {"1.5", 812, 812 + 75 + 113, 2, 2, 812, 830, 1280 - 830},
-    {"2", 1082, 1024, 2 + (1082 - 774) / 2, 2, 1024 - 100 - 150, 1106, 400},
-    {"3", 1623, 1024, 3 + (1623 - 649) / 2, 3, 1024 - 150 - 225, 1659, 600},
+    {"1.5", 812, 812 + 75 + 113, 2, 2, 812, 830, 810},
+    {"2", 1082, 1080, 2 + (1082 - 830) / 2, 2, 1080 - 100 - 150, 1106, 1920 - 1106},
     {"1", 541, 541 + 50 + 75, 1, 1, 541, 553, 540},
 };
 
@@ -130,7 +128,7 @@ TEST_F(LabScale, ResizedWindowsKeepThePlaneSquareAndTheViewsFollow) {
   click_adds_exactly(view, 0.7, -1.9, 3);
 
   // "3D Projection" takes the size it is given, and draws the scene across
-  // it (on the screen, 1280 wide, where its pixels can be read).
+  // it (on the screen, 1920 wide, where its pixels can be read).
   x.resize(w.win3d.id, 700, 600);
   EXPECT_TRUE(xdrive::wait_until(
       [&] {

@@ -11,9 +11,12 @@ fi
 for a in "$@"; do
   case "$a" in --gtest_list_tests) exec "$@" ;; esac
 done
+# A test that needs another screen (a projector's 1920 x 1080) names it in
+# ZELMOR_XVFB_SCREEN, as WIDTHxHEIGHTxDEPTH.
+screen="${ZELMOR_XVFB_SCREEN:-1280x1024x24}"
 fifo=$(mktemp -u /tmp/zelmor-xvfb.XXXXXX)
 mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$fifo" 2>/dev/null &
 xvfb_pid=$!
 trap 'kill $xvfb_pid 2>/dev/null; wait $xvfb_pid 2>/dev/null; rm -f "$fifo"' EXIT
 display=""
