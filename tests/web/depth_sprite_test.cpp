@@ -1,6 +1,6 @@
 // The page's CPU rasteriser for depth sprites, against brute force: exact
 // rational tests of pixel centres against triangles on the 1/16-pixel grid.
-#include "web/depth_sprite.h"
+#include "web/gl/depth_sprite.h"
 
 #include <gtest/gtest.h>
 
@@ -96,7 +96,9 @@ TEST(DepthSprite, TrianglesSharingEdgesLightEachPixelOnce) {
         }
         // A centre strictly inside a triangle is lit once; one on a shared
         // edge or the centre vertex, at most once.
-        if (in_some) EXPECT_EQ(lit, 1) << "round " << round << " pixel " << px << "," << py;
+        if (in_some) {
+          EXPECT_EQ(lit, 1) << "round " << round << " pixel " << px << "," << py;
+        }
         EXPECT_LE(lit, 1) << "round " << round << " pixel " << px << "," << py;
       }
   }

@@ -1,5 +1,5 @@
 // web/gl/gl_web.h — the web edition's OpenGL 1.x, for the immediate-mode
-// subset the program uses, and what the page's GLUT (web/glut_web.cpp) may
+// subset the program uses, and what the page's GLUT (web/glut/glut_web.cpp) may
 // use of it.  Emscripten's own legacy-GL emulation issues one WebGL draw
 // call per glBegin/glEnd, ignores colour material, aborts on back-face
 // materials and GL_POLYGON and draws every line one pixel wide; this layer

@@ -22,7 +22,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "web/depth_sprite.h"
+#include "web/gl/depth_sprite.h"
 #include "web/gl/list_store.h"
 
 namespace zelmor_web {

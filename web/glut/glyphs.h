@@ -1,5 +1,5 @@
-// web/glyphs.h — GLUT's bitmap and stroke fonts as plain tables, generated at
-// build time from the machine's freeglut (web/gen_glyphs.py).
+// web/glut/glyphs.h — GLUT's bitmap and stroke fonts as plain tables, generated at
+// build time from the machine's freeglut (web/glut/gen_glyphs.py).
 #pragma once
 
 namespace zelmor_web {

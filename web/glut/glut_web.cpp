@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "web/gl/gl_web.h"
-#include "web/glyphs.h"
+#include "web/glut/glyphs.h"
 
 namespace zelmor_web {
 bool gl_start();
@@ -238,7 +238,7 @@ const stroke_font* stroke_of(void* font) {
 
 extern "C" {
 
-// --- Entry points for the page (web/shell.html) and the browser tests.
+// --- Entry points for the page (web/page/shell.html) and the browser tests.
 
 // The pointer is now in window id (0: in none): the window it left and the
 // one it entered hear of it, as under X.

@@ -19,7 +19,7 @@
 #include "lab/zoom_logic.h"
 #include "view2d/view2d.h"
 
-extern "C" int zw_window_rect(int id, int* out);  // web/glut_web.cpp
+extern "C" int zw_window_rect(int id, int* out);  // web/glut/glut_web.cpp
 extern "C" int zw_key_window();
 
 namespace {

@@ -11,7 +11,7 @@
 #include "view2d/scale.h"
 #include "view2d/view2d.h"
 
-extern "C" int zw_window_rect(int id, int* out);  // web/glut_web.cpp
+extern "C" int zw_window_rect(int id, int* out);  // web/glut/glut_web.cpp
 extern "C" int zw_window_at(int x, int y);
 
 extern "C" {

@@ -1,4 +1,4 @@
-#include "web/depth_sprite.h"
+#include "web/gl/depth_sprite.h"
 
 #include <algorithm>
 #include <cmath>
