@@ -8,6 +8,7 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "app/windows.h"
@@ -171,4 +172,23 @@ void panel_motion(int x, int y) {
   hyperboloid_opacity = opacity_slider.value;
 
   redisplay_windows("23S");
+}
+
+int panel_finger_boxes(finger_box* out, int capacity) {
+  const button_rec* const buttons[] = {&zoom_in_button,    &zoom_out_button, &new_button,
+                                       &quit_button,       &hyperboloid_check, &delaunay_check,
+                                       &voronoi_check,     &grid_check};
+  int n = 0;
+  auto put = [&](int x0, int y0, int x1, int y1) {
+    if (n < capacity) out[n] = {x0, y0, x1, y1};
+    ++n;
+  };
+  for (const button_rec* b : buttons) put(b->x0, b->y0, b->x1, b->y1);
+  // The slider's boxes as slider_mouse tells them apart.
+  for (const slider_rec* s : {&weight_slider, &opacity_slider}) {
+    put(s->x1 - 20, s->y0, s->x1 - 10, s->y0 + 7);       // down arrow
+    put(s->x1 - 20, s->y0 + 9, s->x1 - 10, s->y0 + 16);  // up arrow
+    put(std::max(s->x0 + 22, s->knob_x - 8), s->y0 - 2, std::min(s->x1 - 22, s->knob_x + 8), s->y0 + 14);
+  }
+  return n;
 }

@@ -135,6 +135,22 @@ float zoom_out_step(float zoom);
 // Calls line(ctx, k, begin, length) for each line k = 0, 1, ... of text: the
 // characters up to a '\n' or the end.  A final '\n' starts no further line;
 // two '\n' in a row give an empty line between them.
+// A place a finger may aim at: x0 <= x1, y0 <= y1, edges inside.
+struct finger_box {
+  int x0, y0, x1, y1;
+};
+// The panel's places for a finger, in layout pixels from the bottom: each
+// button and check box, each slider's two arrow boxes and its knob
+// (panel.cpp).  Returns how many there are; at most capacity are written.
+int panel_finger_boxes(finger_box* out, int capacity);
+// Where a finger touching (x, y) acts among n boxes: -1, and (x, y)
+// itself, when it lies in a box or within reach of none; else the index of
+// the nearest box that reaches it, and *tx, *ty the point of that box's
+// inner part (one pixel in from its edges where it is wider than two) nearest
+// to (x, y).  A box reaches as far as a square of min_side centred on it
+// would (boxes already that large reach no further), so controls drawn
+// smaller than a fingertip take taps that land beside them.
+int finger_target(const finger_box* boxes, int n, int min_side, int x, int y, int* tx, int* ty);
 void for_each_text_line(const char* text,
                         void (*line)(void* ctx, int k, const char* begin, int length),
                         void* ctx);

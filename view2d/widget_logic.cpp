@@ -1,6 +1,7 @@
 // The widget kit's arithmetic: hit tests, label baselines, knob placement,
 // the slider's press/release and drag handling, and text line splitting.
 // No GL here, so all of it can be exercised without a display.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -111,4 +112,31 @@ float zoom_in_step(float zoom) {
 float zoom_out_step(float zoom) {
   const float next = zoom / 1.5f;
   return next >= ZOOM_MIN ? next : zoom;
+}
+
+int finger_target(const finger_box* boxes, int n, int min_side, int x, int y, int* tx, int* ty) {
+  *tx = x;
+  *ty = y;
+  int best = -1;
+  long best_d = 0;
+  for (int i = 0; i < n; ++i) {
+    const finger_box& b = boxes[i];
+    if (b.x0 <= x && x <= b.x1 && b.y0 <= y && y <= b.y1) return -1;  // on it: as it is
+    const int grow_x = std::max(0, (min_side - (b.x1 - b.x0 + 1) + 1) / 2);
+    const int grow_y = std::max(0, (min_side - (b.y1 - b.y0 + 1) + 1) / 2);
+    if (x < b.x0 - grow_x || x > b.x1 + grow_x || y < b.y0 - grow_y || y > b.y1 + grow_y) continue;
+    const long dx = x < b.x0 ? b.x0 - x : x > b.x1 ? x - b.x1 : 0;
+    const long dy = y < b.y0 ? b.y0 - y : y > b.y1 ? y - b.y1 : 0;
+    const long d = dx * dx + dy * dy;
+    if (best < 0 || d < best_d) {
+      best = i;
+      best_d = d;
+    }
+  }
+  if (best < 0) return -1;
+  const finger_box& b = boxes[best];
+  const int in_x = b.x1 - b.x0 > 2 ? 1 : 0, in_y = b.y1 - b.y0 > 2 ? 1 : 0;
+  *tx = std::clamp(x, b.x0 + in_x, b.x1 - in_x);
+  *ty = std::clamp(y, b.y0 + in_y, b.y1 - in_y);
+  return best;
 }

@@ -2,6 +2,8 @@
 // square and the bounded drag step of the 2D view.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "app/app.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
@@ -86,6 +88,40 @@ TEST(MovePoint, StepIsTakenWholeOrDropped) {
     // Only the named entry moves.
     EXPECT_EQ(9.0, table[0].x);
     EXPECT_EQ(9.0, table[2].y);
+  }
+}
+
+// A finger beside a control smaller than a fingertip acts on the control;
+// on a control, far from every control, or beside one already finger-sized,
+// it acts where it is.  Between two small controls the nearer one takes it.
+TEST(FingerTarget, SmallControlsTakeTapsBesideThem) {
+  const finger_box kBoxes[] = {
+      {100, 100, 119, 109},  // 20 x 10: reaches 12 to each side, 17 up and down
+      {130, 100, 149, 109},  // its neighbour, 10 pixels to the right
+      {300, 300, 359, 359},  // 60 x 60: already finger-sized
+  };
+  struct finger_case {
+    int x, y;
+    int box, tx, ty;
+  };
+  const finger_case kCases[] = {
+      {110, 105, -1, 110, 105},  // on the first: as it is
+      {110, 120, 0, 110, 108},   // above it: its top row but one
+      {110, 126, 0, 110, 108},   // the last row it reaches (109 + 17)
+      {110, 127, -1, 110, 127},  // one beyond
+      {90, 95, 0, 101, 101},     // below left: its inner corner
+      {88, 105, 0, 101, 105},    // 12 to the left: still
+      {87, 105, -1, 87, 105},    // 13: no
+      {123, 105, 0, 118, 105},   // between the two, nearer the first
+      {127, 105, 1, 131, 105},   // nearer the second
+      {295, 330, -1, 295, 330},  // beside the large one: nothing moves
+  };
+  for (const finger_case& c : kCases) {
+    SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+    int tx = -7, ty = -7;
+    EXPECT_EQ(c.box, finger_target(kBoxes, 3, 44, c.x, c.y, &tx, &ty));
+    EXPECT_EQ(c.tx, tx);
+    EXPECT_EQ(c.ty, ty);
   }
 }
 

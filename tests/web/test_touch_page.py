@@ -11,6 +11,7 @@ twice the resolution rather than doubled.
 
     test_touch_page.py --site DIR [unittest arguments]
 """
+import math
 import os
 import sys
 import time
@@ -212,6 +213,32 @@ class FingersTest(TouchCase):
         self.touch(self.points, [(220, 270), (210, 270), (200, 270), (190, 270)],
                    [(320, 270), (330, 270), (340, 270), (350, 270)])
         self.assertAlmostEqual(float(param(self.fragment(), "plane.zoom")), 1.5625, places=9)
+        self.assertEqual(self.points_now(), [])
+
+    def test_a_finger_beside_a_small_panel_control_works_it(self):
+        # At ratio 2, as on a tablet: the panel's check boxes are 23 layout
+        # pixels tall and the knob 17 wide, smaller than a fingertip.
+        self.open("index.html", 1300, 900, 2)
+        panel = self.page.window_id("2D Points", 0)
+        scale = self.browser.evaluate("Module._zw_draw_scale()")
+        height = round(615 * scale)
+
+        def at(lx, ly):  # a layout pixel of the panel (from its bottom) as a window pixel
+            return math.ceil(lx * scale), height - 1 - math.ceil(ly * scale)
+
+        # 8 layout pixels under "Show Grid" (its box spans rows 588 to 610):
+        # the mouse keeps the box's own size and misses it; a finger ticks it.
+        self.page.click(panel, *at(420, 580))
+        self.assertEqual(param(self.fragment(), "panel.grid"), "0")
+        self.tap(panel, *at(420, 580))
+        self.assertEqual(param(self.fragment(), "panel.grid"), "1")
+        # 20 layout pixels right of the weight's knob (at 105 for weight 1;
+        # it grabs within 8): a finger takes the knob and it follows the
+        # finger pixel by pixel, 40 pixels right: 4 units of the 13 over
+        # the track's 130 pixels.
+        self.assertEqual(float(param(self.fragment(), "panel.weight")), 1.0)
+        self.touch(panel, [at(125, 586), at(135, 586), at(150, 586), at(165, 586)])
+        self.assertAlmostEqual(float(param(self.fragment(), "panel.weight")), 5.0, places=5)
         self.assertEqual(self.points_now(), [])
 
     def test_wheel_over_the_3d_view_zooms_it(self):
