@@ -131,7 +131,7 @@ void labels(const construction_picture& pic, bool lifted) {
     glRasterPos3d(p.x + 0.07, p.y + 0.07, lifted ? p.z : 0.0);
     char text[12];
     std::snprintf(text, sizeof text, "%d", i);
-    draw_bitmap_text(GLUT_BITMAP_8_BY_13, text);
+    draw_label_text(GLUT_BITMAP_8_BY_13, text);
   }
 }
 

@@ -22,6 +22,7 @@
 #include "lab/lessons.h"
 #include "lab/snap_logic.h"
 #include "lab/weights.h"
+#include "view2d/scale.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
 
@@ -179,7 +180,13 @@ bool read_window(int win, void (*display)(), int w, int h, int scale, std::vecto
     }
     glViewport(0, 0, W, H);
   }
+  // Drawn at scale times the drawing scale, so the file is the picture
+  // drawn with more pixels (lines, markers and text as thick and as large,
+  // relative to the picture, as on the screen), not a thin-lined blow-up.
+  const float screen_scale = draw_scale();
+  set_draw_scale(screen_scale * static_cast<float>(scale));
   display();
+  set_draw_scale(screen_scale);
   glFinish();
   rgb->assign(static_cast<std::size_t>(W) * H * 3, 0);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);

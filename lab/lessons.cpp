@@ -279,7 +279,7 @@ void draw_labels(const point_rec* table) {
                       bottom, &x, &y);
     const double px = std::floor(x * scale), py = std::floor(y * scale);
     glWindowPos3d(px, py, wz);
-    draw_bitmap_text(GLUT_BITMAP_8_BY_13, text);
+    draw_label_text(GLUT_BITMAP_8_BY_13, text);
     if (halo) {
       // After the text, at its depth: where the text lies the depth test
       // (GL_LESS) keeps the text, and the halo fills only around it.
@@ -289,7 +289,7 @@ void draw_labels(const point_rec* table) {
         for (int dy = -reach; dy <= reach; dy += reach) {
           if (dx == 0 && dy == 0) continue;
           glWindowPos3d(px + dx, py + dy, wz);
-          draw_bitmap_text(GLUT_BITMAP_8_BY_13, text);
+          draw_label_text(GLUT_BITMAP_8_BY_13, text);
         }
       glPopAttrib();
     }

@@ -181,6 +181,11 @@ void* scaled_font(void* font);
 // The first length characters of text (all of it when length < 0) in
 // scaled_font(font), from the current raster position.
 void draw_bitmap_text(void* font, const char* text, int length = -1);
+// text in scaled_font(font) at that font's own advance: a label, which has no
+// columns to keep (draw_bitmap_text keeps a fixed-width font's cells at
+// every scale, so that a larger proportional font would leave gaps inside
+// "10").  At scale 1 the same pixels as draw_bitmap_text.
+void draw_label_text(void* font, const char* text);
 // The width of text drawn so, in layout pixels (rounded up).
 int bitmap_text_width(void* font, const char* text);
 // Viewport (0, 0, width, height) in device pixels and the projection

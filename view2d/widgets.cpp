@@ -302,6 +302,11 @@ void draw_bitmap_text(void* font, const char* text, int length) {
   }
 }
 
+void draw_label_text(void* font, const char* text) {
+  void* const f = scaled_font(font);
+  for (const char* c = text; *c != '\0'; ++c) glutBitmapCharacter(f, static_cast<unsigned char>(*c));
+}
+
 int bitmap_text_width(void* font, const char* text) {
   if (draw_scale() != 1.0f && fixed_cell(font) > 0)
     return fixed_cell(font) * static_cast<int>(std::strlen(text));

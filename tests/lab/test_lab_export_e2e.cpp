@@ -245,6 +245,13 @@ TEST_F(LabExportE2E, TheFilesHoldWhatTheWindowsShow) {
   EXPECT_EQ(big2d.width, 3 * 541);
   EXPECT_EQ(big3d.width, 3 * 540);
   EXPECT_NE(slurp(path(files[0])).find("width=\"1623\" height=\"1623\""), std::string::npos);
+  // Drawn with three times the pixels, not blown up: lines three times as
+  // wide and markers three times as large, so about nine times the ink
+  // (lines of one pixel, as the window has them, would give three).
+  const auto ink = [](const xd_image& img) { return img.count_if([](const xd_rgb& c) {
+    return c.r < 200 || c.g < 200 || c.b < 200; }, 0, 0, img.width - 1, img.height - 1); };
+  // (The 3D view's surface fills it at any scale: the plane shows it.)
+  EXPECT_GT(ink(big2d), 7 * ink(png2d));
   // The weighted centre point, three times as far from the corner.
   EXPECT_TRUE(near_colour(big2d, 3 * pixel_of_plane_floor(0.0) + 1, 3 * image_row_of_plane_floor(0.0) + 1,
                           xd_rgb{255, 0, 255}, 60));
