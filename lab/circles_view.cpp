@@ -44,16 +44,6 @@ bool picking = false;
 int picks[3] = {-1, -1, -1};
 int pick_count = 0;
 
-void circle_loop(const double c[2], double r, double lift, bool lifted) {
-  glBegin(GL_LINE_LOOP);
-  for (int k = 0; k < 180; ++k) {
-    const double a = k * 2.0 * M_PI / 180.0;
-    const double x = c[0] + r * std::cos(a), y = c[1] + r * std::sin(a);
-    glVertex3d(x, y, lifted ? x * x + y * y + lift : 0.0);
-  }
-  glEnd();
-}
-
 void disc(double x, double y, double r) {
   glBegin(GL_POLYGON);
   for (int k = 0; k < 16; ++k) {
@@ -121,7 +111,7 @@ void draw_pins_2d() {
       glEnable(GL_LINE_STIPPLE);
       glLineStipple(1, 0xF0F0);
     }
-    circle_loop(c, r, 0.0, false);
+    draw_circle_loop(c, r, 0.0, false);
     glDisable(GL_LINE_STIPPLE);
     disc(c[0], c[1], 0.04);
   }
@@ -142,10 +132,10 @@ void draw_triangle_circle_2d(const lab_triangle& t, const std::vector<int>& ring
   glEnd();
   double c[2], r;
   lab_circle_of(t, c, &r);
-  if (r > 0) circle_loop(c, r, 0.0, false);
+  if (r > 0) draw_circle_loop(c, r, 0.0, false);
   for (int k : ringed) {
     const double q[2] = {P[k].x, P[k].y};
-    circle_loop(q, 0.09, 0.0, false);
+    draw_circle_loop(q, 0.09, 0.0, false);
   }
 }
 
@@ -155,7 +145,7 @@ void draw_picks_2d() {
   scaled_line_width(2.0f);
   for (int k = 0; k < pick_count; ++k) {
     const double q[2] = {plane_table[picks[k]].x, plane_table[picks[k]].y};
-    circle_loop(q, 0.07, 0.0, false);
+    draw_circle_loop(q, 0.07, 0.0, false);
   }
 }
 
@@ -270,7 +260,7 @@ void draw_triangle_plane_3d(const lab_triangle& t, const std::vector<int>& marke
   double c[2], r;
   lab_circle_of(t, c, &r);
   scaled_line_width(2.0f);
-  if (r > 0) circle_loop(c, r, 0.0, false);
+  if (r > 0) draw_circle_loop(c, r, 0.0, false);
 }
 
 void draw_3d() {
@@ -291,9 +281,9 @@ void draw_3d() {
     // weights too: a weightless point on the orthogonal circle lifts into
     // the plane of the corners' lifts).
     if (r <= 0) continue;
-    circle_loop(c, r, shift, true);
+    draw_circle_loop(c, r, shift, true);
     scaled_line_width(1.0f);
-    circle_loop(c, r, 0.0, false);
+    draw_circle_loop(c, r, 0.0, false);
   }
   lab_counter_example ce;
   if (lab_counter_example_shown(&ce)) draw_triangle_plane_3d(ce.shown, {ce.offending});

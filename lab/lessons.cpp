@@ -61,16 +61,6 @@ void segment(const double s[4]) {
   glVertex3d(s[2], s[3], 0.0);
 }
 
-void circle_loop(const double c[2], double r, double z_weight, bool lifted) {
-  glBegin(GL_LINE_LOOP);
-  for (int k = 0; k < 180; ++k) {
-    const double a = k * 2.0 * M_PI / 180.0;
-    const double x = c[0] + r * std::cos(a), y = c[1] + r * std::sin(a);
-    glVertex3d(x, y, lifted ? x * x + y * y + z_weight : 0.0);
-  }
-  glEnd();
-}
-
 void dot(const double c[2], double r) {
   glBegin(GL_POLYGON);
   for (int k = 0; k < 16; ++k) {
@@ -148,7 +138,7 @@ void draw_empty_circle_2d() {
   glEnd();
   glColor4fv(kCircleColour);
   scaled_line_width(2.0f);
-  circle_loop(c.centre, c.radius, 0.0, false);
+  draw_circle_loop(c.centre, c.radius, 0.0, false);
   dot(c.centre, 0.05);
   glPopAttrib();
 }
@@ -181,8 +171,8 @@ void draw_empty_circle_3d() {
   glColor4fv(kCircleColour);
   scaled_line_width(2.0f);
   const double lift = p[0]->z - (p[0]->x * p[0]->x + p[0]->y * p[0]->y);
-  circle_loop(c.centre, c.radius, lift, true);
-  circle_loop(c.centre, c.radius, 0.0, false);
+  draw_circle_loop(c.centre, c.radius, lift, true);
+  draw_circle_loop(c.centre, c.radius, 0.0, false);
   glPopAttrib();
 }
 
@@ -410,6 +400,16 @@ lifted_plane plane_through(const point_rec* const p[3]) {
   pl.nz = ux * vy - uy * vx;
   pl.valid = pl.nz != 0.0;
   return pl;
+}
+
+void draw_circle_loop(const double c[2], double r, double lift, bool lifted) {
+  glBegin(GL_LINE_LOOP);
+  for (int k = 0; k < 180; ++k) {
+    const double a = k * 2.0 * M_PI / 180.0;
+    const double x = c[0] + r * std::cos(a), y = c[1] + r * std::sin(a);
+    glVertex3d(x, y, lifted ? x * x + y * y + lift : 0.0);
+  }
+  glEnd();
 }
 
 void draw_see_through_plane(const lifted_plane& plane, const float colour[4]) {

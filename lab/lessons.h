@@ -212,3 +212,8 @@ lifted_plane plane_through(const point_rec* const p[3]);
 // Draws the plane over [-3, 3]^2 in the colour given, writing no depth so
 // that it hides nothing behind it.  Nothing for a plane that is not valid.
 void draw_see_through_plane(const lifted_plane& plane, const float colour[4]);
+// A circle of centre c and radius r as a line loop of 180 steps: in the
+// plane (z = 0), or lifted onto the paraboloid shifted by lift (z = x^2 +
+// y^2 + lift) when lifted is true (GL, lessons.cpp): the empty circle's and
+// the held circles'.
+void draw_circle_loop(const double c[2], double r, double lift, bool lifted);
