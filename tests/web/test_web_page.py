@@ -181,6 +181,25 @@ class PageCase(unittest.TestCase):
     def parse_points(self, text):
         return [tuple(float(v) for v in line.split()) for line in text.splitlines() if line.strip()]
 
+    def check_each_window_drawn_alone_leaves_the_canvas(self):
+        """The canvas shows the windows as a window system stacks them,
+        whichever of them drew last: each one drawn again alone (as a
+        reshape or an expose asks) leaves every pixel as it was.  (The 2D
+        view's last row lies over the panel's first; the top window's clear
+        covers its subwindows.)"""
+        self.add_five()
+        self.page.settle()
+        before = self.page.canvas_pixels()
+        for win, (title, parent, *_rect) in sorted(self.page.windows().items(), key=lambda kv: int(kv[0])):
+            with self.subTest(window=win, title=title, parent=parent):
+                self.browser.evaluate("Module._zw_post_redisplay(%s)" % win)
+                self.page.settle()
+                now = self.page.canvas_pixels()
+                if now != before:
+                    changed = images.differing((before[0], before[1], images.rgb_of_rgba(before[2])),
+                                               (now[0], now[1], images.rgb_of_rgba(now[2])), 0)[0]
+                    self.fail("a redraw of window %s alone changed %d pixels" % (win, changed))
+
 
 class WebPageTest(PageCase):
     def oracle(self, text):
@@ -445,6 +464,9 @@ class WebPageTest(PageCase):
         self.assertEqual(self.browser.evaluate("window.zelmorPointsText()"), text)
         self.assertEqual(self.frame(self.points).rgba, before.rgba)
 
+    def test_each_window_drawn_alone_leaves_the_canvas(self):
+        self.check_each_window_drawn_alone_leaves_the_canvas()
+
     def test_clicks_land_right_on_a_scaled_page(self):
         self.browser.evaluate("document.getElementById('canvas').style.width = '700px'; true")
         scale = self.browser.evaluate(
@@ -527,6 +549,9 @@ class LabPageTest(PageCase):
         # The page reads the file before it hands it to the program.
         self.assertTrue(self.browser.wait_for("(window.zelmorLoads || 0) > %d" % before, 10))
         self.page.settle()
+
+    def test_each_window_drawn_alone_leaves_the_canvas(self):
+        self.check_each_window_drawn_alone_leaves_the_canvas()
 
     def test_toolbar_buttons_do_what_the_keys_do(self):
         self.button("square and its centre")

@@ -114,7 +114,13 @@ class Page:
 
     def pixels(self, win):
         """(w, h, bytes RGBA rows from the top) of the window's visible part."""
-        x, y, w, h = self.rect(win)
+        return self.canvas_pixels(*self.rect(win))
+
+    def canvas_pixels(self, x=0, y=0, w=None, h=None):
+        """(w, h, bytes RGBA rows from the top) of a part of the canvas (y
+        down); all of it by default."""
+        if w is None:
+            w, h = self.b.evaluate("[Module._zw_canvas_width(), Module._zw_canvas_height()]")
         data = self.b.evaluate("""(() => {
           const n = %d * %d * 4, p = Module._malloc(n);
           Module._zw_read_pixels(%d, %d, %d, %d, p);

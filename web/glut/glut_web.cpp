@@ -58,6 +58,8 @@ struct window {
   void (*special)(int, int, int) = nullptr;
   void (*entry)(int) = nullptr;
   context ctx;
+  int paint[4] = {0, 0, 0, 0};  // what its drawing may reach (canvas, y down)
+  std::vector<window*> over;    // its own top-level's windows drawn over it, not cut from it
 };
 
 std::vector<window*> windows;  // index id - 1, in creation order
@@ -160,6 +162,60 @@ bool overlap(const int* a, const int* b) {
   return a[0] < b[0] + b[2] && b[0] < a[0] + a[2] && a[1] < b[1] + b[3] && b[1] < a[1] + a[3];
 }
 
+// Cuts r (canvas, y down) by q where q covers a whole band along one side of
+// it (or all of it); false, r unchanged, where what is left of r is not a
+// rectangle.
+bool cut_by(int* r, const int* q) {
+  if (!overlap(r, q)) return true;
+  const bool across = q[0] <= r[0] && q[0] + q[2] >= r[0] + r[2];
+  const bool down = q[1] <= r[1] && q[1] + q[3] >= r[1] + r[3];
+  if (across && down) {
+    r[2] = r[3] = 0;
+  } else if (across && q[1] <= r[1]) {
+    r[3] = r[1] + r[3] - (q[1] + q[3]);
+    r[1] = q[1] + q[3];
+  } else if (across && q[1] + q[3] >= r[1] + r[3]) {
+    r[3] = q[1] - r[1];
+  } else if (down && q[0] <= r[0]) {
+    r[2] = r[0] + r[2] - (q[0] + q[2]);
+    r[0] = q[0] + q[2];
+  } else if (down && q[0] + q[2] >= r[0] + r[2]) {
+    r[2] = q[0] - r[0];
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Every window's place on the canvas, and what it may paint there.  As under
+// a window system, a window lies under every later window of its top-level
+// window in the order served (its subwindows, its later siblings): where one
+// of them covers a band along a side of it, that band is cut from what it
+// paints (the 2D view's last row lies over the panel's first); where one
+// overlaps it otherwise, that one is drawn again after it.
+void place_all() {
+  std::vector<window*> order;
+  service_order(0, order);
+  for (size_t i = 0; i < order.size(); ++i) {
+    window* w = order[i];
+    place(w);
+    visible_rect(w, w->paint);
+    w->over.clear();
+    if (!visible(w)) continue;
+    const int top = top_level_of(w);
+    for (size_t j = i + 1; j < order.size() && top_level_of(order[j]) == top; ++j) {
+      int q[4];
+      if (!visible(order[j])) continue;
+      visible_rect(order[j], q);
+      if (!cut_by(w->paint, q)) w->over.push_back(order[j]);
+    }
+    w->ctx.clip[0] = w->paint[0];
+    w->ctx.clip[1] = canvas_h - (w->paint[1] + w->paint[3]);
+    w->ctx.clip[2] = w->paint[2];
+    w->ctx.clip[3] = w->paint[3];
+  }
+}
+
 // Asks every visible window from order[after] on whose rectangle meets r
 // (canvas, y down) to draw itself again, except those of the top-level
 // window except_top.
@@ -187,6 +243,7 @@ void run_pending() {
       glViewport(0, 0, w->w, w->h);
     }
   }
+  place_all();
   for (size_t i = 0; i < order.size(); ++i) {
     window* w = order[i];
     if (!w->need_display || !visible(w) || ended) continue;
@@ -194,9 +251,8 @@ void run_pending() {
     make_current(w);
     if (w->display != nullptr) w->display();
     // Drawn over part of a window stacked above it: that one again.
-    int r[4];
-    visible_rect(w, r);
-    redraw_over(r, top_level_of(w), order, i + 1);
+    for (window* o : w->over) o->need_display = true;
+    redraw_over(w->paint, top_level_of(w), order, i + 1);
   }
   flush();
 }
@@ -487,7 +543,7 @@ void glutShowWindow(void) {
       w.h = height;
       w.need_reshape = true;
     }
-    place(cur);
+    place_all();
   }
 }
 // The current top-level window to the top of the stack, drawn over the
@@ -503,13 +559,13 @@ void glutReshapeWindow(int w, int h) {
   cur->w = w;
   cur->h = h;
   cur->need_reshape = cur->need_display = true;
-  if (running) place(cur);
+  if (running) place_all();
 }
 void glutPositionWindow(int x, int y) {
   if (cur == nullptr) return;
   cur->x = x;
   cur->y = y;
-  if (running) place(cur);
+  if (running) place_all();
 }
 void glutPostRedisplay(void) {
   if (cur != nullptr) cur->need_display = true;
@@ -590,7 +646,7 @@ void glutMainLoop(void) {
     canvas_h = std::max(canvas_h, w->y + w->h);
   }
   set_canvas_size(canvas_w, canvas_h);
-  for (window* w : windows) place(w);
+  place_all();
   if (!gl_start()) {
     EM_ASM({ if (Module.zelmorNoWebGL) Module.zelmorNoWebGL(); });
     ended = true;
