@@ -132,6 +132,10 @@ void lab_create_windows();
 void lab_keyboard(unsigned char key, int x, int y);
 void lab_special(int key, int x, int y);
 
+// Every lab window at its size for the current drawing scale (view2d/scale.h),
+// in its place, and redrawn: P on the desktop, a browser zoom on the page.
+void lab_apply_draw_scale();
+
 // Shows the "About ZELMOR" window (the help), sized for the lab's text and
 // placed beside the working windows when the screen has room; h, ?, Esc or
 // a click in it closes it again.

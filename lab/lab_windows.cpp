@@ -279,13 +279,36 @@ void lab_top_reshape(int width, int height) {
   lay_out_2d(width, height);
 }
 
+void cycle_presentation_scale() {
+  const int screen_w = glutGet(GLUT_SCREEN_WIDTH), screen_h = glutGet(GLUT_SCREEN_HEIGHT);
+  set_draw_scale(lab_next_presentation_scale(draw_scale(), screen_w, screen_h));
+  lab_apply_draw_scale();
+  // Name the steps this screen cannot hold, so that a teacher who expected
+  // 3 knows why P went back to 1.
+  const char* beyond = lab_scale_fits_screen(3.0f, screen_w, screen_h) ? "" : " (3 needs a larger screen)";
+  if (!lab_scale_fits_screen(2.0f, screen_w, screen_h)) beyond = " (2 and 3 need a larger screen)";
+  lab_status("presentation scale %g: P for %g%s", static_cast<double>(draw_scale()),
+             static_cast<double>(lab_next_presentation_scale(draw_scale(), screen_w, screen_h)), beyond);
+}
+
+const lab_action kShellActions[] = {
+    {'h', 0, "this help on / off", toggle_help},
+    {'?', 0, "this help on / off", toggle_help},
+    {27, 0, "this help on / off", close_help},
+    {'P', 0, "presentation scale 1, 1.5, 2, 3", cycle_presentation_scale},
+};
+
+}  // namespace
+
+int lab_status_win = 0;
+
 // Every window at its size for the current drawing scale, in its place.
 //
 // On a screen too small for them (scale 2 on a 1920 x 1080 projector) the
 // windows keep to it: "2D Points" as tall as the screen, its plane smaller
 // (the panel and the text keep their size), and "3D Projection" square in
 // what is left beside it.
-void apply_draw_scale() {
+void lab_apply_draw_scale() {
   const int current = glutGetWindow();
   panel_fixed.width = scaled_px(541);
   panel_fixed.height = scaled_px(615);
@@ -315,28 +338,6 @@ void apply_draw_scale() {
   if (current != 0) glutSetWindow(current);
 }
 
-void cycle_presentation_scale() {
-  const int screen_w = glutGet(GLUT_SCREEN_WIDTH), screen_h = glutGet(GLUT_SCREEN_HEIGHT);
-  set_draw_scale(lab_next_presentation_scale(draw_scale(), screen_w, screen_h));
-  apply_draw_scale();
-  // Name the steps this screen cannot hold, so that a teacher who expected
-  // 3 knows why P went back to 1.
-  const char* beyond = lab_scale_fits_screen(3.0f, screen_w, screen_h) ? "" : " (3 needs a larger screen)";
-  if (!lab_scale_fits_screen(2.0f, screen_w, screen_h)) beyond = " (2 and 3 need a larger screen)";
-  lab_status("presentation scale %g: P for %g%s", static_cast<double>(draw_scale()),
-             static_cast<double>(lab_next_presentation_scale(draw_scale(), screen_w, screen_h)), beyond);
-}
-
-const lab_action kShellActions[] = {
-    {'h', 0, "this help on / off", toggle_help},
-    {'?', 0, "this help on / off", toggle_help},
-    {27, 0, "this help on / off", close_help},
-    {'P', 0, "presentation scale 1, 1.5, 2, 3", cycle_presentation_scale},
-};
-
-}  // namespace
-
-int lab_status_win = 0;
 
 void lab_show_help() {
   const int current = glutGetWindow();

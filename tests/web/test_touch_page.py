@@ -22,7 +22,7 @@ sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(os.path.dirname(HERE), "support"))
 
 import images  # noqa: E402
-from zelmor_page import LabPageCase, Page, Server, run_tests  # noqa: E402
+from zelmor_page import LabPageCase, Page, Server, press_key, run_tests  # noqa: E402
 from plane_pixels import plane_of_mouse_row, plane_of_pixel  # noqa: E402
 
 LONG_PRESS_S = 0.8  # the page's long press is 0.5 s
@@ -316,26 +316,50 @@ class ScreensTest(TouchCase):
         self.assertGreater(self.browser.evaluate("window.scrollY"), 100)
         self.assertEqual(len(self.points_now()), 1)
 
-    def test_a_zoom_after_the_start_is_fitted_and_asks_for_a_reload(self):
-        self.open("lab.html", 1300, 900, 1)
-        width = self.browser.evaluate("document.getElementById('canvas').style.width")
+    def test_a_zoom_after_the_start_draws_sharp_again_and_keeps_the_lesson(self):
         status = "document.getElementById('status').textContent"
-        self.assertEqual(self.browser.evaluate(status), "")
-        # The browser zoomed to 200 %: as many CSS pixels as before on twice
-        # the device pixels.  The picture keeps its place and size; the page
-        # asks for the reload that draws it sharp.  (The protocol's change of
-        # ratio sends the page no event: the resize a zoom brings is sent.)
-        resize = "window.dispatchEvent(new Event('resize')); true"
-        self.browser.call("Emulation.setDeviceMetricsOverride", {
-            "width": 1300, "height": 900, "deviceScaleFactor": 2, "mobile": False})
-        self.browser.evaluate(resize)
-        self.assertTrue(self.browser.wait_for("%s.indexOf('reload') >= 0" % status, 5))
-        self.assertEqual(self.browser.evaluate("document.getElementById('canvas').style.width"), width)
-        # Back at 100 % the words go.
-        self.browser.call("Emulation.setDeviceMetricsOverride", {
-            "width": 1300, "height": 900, "deviceScaleFactor": 1, "mobile": False})
-        self.browser.evaluate(resize)
-        self.assertTrue(self.browser.wait_for("%s === ''" % status, 5))
+        for page in ("index.html", "lab.html"):
+            self.open(page, 1300, 900, 1)
+            self.tap(self.points, 150, 200)
+            self.tap(self.points, 400, 300)
+            lesson = self.points_now()
+            self.assertEqual(len(lesson), 2)
+            # The browser zoomed to 200 %, then 150 %, then back: the program
+            # draws again at the new ratio (every canvas pixel a device
+            # pixel), the points and the lab's history as they were.  (The
+            # protocol's change of ratio sends the page no event: the resize
+            # a zoom brings is sent.)
+            for ratio in (2, 1.5, 1):
+                where = "%s at ratio %g" % (page, ratio)
+                with self.subTest(page=page, ratio=ratio):
+                    self.browser.call("Emulation.setDeviceMetricsOverride", {
+                        "width": 1300, "height": 900, "deviceScaleFactor": ratio, "mobile": False})
+                    self.browser.evaluate("window.dispatchEvent(new Event('resize')); true")
+                    self.assertTrue(self.browser.wait_for(
+                        "Math.abs(Module._zw_draw_scale() - %g) < 0.01" % ratio, 5), where)
+                    self.page.settle()
+                    cw, ch, w, h, scroll_w, inner_w = self.browser.evaluate("""(() => {
+                      const c = document.getElementById('canvas'), r = c.getBoundingClientRect();
+                      return [c.width, c.height, r.width, r.height,
+                              document.documentElement.scrollWidth, innerWidth]; })()""")
+                    self.assertAlmostEqual(cw, w * ratio, delta=1.5, msg=where)
+                    self.assertAlmostEqual(ch, h * ratio, delta=1.5, msg=where)
+                    self.assertLessEqual(scroll_w, inner_w, where)
+                    self.assertEqual(self.browser.evaluate(status), "", where)
+                    self.assertEqual(self.points_now(), lesson, where)
+                    # The windows at their new sizes: the 2D view as many
+                    # pixels wide as the scale says, and a tap lands where
+                    # it is made.
+                    self.assertAlmostEqual(self.page.rect(self.points)[2], 540 * ratio, delta=3, msg=where)
+                    if page == "index.html":
+                        self.tap(self.points, int(300 * ratio), int(120 * ratio))
+                        self.assert_at(self.points_now()[-1], (int(300 * ratio), int(120 * ratio)))
+                        lesson = self.points_now()
+            if page == "lab.html":
+                # The history from before the zooms: two undos empty the plane.
+                for _ in range(2):
+                    press_key(self.page, self.points, "z", "KeyZ", "z")
+                self.assertEqual(self.points_now(), [])
 
     def test_ratio_2_shows_the_programs_own_pixels_drawn_finer(self):
         for width, height in ((1920, 1080), (800, 600)):

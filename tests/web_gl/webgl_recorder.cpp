@@ -10,6 +10,7 @@ std::vector<recorded_clear> recorded_clears;
 extern "C" {
 
 int zw_gl_init(int, int, int, int) { return 1; }
+void zw_gl_resize(int, int) {}
 void zw_gl_draw(const float* data, int count, int program, int blend, int, int, int depth, int, int depth_mask,
                 int, int, int, int) {
   recorded_draw d;

@@ -142,6 +142,12 @@ void set_canvas_size(int width, int height) {
   canvas_h = height;
 }
 
+void resize_canvas(int width, int height) {
+  flush();
+  set_canvas_size(width, height);
+  zw_gl_resize(width, height);
+}
+
 bool gl_start() {
   const int status = zw_gl_init(canvas_w, canvas_h, ATLAS_SIZE, SPRITE_ATLAS_SIZE);
   sprite_program = status == 2;

@@ -97,6 +97,9 @@ namespace zelmor_web {
 
 // The canvas's size in pixels; set once the windows are placed.
 void set_canvas_size(int width, int height);
+// A new size for the canvas of a running page (a new drawing scale): what
+// was gathered is drawn first, then the canvas is cleared at its new size.
+void resize_canvas(int width, int height);
 // Makes the WebGL context; false without WebGL.
 bool gl_start();
 // Draws every gathered triangle (at a buffer swap, before a clear, and

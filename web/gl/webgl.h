@@ -11,6 +11,9 @@ extern "C" {
 // an atlasSize square glyph atlas and a spriteSize square sprite atlas.
 // 0 without WebGL; 1 without depth sprites (no EXT_frag_depth); 2 with them.
 int zw_gl_init(int width, int height, int atlasSize, int spriteSize);
+// Gives the canvas a new size (its pixels cleared to the page's background);
+// the context, its programs and atlases stay.
+void zw_gl_resize(int width, int height);
 // Draws count vertices as triangles with the program (0 plain: 16 bytes a
 // vertex; 1 glyphs and 2 sprites: 24), under the given blending, depth test,
 // depth write mask and scissor.

@@ -97,6 +97,25 @@ mergeInto(LibraryManager.library, {
     return 1 + sprites;
   },
 
+  zw_gl_resize: function(width, height) {
+    var gl = Module.zwGL;
+    var canvas = Module.canvas || document.getElementById('canvas');
+    canvas.width = width;
+    canvas.height = height;
+    Module.zwPrograms.forEach(function (prog) {
+      if (!prog) return;
+      gl.useProgram(prog);
+      gl.uniform2f(gl.getUniformLocation(prog, 's'), width, height);
+    });
+    gl.useProgram(Module.zwPrograms[Module.zwProgram || 0]);
+    gl.viewport(0, 0, width, height);
+    gl.scissor(0, 0, width, height);
+    gl.clearColor(0.957, 0.957, 0.957, 1.0);
+    gl.colorMask(true, true, true, true);
+    gl.clear(gl.COLOR_BUFFER_BIT | gl.DEPTH_BUFFER_BIT);
+    gl.colorMask(true, true, true, false);
+  },
+
   zw_gl_draw: function(data, count, program, blend, src, dst, depth, func, depthMask, sx, sy, sw, sh) {
     var gl = Module.zwGL;
     if (program !== Module.zwProgram) {

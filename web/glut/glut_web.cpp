@@ -48,6 +48,7 @@ struct window {
   std::string title;
   int x = 0, y = 0, w = 300, h = 300;  // in the parent (or on the page), y down
   bool shown = true;
+  bool framed = false;  // a top-level window shown at start: the canvas is its frame
   bool need_display = true, need_reshape = true;
   void (*display)() = nullptr;
   void (*reshape)(int, int) = nullptr;
@@ -213,6 +214,50 @@ void place_all() {
     w->ctx.clip[1] = canvas_h - (w->paint[1] + w->paint[3]);
     w->ctx.clip[2] = w->paint[2];
     w->ctx.clip[3] = w->paint[3];
+  }
+}
+
+// The canvas holds the windows shown at start-up; one shown later is kept
+// on it as a window manager keeps a window on the screen: moved in, and cut
+// to the canvas's size where it is larger.
+void keep_on_canvas(window* w) {
+  const int width = std::min(w->w, canvas_w), height = std::min(w->h, canvas_h);
+  w->x = std::clamp(w->x, 0, canvas_w - width);
+  w->y = std::clamp(w->y, 0, canvas_h - height);
+  if (width != w->w || height != w->h) {
+    w->w = width;
+    w->h = height;
+    w->need_reshape = true;
+  }
+}
+
+// A page too narrow for the windows side by side (a phone held upright)
+// sets them one below the other, left to right becoming top to bottom,
+// with the gap the first two had between them.
+void stack_windows() {
+  std::vector<window*> tops;
+  for (window* w : windows)
+    if (w->framed) tops.push_back(w);
+  std::stable_sort(tops.begin(), tops.end(), [](const window* a, const window* b) { return a->x < b->x; });
+  if (tops.size() < 2) return;
+  const int gap = std::max(0, tops[1]->x - (tops[0]->x + tops[0]->w));
+  int y = 0;
+  for (window* w : tops) {
+    w->x = 0;
+    w->y = y;
+    y += w->h + gap;
+  }
+}
+
+// The canvas holds the top-level windows shown at start, side by side as
+// placed or stacked.
+void frame_windows() {
+  if (EM_ASM_INT({ return Module.zelmorStacked ? 1 : 0; })) stack_windows();
+  canvas_w = canvas_h = 1;
+  for (const window* w : windows) {
+    if (!w->framed) continue;
+    canvas_w = std::max(canvas_w, w->x + w->w);
+    canvas_h = std::max(canvas_h, w->y + w->h);
   }
 }
 
@@ -425,6 +470,19 @@ EMSCRIPTEN_KEEPALIVE void zw_end() {
 EMSCRIPTEN_KEEPALIVE void zw_post_redisplay(int id) {
   if (window* w = find(id)) w->need_display = true;
 }
+// After the program has laid its windows out anew (a new drawing scale): the
+// canvas takes the size that holds them, every window is placed and drawn
+// again, and a window shown since the start is kept on the canvas.
+EMSCRIPTEN_KEEPALIVE void zw_fit_canvas() {
+  if (!running || ended) return;
+  frame_windows();
+  resize_canvas(canvas_w, canvas_h);
+  for (window* w : windows) {
+    if (w->parent == 0 && w->shown && !w->framed) keep_on_canvas(w);
+    w->need_display = true;
+  }
+  place_all();
+}
 EMSCRIPTEN_KEEPALIVE long zw_draw_calls() { return draw_calls; }
 EMSCRIPTEN_KEEPALIVE long zw_triangles_drawn() { return triangles_drawn; }
 EMSCRIPTEN_KEEPALIVE long zw_sprite_atlas_starts() { return sprite_atlas_starts; }
@@ -531,18 +589,7 @@ void glutShowWindow(void) {
     stacking.push_back(cur->id);
   }
   if (running && cur->parent == 0) {
-    // The canvas holds the windows shown at start-up; one shown later is
-    // kept on it as a window manager keeps a window on the screen: moved
-    // in, and cut to the canvas's size where it is larger.
-    window& w = *cur;
-    const int width = std::min(w.w, canvas_w), height = std::min(w.h, canvas_h);
-    w.x = std::clamp(w.x, 0, canvas_w - width);
-    w.y = std::clamp(w.y, 0, canvas_h - height);
-    if (width != w.w || height != w.h) {
-      w.w = width;
-      w.h = height;
-      w.need_reshape = true;
-    }
+    keep_on_canvas(cur);
     place_all();
   }
 }
@@ -616,35 +663,9 @@ void glutTimerFunc(unsigned int millis, void (*func)(int), int value) {
   emscripten_async_call(run_timer, new pending_timer{func, value}, static_cast<int>(millis));
 }
 
-namespace {
-// A page too narrow for the windows side by side (a phone held upright)
-// sets them one below the other, left to right becoming top to bottom,
-// with the gap the first two had between them.
-void stack_windows() {
-  std::vector<window*> tops;
-  for (window* w : windows)
-    if (w->parent == 0 && w->shown) tops.push_back(w);
-  std::stable_sort(tops.begin(), tops.end(), [](const window* a, const window* b) { return a->x < b->x; });
-  if (tops.size() < 2) return;
-  const int gap = std::max(0, tops[1]->x - (tops[0]->x + tops[0]->w));
-  int y = 0;
-  for (window* w : tops) {
-    w->x = 0;
-    w->y = y;
-    y += w->h + gap;
-  }
-}
-}  // namespace
-
 void glutMainLoop(void) {
-  if (EM_ASM_INT({ return Module.zelmorStacked ? 1 : 0; })) stack_windows();
-  // The canvas holds every top-level window shown at this point.
-  canvas_w = canvas_h = 1;
-  for (const window* w : windows) {
-    if (w->parent != 0 || !w->shown) continue;
-    canvas_w = std::max(canvas_w, w->x + w->w);
-    canvas_h = std::max(canvas_h, w->y + w->h);
-  }
+  for (window* w : windows) w->framed = w->parent == 0 && w->shown;
+  frame_windows();
   set_canvas_size(canvas_w, canvas_h);
   place_all();
   if (!gl_start()) {

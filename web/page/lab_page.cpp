@@ -17,6 +17,7 @@
 #include "lab/lessons.h"
 #include "lab/weights.h"
 #include "lab/zoom_logic.h"
+#include "view2d/scale.h"
 #include "view2d/view2d.h"
 
 extern "C" int zw_window_rect(int id, int* out);  // web/glut/glut_web.cpp
@@ -45,6 +46,12 @@ const lab_action* action(int i) {
 
 extern "C" {
 
+// The page's drawing scale anew (the browser zoomed, or the window's width
+// changed): every window laid out for it; the page then fits its canvas.
+EMSCRIPTEN_KEEPALIVE void zl_set_draw_scale(float scale) {
+  set_draw_scale(scale);
+  lab_apply_draw_scale();
+}
 EMSCRIPTEN_KEEPALIVE int zl_action_count() { return lab_action_count(); }
 EMSCRIPTEN_KEEPALIVE const char* zl_action_name(int i) {
   const lab_action* a = action(i);

@@ -18,6 +18,7 @@
 #include "app/picture.h"
 #include "app/point_text.h"
 #include "app/windows.h"
+#include "view2d/scale.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
 
@@ -49,6 +50,13 @@ EMSCRIPTEN_KEEPALIVE const char* zw_svg() {
 // window; 0 for any other.
 EMSCRIPTEN_KEEPALIVE int zw_view_window(int which) {
   return which == 2 ? points_win : which == 3 ? view3d_win : 0;
+}
+
+// The page's drawing scale anew (the browser zoomed, or the window's width
+// changed): every window laid out for it; the page then fits its canvas.
+EMSCRIPTEN_KEEPALIVE void zw_set_draw_scale(float scale) {
+  set_draw_scale(scale);
+  fit_windows_to_scale();
 }
 
 // The points and the view as an address fragment.
