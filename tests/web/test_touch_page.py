@@ -316,6 +316,38 @@ class ScreensTest(TouchCase):
         self.assertGreater(self.browser.evaluate("window.scrollY"), 100)
         self.assertEqual(len(self.points_now()), 1)
 
+    def test_a_phone_turned_on_its_side_puts_the_views_side_by_side(self):
+        self.open("index.html", 390, 844, 3)
+        self.tap(self.points, 300, 300)
+        lesson = self.points_now()
+
+        def turn(width, height):
+            self.browser.call("Emulation.setDeviceMetricsOverride", {
+                "width": width, "height": height, "deviceScaleFactor": 3, "mobile": False})
+            self.browser.evaluate("window.dispatchEvent(new Event('resize')); true")
+            # The program lays its windows out anew a moment after the resize.
+            time.sleep(0.5)
+            self.page.settle()
+            top = self.page.rect(self.page.window_id("2D Points"))
+            view3d = self.page.rect(self.view3d)
+            cw, w, inner_w, scroll_w = self.browser.evaluate("""(() => {
+              const c = document.getElementById('canvas'), r = c.getBoundingClientRect();
+              return [c.width, r.width, innerWidth, document.documentElement.scrollWidth]; })()""")
+            self.assertLessEqual(scroll_w, inner_w)
+            self.assertGreaterEqual(cw + 1, w * 3, "never fewer pixels than the screen shows")
+            self.assertEqual(self.points_now(), lesson)
+            return top, view3d
+
+        top, view3d = turn(844, 390)
+        self.assertEqual(view3d[1], 0, "the 3D view beside the 2D view")
+        self.assertGreaterEqual(view3d[0], top[0] + top[2])
+        top, view3d = turn(390, 844)
+        self.assertEqual(view3d[0], 0, "the 3D view under the 2D view")
+        self.assertGreaterEqual(view3d[1], top[1] + top[3])
+        # A tap still lands where it is made.
+        self.tap(self.points, 200, 400)
+        self.assert_at(self.points_now()[-1], (200, 400))
+
     def test_a_zoom_after_the_start_draws_sharp_again_and_keeps_the_lesson(self):
         status = "document.getElementById('status').textContent"
         for page in ("index.html", "lab.html"):
