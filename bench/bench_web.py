@@ -11,6 +11,7 @@ and cube is transformed anew), against the desktop's frame_3d.
     bench/bench_web.py [--build build] [--runs 40] [--rounds 3]
     bench/bench_web.py --each [--build build] [--runs 40] [--rounds 3]
     bench/bench_web.py --ratio [--build build] [--runs 40] [--rounds 3]
+    bench/bench_web.py --rescale [--build build] [--runs 40] [--rounds 3]
 
 The desktop and the page are measured in turn, round by round, and each
 round gives its own ratio.  The page's figures come twice in each round: as
@@ -26,6 +27,11 @@ saving is worth, above 1 when it pays.
 With --ratio, the page alone on a screen of device pixel ratio 1 and on
 one of ratio 2, where it draws four times the pixels: the redraw and the
 drag step at each, in turn within each round, and each round's ratio.
+
+With --rescale, the page alone: what a browser zoom after the start costs,
+the windows laid out anew at drawing scale 2 (or back at 1), the canvas
+resized and both views drawn, against a full redraw at the scale reached,
+in turn within each round.
 
 Needs the desktop build with the web edition (bash scripts/test.sh makes
 both).  The desktop figures come from zelmor_bench's frame_3d, frame_2d and
@@ -77,7 +83,7 @@ TIMING = """(() => {
   const times = [];
   %s
   for (let k = 0; k < %d; ++k) {
-    const t0 = performance.now();
+    let t0 = performance.now();
     %s
     while (Module._zw_run_pending()) {}
     sync();
@@ -240,6 +246,35 @@ def by_ratio(site, runs, rounds):
           statistics.median(x[2][1] / x[1][1] for x in rows))
 
 
+def by_rescale(site, runs, rounds):
+    """A rescale from 1 to 2 and back, each against a full redraw at the
+    scale it reaches, round by round."""
+    page = WebPage(site)
+    step = ("Module._zw_set_draw_scale(%s); Module._zw_fit_canvas();")
+    try:
+        rows = []
+        for _ in range(rounds):
+            row = {}
+            for scale, back in ((2, 1), (1, 2)):
+                # Each timed step goes to `scale`; its untimed way back
+                # comes first, so that every step is a real change.
+                times = page.browser.evaluate(TIMING % (
+                    "", runs, "Module._zw_set_draw_scale(%d); Module._zw_fit_canvas(); "
+                    "while (Module._zw_run_pending()) {} sync(); t0 = performance.now(); " % back
+                    + step % scale, ""), timeout=240)
+                redraw = statistics.median(page.redraw(runs)[0])
+                row[scale] = (statistics.median(times), redraw)
+            rows.append(row)
+    finally:
+        page.close()
+    for scale in (2, 1):
+        print("rescale to %d: %.2f ms; full redraw at %d: %.2f ms; ratio %.2f (rounds: %s)" % (
+            scale, statistics.median(r[scale][0] for r in rows), scale,
+            statistics.median(r[scale][1] for r in rows),
+            statistics.median(r[scale][0] / r[scale][1] for r in rows),
+            ", ".join("%.2f" % (r[scale][0] / r[scale][1]) for r in rows)))
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default=os.path.join(root, "build"))
@@ -249,7 +284,12 @@ def main():
     parser.add_argument("--each", action="store_true", help="weigh each of the page's speed-ups")
     parser.add_argument("--ratio", action="store_true",
                         help="the page at device pixel ratio 2 against ratio 1")
+    parser.add_argument("--rescale", action="store_true",
+                        help="a browser zoom's new drawing scale against a full redraw")
     args = parser.parse_args()
+    if args.rescale:
+        by_rescale(os.path.join(args.build, "web", "site"), args.runs, args.rounds)
+        return
     if args.ratio:
         by_ratio(os.path.join(args.build, "web", "site"), args.runs, args.rounds)
         return
