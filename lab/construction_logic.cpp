@@ -147,6 +147,14 @@ construction_picture picture_from(const std::vector<construction_point>& pts, co
   pic.stages = stages_of(st, way, lawson_used);
   pic.stage = std::clamp(stage, 0, pic.stages - 1);
   pic.hidden = st.hidden;
+  if (!st.after.empty()) {
+    std::vector<char> used(pts.size(), 0);
+    for (const tri_index& t : st.after)
+      for (int v : t) used[static_cast<size_t>(v)] = 1;
+    for (int i : pic.inserted)
+      if (!used[static_cast<size_t>(i)]) pic.hidden_so_far.push_back(i);
+    std::sort(pic.hidden_so_far.begin(), pic.hidden_so_far.end());
+  }
   pic.flat = st.flat;
   const construction_point& q = pts[st.point];
   int twin = -1;

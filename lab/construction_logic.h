@@ -86,6 +86,10 @@ struct construction_picture {
   bool flip = false;
   std::array<int, 4> flip_abcd = {-1, -1, -1, -1};  // edge a b gives way to c d (a tetrahedron)
   bool hidden = false, flat = false, duplicate = false;
+  // The points in so far that are in no triangle once this step is done
+  // (hidden by the weights, or twins), as the lab names hidden points of
+  // the whole set; none while there is no triangle.
+  std::vector<int> hidden_so_far;
   std::string status;
 };
 

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "app/windows.h"
+#include "lab/construction_logic.h"
 #include "lab/edit.h"
 #include "lab/lab.h"
 #include "lab/lessons.h"
@@ -442,9 +443,14 @@ void lab_status_rows(char* top, char* bottom, int size) {
   f.circle = circle_on;
   f.message = lab_status_text();
   f.file_trouble = point_file_failure();
-  if (point_count > 4) {
-    unsigned char hidden[MAX_POINTS];
-    if (find_hidden_points(hidden) > 0) f.hidden = lab_hidden_names(hidden, point_count);
+  unsigned char hidden[MAX_POINTS] = {};
+  if (construction_on()) {
+    // While the construction is watched, the points it has hidden so far:
+    // the whole set's may name points not inserted yet.
+    for (int i : construction_current().hidden_so_far) hidden[i] = 1;
+    if (!construction_current().hidden_so_far.empty()) f.hidden = lab_hidden_names(hidden, point_count);
+  } else if (point_count > 4 && find_hidden_points(hidden) > 0) {
+    f.hidden = lab_hidden_names(hidden, point_count);
   }
   const flat_diagram g = compute_flat_diagram(plane_table, point_count);
   f.kind = g.kind;

@@ -7,6 +7,8 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <array>
 #include <cmath>
 #include <string>
@@ -221,6 +223,26 @@ TEST(ConstructionGui, TheLastStepIsTheLabsOwnTriangulation) {
       std::vector<std::array<int, 3>> shown(pic.triangles.begin(), pic.triangles.end());
       EXPECT_EQ(lab.triangles, shown) << (way == 'g' ? "by the hole" : "by flips");
       EXPECT_NE(std::string::npos, std::string(lab_status_text()).find("(last step)")) << lab_status_text();
+    }
+    if (preset == '4') {
+      // The status line names the points hidden so far: the heavy middle
+      // point's neighbours once it is in, and none before.
+      char top[400], bottom[400];
+      lab_status_rows(top, bottom, sizeof top);
+      EXPECT_NE(std::string::npos, std::string(bottom).find("hidden")) << bottom;
+      special(GLUT_KEY_HOME);
+      int before_it = 0;
+      for (int guard = 0; guard < 200 && construction_current().step < point_count - 1; ++guard) {
+        const std::vector<int>& in = construction_current().inserted;
+        if (std::find(in.begin(), in.end(), 12) == in.end()) {
+          ++before_it;
+          lab_status_rows(top, bottom, sizeof top);
+          EXPECT_EQ(std::string::npos, std::string(bottom).find("hidden"))
+              << "step " << construction_current().step << ": " << bottom;
+        }
+        special(GLUT_KEY_RIGHT);
+      }
+      EXPECT_GT(before_it, 2);
     }
     key('i');
     key('g');

@@ -68,6 +68,37 @@ std::vector<named_set> sets() {
           {"weighted", weighted}};
 }
 
+// The points named hidden while the construction is watched are those of
+// the points in so far that the oracle finds in no cell of their regular
+// triangulation (hidden, or a twin of an earlier one), at every stage of
+// every step: never a point not inserted yet.
+TEST(ConstructionPicture, HiddenSoFarAreTheInsertedSetsHiddenPoints) {
+  int named = 0;
+  for (const named_set& s : sets()) {
+    const std::vector<int> order = construction_order(static_cast<int>(s.pts.size()), true, 5);
+    for (const insert_way way : {insert_way::hole, insert_way::flips}) {
+      for (int k = 0; k < static_cast<int>(order.size()); ++k) {
+        SCOPED_TRACE(testing::Message() << s.name << ", " << (way == insert_way::hole ? "hole" : "flips")
+                                        << ", step " << k);
+        std::vector<regular_oracle::wpoint> sub;
+        for (int j = 0; j <= k; ++j) sub.push_back({s.pts[order[j]].x, s.pts[order[j]].y, s.pts[order[j]].w});
+        const regular_oracle::oracle o(sub);
+        std::vector<int> expect;
+        if (!o.flat())
+          for (int j = 0; j <= k; ++j)
+            if (o.hidden(j) || o.rep(j) != j) expect.push_back(order[j]);
+        std::sort(expect.begin(), expect.end());
+        named += static_cast<int>(expect.size());
+        const construction_picture first = construction_picture_of(s.pts, order, way, k, 0, true, 5);
+        for (int stage = 0; stage < first.stages; ++stage)
+          EXPECT_EQ(expect, construction_picture_of(s.pts, order, way, k, stage, true, 5).hidden_so_far)
+              << "stage " << stage;
+      }
+    }
+  }
+  EXPECT_GT(named, 0) << "no set hides a point: the test shows nothing";
+}
+
 TEST(ConstructionPicture, EveryStageAgainstTheOracle) {
   int outside_checked = 0;
   for (const named_set& s : sets()) {
