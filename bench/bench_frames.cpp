@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/windows.h"
+#include "tests/support/plane_pixels.h"
 #include "view2d/scale.h"
 #include "view2d/view2d.h"
 #include "view3d/view3d.h"
@@ -93,7 +94,7 @@ void load_200_points() {
   };
   for (int i = 0; i < MAX_POINTS; ++i) {
     const int x = next(), y = next();
-    add_point(point_rec{(x - 270) * 6.0 / 541, (y - 270) * 6.0 / 541, 0.0, 1.0});
+    add_point(point_rec{plane_of_pixel(x), plane_of_pixel(y), 0.0, 1.0});
   }
   write_point_file();
   need_recompute = 1;
@@ -266,8 +267,8 @@ void drag_step(benchmark::State& state, bool immediate, float scale) {
   }
   load_200_points();
   // Grab point 0 with the left button where it is drawn.
-  const int x = int(points_win_w / 2.0 + plane_table[0].x * points_win_w / 6.0);
-  const int y_top = points_win_h - int(points_win_h / 2.0 + plane_table[0].y * points_win_h / 6.0);
+  const int x = pixel_of_plane_toward_zero(plane_table[0].x, points_win_w);
+  const int y_top = mouse_row_of_plane_toward_zero(plane_table[0].y, points_win_h);
   glutSetWindow(points_win);
   points_mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, x, y_top);
   pump();
