@@ -3,6 +3,11 @@
 // being compiled (web/gl/list_store.h) or acts on the current context
 // through the floors below.
 #include <GL/gl.h>
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#else
+#define EMSCRIPTEN_KEEPALIVE  // built natively for the tests
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -673,5 +678,16 @@ void glReadPixels(GLint x, GLint y, GLsizei w, GLsizei h, GLenum format, GLenum 
   const context& c = *current;
   read_canvas(c.origin_x + x, c.origin_y + y, w, h, static_cast<unsigned char*>(out));
 }
+
+// --- What the page's benchmarks and pixel tests read and switch: the draws
+// and triangles sent, the depth sprites' atlas, the savings.
+
+EMSCRIPTEN_KEEPALIVE long zw_draw_calls() { return draw_calls; }
+EMSCRIPTEN_KEEPALIVE long zw_triangles_drawn() { return triangles_drawn; }
+EMSCRIPTEN_KEEPALIVE long zw_sprite_atlas_starts() { return sprite_atlas_starts; }
+EMSCRIPTEN_KEEPALIVE void zw_restart_sprite_atlas() { restart_sprite_atlas(); }
+// For the test that the savings change no pixel.
+EMSCRIPTEN_KEEPALIVE void zw_set_drawing_savings(int on) { drawing_savings = on != 0; }
+EMSCRIPTEN_KEEPALIVE void zw_set_depth_sprites(int on) { depth_sprites = on != 0; }
 
 }  // extern "C"

@@ -483,13 +483,6 @@ EMSCRIPTEN_KEEPALIVE void zw_fit_canvas() {
   }
   place_all();
 }
-EMSCRIPTEN_KEEPALIVE long zw_draw_calls() { return draw_calls; }
-EMSCRIPTEN_KEEPALIVE long zw_triangles_drawn() { return triangles_drawn; }
-EMSCRIPTEN_KEEPALIVE long zw_sprite_atlas_starts() { return sprite_atlas_starts; }
-EMSCRIPTEN_KEEPALIVE void zw_restart_sprite_atlas() { restart_sprite_atlas(); }
-// For the test that the savings change no pixel.
-EMSCRIPTEN_KEEPALIVE void zw_set_drawing_savings(int on) { drawing_savings = on != 0; }
-EMSCRIPTEN_KEEPALIVE void zw_set_depth_sprites(int on) { depth_sprites = on != 0; }
 EMSCRIPTEN_KEEPALIVE int zw_canvas_width() { return canvas_w; }
 EMSCRIPTEN_KEEPALIVE int zw_canvas_height() { return canvas_h; }
 // The scale the program draws at: canvas pixels per pixel of its layout.
