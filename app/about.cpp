@@ -15,6 +15,8 @@ button_rec dismiss_button = {620, 5, 680, 21, "Dismiss", GLUT_BITMAP_HELVETICA_1
 
 }  // namespace
 
+const char* about_shown_text = about_text;
+
 void about_display() {
   glClear(GL_COLOR_BUFFER_BIT);
   glColor4f(1.0f, 0.0f, 0.0f, 1.0f);
@@ -22,7 +24,7 @@ void about_display() {
   // The text hangs from the top edge: its first line stays 20 pixels below
   // it whatever the window's height.
   glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
-  draw_text_lines(about_text, 10, about_h - 20, 20, GLUT_BITMAP_9_BY_15);
+  draw_text_lines(about_shown_text, 10, about_h - 20, 20, GLUT_BITMAP_9_BY_15);
   glutSwapBuffers();
 }
 

@@ -43,7 +43,8 @@ void init_scene();
 //    a right press on a point selects it instead of adding a twin);
 //  - set the four hooks, all null in zelmor: points_overlay and
 //    points_transform (view2d/view2d.h), view3d_overlay and view3d_camera
-//    (view3d/view3d.h); replace label_drawer (draw_point_labels in zelmor);
+//    (view3d/view3d.h); replace label_drawer (draw_point_labels in zelmor)
+//    and about_shown_text (about_text in zelmor);
 //    in the core, point the weights at its own (point_weights) and chain
 //    point_file_state_changed, calling the one it found;
 //  - change the point set only through the core's door (append_point,
@@ -99,6 +100,10 @@ void show_point_file_state();
 void top_display();
 void top_reshape(int width, int height);
 
+// The text the About window draws: zelmor's credit block, about_text; a
+// front end may point it at a text of its own (the lab's list of keys),
+// which it keeps alive while the window may show.
+extern const char* about_shown_text;
 void about_display();
 void about_reshape(int width, int height);
 void about_mouse(int button, int state, int x, int y);

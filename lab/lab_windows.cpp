@@ -181,7 +181,7 @@ void lab_about_mouse(int button, int state, int x, int y) {
 // right of "3D Projection", else below it; else where zelmor puts About.
 void place_help() {
   int lines = 0, widest = 0, run = 0;
-  for (const char* c = about_text; *c != '\0'; ++c) {
+  for (const char* c = about_shown_text; *c != '\0'; ++c) {
     if (*c == '\n') {
       ++lines;
       widest = std::max(widest, run);
@@ -464,11 +464,10 @@ void lab_create_windows() {
   create_windows();
   zelmor_point_file_state_changed = point_file_state_changed;
   point_file_state_changed = point_file_state_seen;
-  // The lab's About text lists the lab's keys (zelmor's own text stays in
-  // zelmor).  A text longer than the buffer is a programming error.
-  const std::string help = lab_help_text();
-  if (help.size() >= sizeof about_text) fatal_error("lab: the help text is too long\n");
-  std::snprintf(about_text, sizeof about_text, "%s", help.c_str());
+  // The lab's About text lists the lab's keys; zelmor's own text stays as
+  // it is.
+  static const std::string help = lab_help_text();
+  about_shown_text = help.c_str();
   points_overlay = lab_points_overlay;
   view3d_overlay = lab_view3d_overlay;
   // The status band goes below the plane: "2D Points" grows by it, the band

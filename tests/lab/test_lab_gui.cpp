@@ -290,7 +290,7 @@ TEST(LabGui, TheStatusLineSaysWhatHappensAndWhereThePointerIs) {
 TEST(LabGui, HelpShowsEveryKeyWholeBesideThePlaneAndItsKeysCloseIt) {
   start();
   EXPECT_FALSE(x_top_window("About ZELMOR").mapped);
-  EXPECT_EQ("", help_check::mismatch(about_text));
+  EXPECT_EQ("", help_check::mismatch(about_shown_text));
   for (unsigned char close : {'h', '?', '\033'}) {
     SCOPED_TRACE(std::string("closed by ") + lab_key_name(close, 0));
     const int before = frame_count(about_win);
@@ -313,7 +313,7 @@ TEST(LabGui, HelpShowsEveryKeyWholeBesideThePlaneAndItsKeysCloseIt) {
     EXPECT_EQ(room, apart(lifted)) << help.x << "," << help.y << " " << help.width << "x" << help.height;
     // Every line of the text within the window, and its last line above Dismiss.
     int lines = 0;
-    for (const char* c = about_text; *c != '\0'; ++c) lines += *c == '\n';
+    for (const char* c = about_shown_text; *c != '\0'; ++c) lines += *c == '\n';
     EXPECT_GE(help.height, 20 * lines + 26);
     EXPECT_GE(help.width, 10 + 9 * 2 * LAB_HELP_COLUMN);
     // The text reaches the last line: black glyphs there.
