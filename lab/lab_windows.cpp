@@ -29,8 +29,15 @@ int status_width(const std::string& text) {
   return bitmap_text_width(GLUT_BITMAP_HELVETICA_12, text.c_str());
 }
 
+// The band keeps the size the layout gives it (status_reshape) against
+// resizes by other clients, which would otherwise lay it over the panel.
+fixed_size band_size{0, 0};
+
 // Laid out in layout pixels: three rows of 15 at any drawing scale.
 void status_display() {
+  // Nothing to draw at a foreign size beyond what the renderer draws: the
+  // reshape back brings a redisplay.
+  if (band_size.undrawable) return;
   char top[LAB_STATUS_MAX * 2], bottom[LAB_STATUS_MAX * 2];
   lab_status_rows(top, bottom, sizeof top);
   layout_projection(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
@@ -54,6 +61,7 @@ void status_display() {
     draw_bitmap_text(GLUT_BITMAP_HELVETICA_12, rows[static_cast<size_t>(r)].c_str());
   }
   glutSwapBuffers();
+  frame_done(&band_size);
 }
 
 void (*points_overlays[8])();
@@ -216,6 +224,13 @@ struct sub_place {
 };
 sub_place points_at{1, 1, 541, 541}, status_at{1, 542, 541, LAB_STATUS_BAND},
     panel_at{1, 541, 541, 615};
+
+// The size the layout last gave the band is its own; any other is asked back.
+void status_reshape(int width, int height) {
+  band_size.width = status_at.w;
+  band_size.height = status_at.h;
+  keep_window_size(&band_size, width, height);
+}
 
 void place_subwindow(int win, sub_place* last, const sub_place& now) {
   if (win == 0) return;
@@ -480,6 +495,7 @@ void lab_create_windows() {
   status_at = {m, m + points_fixed.height, scaled_px(541), band};
   lab_status_win = glutCreateSubWindow(top_win, status_at.x, status_at.y, status_at.w, status_at.h);
   glutDisplayFunc(status_display);
+  glutReshapeFunc(status_reshape);
   int top_w = 0, top_h = 0;
   lab_top_size(&top_w, &top_h);
   ask_top_size(top_w, top_h);

@@ -60,11 +60,11 @@ class ProgramRun : public ::testing::Test {
     ASSERT_TRUE(find_subwindows());
   }
 
-  // The points view at (1, 1) and the panel, the tallest of the others (the
-  // lab has a status line of its own between them), as they are now.
+  // The points view at (1, 1) and the panel, the tallest of the others, as
+  // they are now; in the lab its status band between them too.
   bool find_subwindows() {
     top = x.describe(top.id);
-    view = panel = xd_window{};
+    view = panel = band = xd_window{};
     for (const xd_window& c : top.children) {
       if (!c.mapped) continue;
       if (c.x - top.x == 1 && c.y - top.y == 1)
@@ -72,6 +72,8 @@ class ProgramRun : public ::testing::Test {
       else if (c.height > panel.height)
         panel = c;
     }
+    for (const xd_window& c : top.children)
+      if (c.mapped && c.id != view.id && c.id != panel.id) band = c;
     return view.id != 0 && panel.height > view.height;
   }
 
@@ -121,7 +123,7 @@ class ProgramRun : public ::testing::Test {
   }
 
   xdrive x;
-  xd_window top, view3d, view, panel;
+  xd_window top, view3d, view, panel, band;
 };
 
 // Distance in pixels from (px, py) to the segment a-b.
@@ -222,7 +224,7 @@ TEST_P(Hidden3D, PlaneFollowsEditsWhileThe3DWindowIsNotDrawn) {
   x.terminate();
 }
 
-enum class resized { points_view, panel, view3d };
+enum class resized { points_view, panel, view3d, status_band };
 struct resize_case {
   const char* name;
   resized which;
@@ -243,6 +245,12 @@ const resize_case kResizes[] = {
     // another window is current (here the points view, clicked last).
     {"View3dToTheLargestSize", resized::view3d, 32767, 32767},
 };
+// The lab's status band, which lies over the panel's first rows when it
+// grows.
+const resize_case kLabResizes[] = {
+    {"StatusBandOverThePanel", resized::status_band, 541, 200},
+    {"StatusBandWiderAndTaller", resized::status_band, 900, 400},
+};
 
 class ForeignResize : public ProgramRun,
                       public ::testing::WithParamInterface<std::tuple<program, resize_case>> {
@@ -254,7 +262,11 @@ TEST_P(ForeignResize, WindowReturnsToItsSizeAndClicksStillLand) {
   const resize_case& c = std::get<1>(GetParam());
   add(-1.0, 1.0);  // point 0, to be picked after the resize
   ASSERT_TRUE(wait_lines(1)) << x.program_stdout();
-  const xd_window& target = c.which == resized::panel ? panel : c.which == resized::view3d ? view3d : view;
+  const xd_window& target = c.which == resized::panel         ? panel
+                            : c.which == resized::view3d      ? view3d
+                            : c.which == resized::status_band ? band
+                                                              : view;
+  ASSERT_NE(0u, target.id) << "no such window";
   const int rel_x = target.x - top.x, rel_y = target.y - top.y;
 
   x.resize(target.id, c.width, c.height);
@@ -325,6 +337,11 @@ INSTANTIATE_TEST_SUITE_P(
     });
 INSTANTIATE_TEST_SUITE_P(
     Programs, ForeignResize, ::testing::Combine(::testing::ValuesIn(kPrograms), ::testing::ValuesIn(kResizes)),
+    [](const ::testing::TestParamInfo<std::tuple<program, resize_case>>& i) {
+      return std::string(std::get<0>(i.param).name) + "_" + std::get<1>(i.param).name;
+    });
+INSTANTIATE_TEST_SUITE_P(
+    Lab, ForeignResize, ::testing::Combine(::testing::Values(kPrograms[1]), ::testing::ValuesIn(kLabResizes)),
     [](const ::testing::TestParamInfo<std::tuple<program, resize_case>>& i) {
       return std::string(std::get<0>(i.param).name) + "_" + std::get<1>(i.param).name;
     });
