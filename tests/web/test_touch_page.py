@@ -322,11 +322,13 @@ class ScreensTest(TouchCase):
         lesson = self.points_now()
 
         def turn(width, height):
+            canvas_w = self.browser.evaluate("Module._zw_canvas_width()")
             self.browser.call("Emulation.setDeviceMetricsOverride", {
                 "width": width, "height": height, "deviceScaleFactor": 3, "mobile": False})
             self.browser.evaluate("window.dispatchEvent(new Event('resize')); true")
-            # The program lays its windows out anew a moment after the resize.
-            time.sleep(0.5)
+            # The program lays its windows out anew a moment after the
+            # resize (side by side or stacked, the canvas's width changes).
+            self.assertTrue(self.browser.wait_for("Module._zw_canvas_width() !== %d" % canvas_w, 10))
             self.page.settle()
             top = self.page.rect(self.page.window_id("2D Points"))
             view3d = self.page.rect(self.view3d)
@@ -370,7 +372,7 @@ class ScreensTest(TouchCase):
                         "width": 1300, "height": 900, "deviceScaleFactor": ratio, "mobile": False})
                     self.browser.evaluate("window.dispatchEvent(new Event('resize')); true")
                     self.assertTrue(self.browser.wait_for(
-                        "Math.abs(Module._zw_draw_scale() - %g) < 0.01" % ratio, 5), where)
+                        "Math.abs(Module._zw_draw_scale() - %g) < 0.01" % ratio, 10), where)
                     self.page.settle()
                     cw, ch, w, h, scroll_w, inner_w = self.browser.evaluate("""(() => {
                       const c = document.getElementById('canvas'), r = c.getBoundingClientRect();
