@@ -290,6 +290,15 @@ class ScreensTest(TouchCase):
                 for ratio in (1, 2):
                     self.check_screen(page, width, height, ratio)
 
+    def test_windows_too_low_for_the_picture_draw_what_they_show(self):
+        # The height decides the picture's size here: the canvas holds as
+        # many pixels as the screen shows of it (the lab's picture is taller
+        # by its status band than the estimate the page starts from).
+        for page in ("index.html", "lab.html"):
+            for width, height, ratio in ((1280, 700, 2), (844, 390, 3)):
+                with self.subTest(page=page, width=width, height=height, ratio=ratio):
+                    self.check_screen(page, width, height, ratio)
+
     def test_a_phone_held_upright_gets_the_views_one_under_the_other(self):
         self.open("index.html", 390, 844, 3)
         box = self.browser.evaluate("""(() => { const c = document.getElementById('canvas');
